@@ -1,0 +1,1 @@
+// Keeps a package library buildable while it has no unit yet.
