@@ -1,0 +1,78 @@
+#pragma once
+// The font engine: turns a logical font (the fields of a LOGFONT) into a rasterised face whose
+// glyphs are strictly on or off. Colour keys, masks and "replace colour X" drawing paths only
+// work if text produces exactly the colours that were asked for, so there is no anti-aliasing.
+//
+// Strings are Windows-1252 byte strings; the engine maps each byte to Unicode itself.
+// Faces are shared and cached: Acquire returns the same immutable face for equal specs, and a
+// face may be used from any thread.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qel {
+
+struct TFontSpec {
+    std::string Name; // face name as a LOGFONT carries it ("MS Sans Serif", "Arial" ...)
+    int Height = 0;   // < 0: character height, > 0: cell height, 0: default size
+    int Weight = 400; // 0 (don't care) counts as 400; >= 600 selects bold
+    bool Italic = false, Underline = false, StrikeOut = false;
+    uint8_t Charset = 1; // DEFAULT_CHARSET
+    uint8_t Pitch = 0;   // lfPitchAndFamily: pitch in the low bits, family in the high nibble
+
+    bool operator==(const TFontSpec&) const = default;
+};
+
+// Bits: one byte per pixel, 0 or 1, rows top-down. Left/Top are relative to the pen x and the
+// baseline (Top = rows above the baseline, so the first row is at baseline - Top).
+struct TGlyphBitmap {
+    int Left = 0, Top = 0, Width = 0, Height = 0, Advance = 0;
+    std::vector<uint8_t> Bits;
+
+    bool Pixel(int X, int Y) const { return Bits[static_cast<std::size_t>(Y) * Width + X] != 0; }
+};
+
+class TFontFace {
+  public:
+    // Never fails for a well-formed spec: unknown names fall back to the default family.
+    static std::shared_ptr<const TFontFace> Acquire(const TFontSpec& Spec);
+
+    // TEXTMETRIC-like values in pixels. Height = Ascent + Descent; InternalLeading = Height -
+    // character height (the em size the glyphs were rendered at).
+    int Height = 0, Ascent = 0, Descent = 0, InternalLeading = 0, ExternalLeading = 0;
+    int AveCharWidth = 0, MaxCharWidth = 0, Weight = 400;
+    bool Italic = false, Underline = false, StrikeOut = false;
+    uint8_t Charset = 1, PitchAndFamily = 0;
+    // Decoration lines: rows relative to the baseline (positive = below for the underline,
+    // positive = above for the strike-out line) and their thickness in rows.
+    int UnderlinePosition = 1, UnderlineThickness = 1;
+    int StrikeOutPosition = 3, StrikeOutThickness = 1;
+    bool SyntheticBold = false, SyntheticItalic = false;
+    std::string FaceName;   // the name the caller asked for (GetTextFaceA reports it)
+    std::string FamilyName; // the installed family actually used
+    std::string FilePath;   // the font file actually used
+
+    const TFontSpec& Spec() const { return FSpec; }
+    const TGlyphBitmap& Glyph(unsigned char C) const { return FGlyphs[C]; }
+    int CharWidth(unsigned char C) const { return FGlyphs[C].Advance; }
+    int TextWidth(std::string_view S) const;
+
+    // Internal: use Acquire. Public only so the cache can construct faces with make_shared.
+    struct TBuildKey {};
+    TFontFace(TBuildKey, const TFontSpec& Spec);
+
+  private:
+    TFontSpec FSpec;
+    std::vector<TGlyphBitmap> FGlyphs; // 256 entries, one per Windows-1252 byte
+};
+
+// Windows-1252 byte to Unicode code point (undefined bytes map to themselves).
+char32_t Cp1252ToUnicode(unsigned char C);
+
+// Character height for a point size at the toolkit's fixed 96 pixels per inch, rounded as
+// MulDiv does: -Height of a LOGFONT.
+int PointsToPixels(int Points);
+
+} // namespace qel
