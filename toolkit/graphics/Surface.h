@@ -33,6 +33,8 @@ struct TSurface {
 constexpr std::uint32_t PixelFromRGB(std::uint32_t BGR) {
     return ((BGR & 0xFF) << 16) | (BGR & 0xFF00) | ((BGR >> 16) & 0xFF);
 }
-constexpr std::uint32_t RGBFromPixel(std::uint32_t P) { return PixelFromRGB(P); }
+constexpr std::uint32_t RGBFromPixel(std::uint32_t P) {
+    return PixelFromRGB(P);
+}
 
 } // namespace qel
