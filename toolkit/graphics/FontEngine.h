@@ -55,17 +55,24 @@ class TFontFace {
     std::string FilePath;   // the font file actually used
 
     const TFontSpec& Spec() const { return FSpec; }
-    const TGlyphBitmap& Glyph(unsigned char C) const { return FGlyphs[C]; }
-    int CharWidth(unsigned char C) const { return FGlyphs[C].Advance; }
+    // Glyphs are rendered on first use and then kept for the life of the face.
+    const TGlyphBitmap& Glyph(unsigned char C) const;
+    int CharWidth(unsigned char C) const { return FAdvance[C]; }
     int TextWidth(std::string_view S) const;
+    int EmHeight() const { return Height - InternalLeading; }
 
     // Internal: use Acquire. Public only so the cache can construct faces with make_shared.
     struct TBuildKey {};
     TFontFace(TBuildKey, const TFontSpec& Spec);
+    ~TFontFace();
+    TFontFace(const TFontFace&) = delete;
+    TFontFace& operator=(const TFontFace&) = delete;
 
   private:
+    struct TImpl;
     TFontSpec FSpec;
-    std::vector<TGlyphBitmap> FGlyphs; // 256 entries, one per Windows-1252 byte
+    int FAdvance[256] = {};
+    std::unique_ptr<TImpl> FImpl; // FreeType face and the lazily rendered glyphs
 };
 
 // Windows-1252 byte to Unicode code point (undefined bytes map to themselves).
