@@ -145,11 +145,11 @@ std::string QELAttachmentFileName(const std::string& Path) {
 // ---------------------------------------------------------------------------------------------
 // Progress
 
-TQELProgress::TQELProgress(int Step, std::uint16_t& LastPercent,
+TQELMimeProgress::TQELMimeProgress(int Step, std::uint16_t& LastPercent,
                            std::function<void(std::uint16_t)> Event)
     : Step_(Step), Threshold_(Step), Last_(LastPercent), Event_(std::move(Event)) {}
 
-std::uint16_t TQELProgress::Percentage(double Done, double Total) {
+std::uint16_t TQELMimeProgress::Percentage(double Done, double Total) {
     if (Total <= 0) return 100;
     // nearbyint follows the current rounding mode, which is to-nearest-even by default.
     double R = std::nearbyint(Done * 100.0 / Total);
@@ -157,11 +157,11 @@ std::uint16_t TQELProgress::Percentage(double Done, double Total) {
     return static_cast<std::uint16_t>(static_cast<std::uint32_t>(std::fmod(R, 65536.0)));
 }
 
-void TQELProgress::Update(double Done, double Total) {
+void TQELMimeProgress::Update(double Done, double Total) {
     UpdatePercent(Percentage(Done, Total));
 }
 
-void TQELProgress::UpdatePercent(std::uint16_t Percent) {
+void TQELMimeProgress::UpdatePercent(std::uint16_t Percent) {
     Last_ = Percent;
     if (Percent >= Threshold_) {
         if (Event_) Event_(Percent);
@@ -169,7 +169,7 @@ void TQELProgress::UpdatePercent(std::uint16_t Percent) {
     }
 }
 
-void TQELProgress::Finish() {
+void TQELMimeProgress::Finish() {
     if (Last_ < 100 && Event_) Event_(100);
 }
 
@@ -223,7 +223,7 @@ void QELBase64Decode(const TMimeLines& Lines, const std::string& FileName, std::
     if (Events.OnDecodeStart) Events.OnDecodeStart(FileName, static_cast<int>(Lines.size()));
     Out.clear();
     Out.reserve(TotalSize(Lines) / 4 * 3 + 3);
-    TQELProgress Progress(ProgressStep, LastPercent, Events.OnDecodeProgress);
+    TQELMimeProgress Progress(ProgressStep, LastPercent, Events.OnDecodeProgress);
     const double Count = static_cast<double>(Lines.size());
     std::uint8_t V[4];
     int Pos = 0;
@@ -272,7 +272,7 @@ void QELUUDecode(const TMimeLines& Lines, const std::string& FileName, std::stri
     if (Events.OnDecodeStart) Events.OnDecodeStart(FileName, static_cast<int>(Lines.size()));
     std::string Decoded;
     Decoded.reserve(TotalSize(Lines) / 4 * 3);
-    TQELProgress Progress(ProgressStep, LastPercent, Events.OnDecodeProgress);
+    TQELMimeProgress Progress(ProgressStep, LastPercent, Events.OnDecodeProgress);
     const double Count = static_cast<double>(Lines.size());
     bool Bad = false;
     for (std::size_t I = 1; I < Lines.size(); ++I) {

@@ -38,9 +38,9 @@ bool GetUUAttachments(const TMimeLines& List, int& Index, std::string& FileName)
 // The shared progress rule: a percentage reaches the event each time it passes the next
 // threshold, which then moves on by one step; at the end 100 is reported unless the last
 // percentage already reached it. LastPercent belongs to the caller because it outlives one run.
-class TQELProgress {
+class TQELMimeProgress {
   public:
-    TQELProgress(int Step, std::uint16_t& LastPercent, std::function<void(std::uint16_t)> Event);
+    TQELMimeProgress(int Step, std::uint16_t& LastPercent, std::function<void(std::uint16_t)> Event);
     // Percent is computed as round(Done * 100 / Total), halves to even.
     void Update(double Done, double Total);
     void UpdatePercent(std::uint16_t Percent);
