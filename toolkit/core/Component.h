@@ -4,7 +4,10 @@
 // between components never dangle.
 #include "toolkit/core/Persistent.h"
 
+#include <functional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace qel {
@@ -79,8 +82,16 @@ class TComponent : public TPersistent {
     virtual void ValidateRename(TComponent* AComponent, const std::string& CurName,
                                 const std::string& NewName);
 
-  protected:
-    virtual void SetParentComponent(TComponent*) {}
+    // Streaming of parent-child trees (controls). A form file nests a component under the one
+    // GetChildren hands it to. The default: the root hands over the components it owns that
+    // have no parent; other components have no children.
+    virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root);
+    virtual bool HasParent() const { return false; }
+    virtual TComponent* GetParentComponent() const { return nullptr; }
+    // Called by the reader with the component this one is nested under in the form file.
+    virtual void SetParentComponent(TComponent* /*Value*/) {}
+    // Called by the reader with the child position of inherited forms ([n] in a text form).
+    virtual void SetChildOrder(TComponent* /*Child*/, int /*Order*/) {}
 
   private:
     void Insert(TComponent* AComponent);
@@ -92,6 +103,8 @@ class TComponent : public TPersistent {
     std::int32_t Tag_ = 0;
     std::vector<TComponent*> Components_;
     std::vector<TComponent*> FreeNotifies_;
+    // Lower-cased names of owned components, so name checks on large forms stay fast.
+    std::unordered_map<std::string, TComponent*> NameIndex_;
     TComponentState State_;
 };
 

@@ -14,6 +14,7 @@ namespace qel {
 
 class TObject;
 class TComponent;
+class TCollection;
 struct TPropInfo;
 
 // A published method: given the object that publishes it, produce a closure of the event's
@@ -26,17 +27,27 @@ struct TMethodEntry {
 class TClass {
   public:
     using Factory = std::function<TObject*(TComponent* Owner)>;
+    // Collection items are created with their collection instead of an owner.
+    using ItemFactory = std::function<TObject*(TCollection* Collection)>;
 
     TClass(std::string Name, const TClass* Parent, Factory Create);
+    ~TClass();
+    TClass(const TClass&) = delete;
+    TClass& operator=(const TClass&) = delete;
 
     const std::string& ClassName() const { return Name_; }
     const TClass* ClassParent() const { return Parent_; }
     bool InheritsFrom(const TClass& Other) const;
-    bool IsAbstract() const { return !Create_; }
+    bool IsAbstract() const { return !Create_ && !CreateItem_; }
+    bool IsCollectionItem() const { return static_cast<bool>(CreateItem_); }
 
     // Creates an instance; components are owned by Owner. Throws EInvalidOperation for
     // abstract classes.
     TObject* CreateInstance(TComponent* Owner = nullptr) const;
+    // Creates a collection item inside Collection. Throws EInvalidOperation when the class is
+    // not a creatable collection item class.
+    TObject* CreateItem(TCollection* Collection) const;
+    void SetItemFactory(ItemFactory F) { CreateItem_ = std::move(F); }
 
     // Own properties only, in published order.
     const std::vector<TPropInfo>& OwnProperties() const { return Props_; }
@@ -46,8 +57,8 @@ class TClass {
     std::vector<const TPropInfo*> Properties() const;
     const TPropInfo* FindProperty(std::string_view Name) const;
 
+    // Searches this class and its ancestors, case-insensitively.
     const TMethodEntry* FindMethod(std::string_view Name) const;
-    // Name of the published method whose closure is identical, for writing events back.
     const std::map<std::string, TMethodEntry, std::less<>>& OwnMethods() const { return Methods_; }
 
     // Used by TClassBuilder while the class is being described.
@@ -55,11 +66,16 @@ class TClass {
     void AddMethod(TMethodEntry Entry);
 
   private:
+    struct TPropCache;
+    const TPropCache& Cache() const;
+
     std::string Name_;
     const TClass* Parent_;
     Factory Create_;
+    ItemFactory CreateItem_;
     std::vector<TPropInfo> Props_;
     std::map<std::string, TMethodEntry, std::less<>> Methods_;
+    mutable std::unique_ptr<TPropCache> Cache_;
 };
 
 class TObject {

@@ -317,6 +317,9 @@ const TClass& MakeClass(const char* Name, const TClass& Parent, bool Creatable, 
             F = [](TComponent*) -> TObject* { return new T(); };
     }
     static TClass C(Name, &Parent, std::move(F));
+    if constexpr (std::is_constructible_v<T, TCollection*> && !std::is_abstract_v<T>) {
+        if (Creatable) C.SetItemFactory([](TCollection* Coll) -> TObject* { return new T(Coll); });
+    }
     TClassBuilder<T> B(C);
     Describe(B);
     return C;

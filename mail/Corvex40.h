@@ -1,0 +1,9 @@
+#pragma once
+// Entry point of the mail package. Calling it makes sure the package library is loaded, so
+// the static registrations of all its classes have run (tools that create components by class
+// name call it first).
+namespace qel {
+
+void RegisterCorvex40Classes();
+
+} // namespace qel

@@ -1,0 +1,14 @@
+#pragma once
+// The two encodings of a form file.
+#include <cstdint>
+
+namespace qel {
+
+class TStream;
+
+enum class TFormFormat { Text, Binary };
+
+// Looks at the first bytes (without moving the stream): "TPF0" is binary, anything else text.
+TFormFormat DetectFormFormat(TStream& Stream);
+
+} // namespace qel

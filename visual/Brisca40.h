@@ -1,0 +1,9 @@
+#pragma once
+// Entry point of the visual package. Calling it makes sure the package library is loaded, so
+// the static registrations of all its classes have run (tools that create components by class
+// name call it first).
+namespace qel {
+
+void RegisterBrisca40Classes();
+
+} // namespace qel
