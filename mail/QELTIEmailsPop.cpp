@@ -1,0 +1,495 @@
+// The POP3 receiver: one session that logs in, counts, retrieves (and optionally deletes)
+// every waiting mail and quits. Retrieved text goes through the shared parser of
+// QELMimeParse; the result is copied into the message model.
+#include "mail/QELMimeParse.h"
+#include "mail/QELTIEmails.h"
+#include "toolkit/controls/Forms.h"
+
+#include <chrono>
+#include <utility>
+
+namespace qel {
+
+namespace {
+
+void DescribePOPMail(TClassBuilder<TQELPOPMail>& B) {
+    // Retrieved mail belongs to the run, never to the form file.
+    B.Collection("Messages", &TQELPOPMail::Messages, &TQELPOPMail::SetMessages).Stored(false);
+    B.Bool("DeleteOfServer", &TQELPOPMail::DeleteOfServer, &TQELPOPMail::SetDeleteOfServer)
+        .SetDefault(0);
+    B.String("Username", &TQELPOPMail::Username, &TQELPOPMail::SetUsername);
+    B.String("Password", &TQELPOPMail::Password, &TQELPOPMail::SetPassword);
+    B.Event("OnConnect", &TQELPOPMail::OnConnect);
+    B.Event("OnDisconnect", &TQELPOPMail::OnDisconnect);
+    B.Event("OnError", &TQELPOPMail::OnError);
+    B.Event("OnDecodeStart", &TQELPOPMail::OnDecodeStart);
+    B.Event("OnDecodeProgress", &TQELPOPMail::OnDecodeProgress);
+    B.Event("OnDecodeEnd", &TQELPOPMail::OnDecodeEnd);
+    B.Event("BeforeRetrieve", &TQELPOPMail::BeforeRetrieve);
+    B.Event("AfterRetrieve", &TQELPOPMail::AfterRetrieve);
+    B.Event("OnRetrieveProgress", &TQELPOPMail::OnRetrieveProgress);
+    B.Event("OnDelete", &TQELPOPMail::OnDelete);
+}
+
+constexpr int kChunk = 1024;
+constexpr int kStreamTimeout = 100;
+constexpr int kWaitSlice = 200;
+const char kTerminator[] = "\r\n.\r\n";
+
+std::string Trim(std::string_view S) {
+    std::size_t B = 0, E = S.size();
+    while (B < E && static_cast<unsigned char>(S[B]) <= ' ')
+        ++B;
+    while (E > B && static_cast<unsigned char>(S[E - 1]) <= ' ')
+        --E;
+    return std::string(S.substr(B, E - B));
+}
+
+// The first word of a status text as a number; false when it is none.
+bool FirstNumber(const std::string& Text, int& Value) {
+    return mailwire::TryStrToInt(Text.substr(0, Text.find(' ')), Value);
+}
+
+TMimeLines LinesOf(const TStrings* List) {
+    return List ? List->ToVector() : TMimeLines{};
+}
+
+void FillLines(TStrings* Target, const TMimeLines& Lines) {
+    Target->BeginUpdate();
+    Target->Clear();
+    for (const auto& L : Lines)
+        Target->Add(L);
+    Target->EndUpdate();
+}
+
+std::unique_ptr<TMemoryStream> StreamOf(const std::string& Bytes) {
+    auto S = std::make_unique<TMemoryStream>();
+    if (!Bytes.empty()) S->Write(Bytes.data(), static_cast<std::int64_t>(Bytes.size()));
+    S->Seek(0, soBeginning);
+    return S;
+}
+
+} // namespace
+
+QEL_IMPLEMENT_CLASS(TQELPOPMail, TQELMailHost, DescribePOPMail)
+
+// Session state that only the implementation needs.
+struct TQELPOPMail::TPrivate {
+    // Set when the last read ended without a reply (closed connection or silence); the
+    // status text then says which, so OnError can tell the application.
+    bool ReadFailed = false;
+};
+
+TQELPOPMail::TQELPOPMail(TComponent* AOwner)
+    : TQELMailHost(AOwner), Deleted_(std::make_unique<TStringList>()),
+      Private_(std::make_unique<TPrivate>()) {
+    SetPort("110");
+}
+
+TQELPOPMail::~TQELPOPMail() {
+    Stream_.reset();
+    Socket_.reset();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Session
+
+bool TQELPOPMail::Execute() {
+    bool Result = TQELMailHost::Execute();
+    if (Busy_) return Result;
+    Busy_ = true;
+    try {
+        Deleted_->Clear();
+        Socket_ = std::make_unique<TClientSocket>(nullptr);
+        Socket_->SetClientType(ctBlocking);
+        Socket_->OnConnect = [this](TObject* S, TCustomWinSocket* W) { DoConnect(S, W); };
+        Socket_->OnDisconnect = [this](TObject* S, TCustomWinSocket* W) { DoDisconnect(S, W); };
+        Socket_->OnError = [this](TObject* S, TCustomWinSocket* W, TErrorEvent E, int& Code) {
+            RaiseErrorAndExit(S, W, E, Code);
+        };
+        Connect();
+        if (Login()) {
+            Init();
+            RetrieveAllMessages(Messages());
+        } else if (Application) {
+            Application->ShowException(Exception("Unable to connect"));
+        }
+        Disconnect();
+        Busy_ = false;
+        Stream_.reset();
+        Socket_.reset();
+        return Result;
+    } catch (...) {
+        QELHandleException(this);
+        Stream_.reset();
+        if (Socket_) {
+            try {
+                Socket_->Close();
+            } catch (...) {
+                // A failing OnDisconnect handler must not stop the clean-up.
+            }
+            // Nothing of the torn-down session may call back into the component.
+            Socket_->OnDisconnect = nullptr;
+            Socket_->OnError = nullptr;
+            Socket_.reset();
+        }
+        Connected_ = false;
+        Busy_ = false;
+        return false;
+    }
+}
+
+void TQELPOPMail::Connect() {
+    MessageCount_ = 0;
+    int P = 0;
+    if (!mailwire::TryStrToInt(Port(), P))
+        throw EConvertError("'" + Port() + "' is not a valid integer value");
+    Socket_->SetPort(P);
+    Socket_->SetHost(Host());
+    Socket_->Open();
+    if (!Connected_) return;
+    Stream_ = std::make_unique<TWinSocketStream>(Socket_->Socket(), kStreamTimeout);
+    GetSocketText();
+    SessionState_ = Authorization;
+    if (Error_) RaiseError(2000);
+}
+
+bool TQELPOPMail::Login() {
+    if (!Connected_) throw EInvalidOperation("Invalid Operation. User not connected");
+    SendSocketText("USER " + Username() + "\r\n");
+    GetSocketText();
+    if (Error_) {
+        RaiseError(2001);
+        return false;
+    }
+    SendSocketText("PASS " + Password() + "\r\n");
+    GetSocketText();
+    if (Error_) {
+        RaiseError(2001);
+        return false;
+    }
+    SessionState_ = Transaction;
+    return true;
+}
+
+int TQELPOPMail::Init() {
+    SendSocketText("STAT\r\n");
+    GetSocketText();
+    if (Error_) {
+        RaiseError(2006);
+        return 0;
+    }
+    int Count = 0;
+    if (!FirstNumber(StatusText_, Count))
+        throw EConvertError("'" + StatusText_.substr(0, StatusText_.find(' ')) +
+                            "' is not a valid integer value");
+    MessageCount_ = static_cast<std::uint16_t>(Count);
+    return MessageCount_;
+}
+
+int TQELPOPMail::RetrieveAllMessages(TQELMessages* /*Messages*/) {
+    const int Count = MessageCount_;
+    int Retrieved = 0;
+    for (int I = 1; I <= Count; ++I) {
+        if (Deleted_->IndexOf(std::to_string(I)) >= 0) continue;
+        RetrieveMessage(static_cast<std::uint16_t>(I));
+        if (DeleteOfServer()) DeleteMessage(static_cast<std::uint16_t>(I));
+        ++Retrieved;
+    }
+    return Retrieved;
+}
+
+void TQELPOPMail::Disconnect() {
+    if (!Connected_) return;
+    SendSocketText("QUIT\r\n");
+    GetSocketText();
+    if (Error_) {
+        RaiseError(2002);
+        return;
+    }
+    Stream_.reset();
+    if (Socket_) Socket_->Close();
+    Connected_ = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading and writing
+
+void TQELPOPMail::SendSocketText(const std::string& S) {
+    if (!Connected_ || !Stream_) throw Exception("Not Connected");
+    Stream_->Write(S.data(), static_cast<int>(S.size()));
+}
+
+// One chunk of at most 1024 bytes. Empty when the connection closed or nothing came within
+// ReplyTimeout; both are recorded as a failed read with a status text saying which.
+static std::string ReadChunk(TClientSocket* Socket, TWinSocketStream* Stream, int TimeoutMs,
+                             std::string& FailText) {
+    using Clock = std::chrono::steady_clock;
+    const auto Deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs);
+    char Buf[kChunk];
+    for (;;) {
+        if (!Socket || !Stream || !Socket->Socket()->Connected()) {
+            FailText = "Connection closed by the server";
+            return {};
+        }
+        if (Stream->WaitForData(kWaitSlice)) {
+            int N = Stream->Read(Buf, kChunk);
+            if (N > 0) return std::string(Buf, static_cast<std::size_t>(N));
+            // Readable but nothing read: the peer closed its side, which the next turn sees.
+        } else {
+            QELProcessMessages();
+        }
+        if (Clock::now() >= Deadline) {
+            FailText = "No reply from the server";
+            return {};
+        }
+    }
+}
+
+std::string TQELPOPMail::GetSocketText() {
+    std::string Text;
+    std::string FailText;
+    Private_->ReadFailed = false;
+    // A status line longer than one chunk is read on until its line end.
+    do {
+        std::string Chunk = ReadChunk(Socket_.get(), Stream_.get(), ReplyTimeout(), FailText);
+        if (Chunk.empty()) {
+            Private_->ReadFailed = true;
+            Status_.clear();
+            StatusText_ = FailText;
+            Error_ = true;
+            return Text;
+        }
+        Text += Chunk;
+    } while (Text.find('\n') == std::string::npos);
+    Status_ = Trim(std::string_view(Text).substr(0, 4));
+    std::size_t End = Text.find("\r\n");
+    if (End == std::string::npos) End = Text.find('\n');
+    StatusText_ = End > 4 ? Trim(std::string_view(Text).substr(4, End - 4)) : "";
+    Error_ = Status_ == "-ERR";
+    return Text;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Retrieval
+
+TQELMessage* TQELPOPMail::RetrieveMessage(std::uint16_t Index) {
+    if (!Connected_) throw Exception("Not Connected");
+    if (BeforeRetrieve) BeforeRetrieve(this, Index);
+    SendSocketText("RETR " + std::to_string(Index) + "\r\n");
+    std::string Buffer = GetSocketText();
+    if (Error_) {
+        RaiseError(2004);
+        return nullptr;
+    }
+    int Estimate = 0;
+    if (StatusText_.empty() || !FirstNumber(StatusText_, Estimate) || Estimate <= 0) Estimate = 100;
+    SizeEstimate_ = Estimate;
+    RetrieveThreshold_ = ProgressStep();
+    TQELMimeProgress Progress(ProgressStep(), LastRetrievePercent_, [this](std::uint16_t P) {
+        if (OnRetrieveProgress) OnRetrieveProgress(this, P);
+    });
+
+    std::size_t End = Buffer.find(kTerminator);
+    while (End == std::string::npos) {
+        QELProcessMessages();
+        std::string FailText;
+        std::string Chunk = ReadChunk(Socket_.get(), Stream_.get(), ReplyTimeout(), FailText);
+        if (Chunk.empty()) {
+            Private_->ReadFailed = true;
+            Status_.clear();
+            StatusText_ = FailText;
+            Error_ = true;
+            RaiseError(2004);
+            return nullptr;
+        }
+        // The terminator may straddle two chunks: look again from just before the join.
+        std::size_t From = Buffer.size() >= 4 ? Buffer.size() - 4 : 0;
+        Buffer += Chunk;
+        End = Buffer.find(kTerminator, From);
+        Progress.Update(static_cast<double>(Buffer.size()), SizeEstimate_);
+    }
+    Progress.Finish();
+
+    // The status line goes, and so do the terminator and anything after it.
+    Buffer.resize(End);
+    TMimeLines Lines = SplitMailLines(Buffer);
+    std::string().swap(Buffer);
+    if (!Lines.empty()) Lines.erase(Lines.begin());
+
+    TQELMessage* Msg = Messages()->Add();
+    TQELMimeParser Parser;
+    Parser.ProgressStep = ProgressStep();
+    Parser.LastDecodePercent = LastDecodePercent_;
+    Parser.Events.OnDecodeStart = [this](const std::string& Name, int Count) {
+        if (OnDecodeStart) OnDecodeStart(this, Name, Count);
+    };
+    Parser.Events.OnDecodeProgress = [this](std::uint16_t P) {
+        if (OnDecodeProgress) OnDecodeProgress(this, P);
+    };
+    Parser.Events.OnDecodeEnd = [this] {
+        if (OnDecodeEnd) OnDecodeEnd(this);
+    };
+    Parser.Events.ProcessMessages = [] { QELProcessMessages(); };
+
+    TQELParsedMessage Parsed;
+    auto Transfer = [&] {
+        LastDecodePercent_ = Parser.LastDecodePercent;
+        Msg->SetFromMail(Parsed.FromMail);
+        Msg->SetFromName(Parsed.FromName);
+        Msg->SetReplyTo(Parsed.ReplyTo);
+        Msg->SetSendTo(Parsed.SendTo);
+        Msg->SetSubject(Parsed.Subject);
+        Msg->SetMessageId(Parsed.MessageId);
+        Msg->SetInReplyTo(Parsed.InReplyTo);
+        Msg->SetDate(Parsed.Date);
+        FillLines(Msg->Message(), Parsed.Message);
+        for (auto& A : Parsed.Attachments) {
+            TQELAttachment* Att = Msg->Attachments()->Add(A.PathName);
+            FillLines(Att->EncodedLines(), A.EncodedLines);
+            TMimeLines().swap(A.EncodedLines);
+            Att->SetContent(StreamOf(A.Content));
+            std::string().swap(A.Content);
+        }
+    };
+    try {
+        Parser.Parse(std::move(Lines), Parsed);
+    } catch (...) {
+        // What was parsed before the fault stays with the message.
+        Transfer();
+        throw;
+    }
+    Transfer();
+    if (AfterRetrieve) AfterRetrieve(this);
+    return Msg;
+}
+
+void TQELPOPMail::DeleteMessage(std::uint16_t Index) {
+    if (!Connected_) throw Exception("Not Connected");
+    QELProcessMessages();
+    SendSocketText("DELE " + std::to_string(Index) + "\r\n");
+    GetSocketText();
+    if (Error_) {
+        RaiseError(2003);
+        return;
+    }
+    Deleted_->Add(std::to_string(Index));
+    --MessageCount_;
+    if (OnDelete) OnDelete(this, Index);
+}
+
+std::string TQELPOPMail::RetrieveHeaders(std::uint16_t Index) {
+    if (!Connected_) throw Exception("Not Connected");
+    SendSocketText("TOP " + std::to_string(Index) + " 0\r\n");
+    std::string Received = GetSocketText();
+    if (Error_) {
+        RaiseError(2005);
+        return {};
+    }
+    std::size_t Found = Received.find(kTerminator);
+    while (Found == std::string::npos) {
+        QELProcessMessages();
+        std::string FailText;
+        std::string Chunk = ReadChunk(Socket_.get(), Stream_.get(), ReplyTimeout(), FailText);
+        if (Chunk.empty()) {
+            Status_.clear();
+            StatusText_ = FailText;
+            Error_ = true;
+            RaiseError(2005);
+            return {};
+        }
+        std::size_t From = Received.size() >= 4 ? Received.size() - 4 : 0;
+        Received += Chunk;
+        Found = Received.find(kTerminator, From);
+    }
+    std::size_t LineEnd = Received.find("\r\n");
+    return Received.substr(LineEnd + 2);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Errors and socket notifications
+
+void TQELPOPMail::RaiseError(int Code) {
+    RaiseErrorAndExit(this, Socket_ ? Socket_->Socket() : nullptr, eeGeneral, Code);
+}
+
+void TQELPOPMail::RaiseErrorAndExit(TObject* Sender, TCustomWinSocket* /*Socket*/,
+                                    TErrorEvent /*ErrorEvent*/, int& ErrorCode) {
+    Error_ = true;
+    // A notification from the socket arrives while one of the stream's own calls is still
+    // running, so the stream may only go away once that call has returned; a closed socket
+    // keeps it from being used meanwhile.
+    if (Sender == this) Stream_.reset();
+    if (Socket_) Socket_->Close();
+    Connected_ = false;
+    if (OnError) OnError(Sender, ErrorCode, StatusText_);
+}
+
+void TQELPOPMail::DoConnect(TObject* /*Sender*/, TCustomWinSocket* Socket) {
+    Connected_ = true;
+    if (OnConnect) OnConnect(Socket);
+}
+
+void TQELPOPMail::DoDisconnect(TObject* /*Sender*/, TCustomWinSocket* Socket) {
+    Connected_ = false;
+    if (OnDisconnect) OnDisconnect(Socket);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Parsing helpers on string lists, for applications that work with the model directly
+
+bool TQELPOPMail::FindInHeaders(const std::string& S, TStringList* List, int& Index) {
+    return qel::FindInHeaders(S, LinesOf(List), Index);
+}
+
+bool TQELPOPMail::FindInStringList(const std::string& S, TStringList* List, int& Position,
+                                   int& Index) {
+    return qel::FindInStringList(S, LinesOf(List), Position, Index);
+}
+
+bool TQELPOPMail::FindInStringListCS(const std::string& S, TStringList* List, int& Position,
+                                     int& Index) {
+    return qel::FindInStringListCS(S, LinesOf(List), Position, Index);
+}
+
+bool TQELPOPMail::GetUUAttachments(TStringList* List, int& Index, std::string& FileName) {
+    return qel::GetUUAttachments(LinesOf(List), Index, FileName);
+}
+
+namespace {
+
+template <class Decoder>
+void DecodeInto(TQELPOPMail* Self, TQELAttachment* A, std::uint16_t& Last, Decoder Fn) {
+    if (!A) throw EInvalidOperation("Invalid Operation");
+    TQELDecodeEvents Ev;
+    Ev.OnDecodeStart = [Self](const std::string& Name, int Count) {
+        if (Self->OnDecodeStart) Self->OnDecodeStart(Self, Name, Count);
+    };
+    Ev.OnDecodeProgress = [Self](std::uint16_t P) {
+        if (Self->OnDecodeProgress) Self->OnDecodeProgress(Self, P);
+    };
+    Ev.OnDecodeEnd = [Self] {
+        if (Self->OnDecodeEnd) Self->OnDecodeEnd(Self);
+    };
+    Ev.ProcessMessages = [] { QELProcessMessages(); };
+    std::string Out;
+    try {
+        Fn(LinesOf(A->EncodedLines()), A->FileName(), Out, Ev, Self->ProgressStep(), Last);
+    } catch (...) {
+        A->SetContent(StreamOf(Out));
+        throw;
+    }
+    A->SetContent(StreamOf(Out));
+}
+
+} // namespace
+
+void TQELPOPMail::Base64Decode(TQELAttachment*& Attachment) {
+    DecodeInto(this, Attachment, LastDecodePercent_, QELBase64Decode);
+}
+
+void TQELPOPMail::UUDecode(TQELAttachment*& Attachment) {
+    DecodeInto(this, Attachment, LastDecodePercent_, QELUUDecode);
+}
+
+} // namespace qel
