@@ -31,6 +31,10 @@ void AddIfNew(std::vector<std::string>& List, const std::string& S) {
 
 std::vector<std::string> SharedObjectCandidates(const std::string& WindowsName) {
     if (WindowsName.find('/') != std::string::npos) return {WindowsName};
+    // Already a shared object's name ("libm.so.6"): nothing to map.
+    if (WindowsName.size() > 3 && (WindowsName.compare(WindowsName.size() - 3, 3, ".so") == 0 ||
+                                   WindowsName.find(".so.") != std::string::npos))
+        return {WindowsName};
     const std::string Name = Normalise(WindowsName);
     std::vector<std::string> R;
     if (Name.empty()) return R;

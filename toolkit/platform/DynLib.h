@@ -3,7 +3,8 @@
 //
 // Windows library names are mapped to shared objects:
 //   1. A name containing "/" is a path and is loaded as it is.
-//   2. Otherwise the name is lower-cased and a trailing ".dll" removed ("MAPI32.DLL",
+//   2. A shared object's own name ("libfoo.so", "libm.so.6") is used unchanged.
+//   3. Otherwise the name is lower-cased and a trailing ".dll" removed ("MAPI32.DLL",
 //      "mapi32.dll" and "mapi32" are the same library). The result is looked up in this
 //      table, whose candidates are tried in order:
 //
@@ -11,7 +12,7 @@
 //        mapi32         $QEL_MAPI_LIBRARY (when set and not empty), libqelmapi.so
 //        any other X    libX.so
 //
-//   3. A candidate containing "/" is loaded as a path. A bare file name is looked for in each
+//   4. A candidate containing "/" is loaded as a path. A bare file name is looked for in each
 //      folder of $QEL_LIBRARY_PATH (colon-separated), then in "<executable's folder>/../lib",
 //      the executable's own folder and the toolkit library's folder, and finally by the
 //      system loader's own search (LD_LIBRARY_PATH, the cache, the default folders).
@@ -34,9 +35,9 @@ HMODULE LoadLibraryA(LPCSTR FileName);
 FARPROC GetProcAddress(HMODULE Module, LPCSTR ProcName);
 BOOL FreeLibrary(HMODULE Module);
 
-// The shared objects tried for a Windows library name, in order (step 2 above).
+// The shared objects tried for a Windows library name, in order (steps 1 to 3 above).
 std::vector<std::string> SharedObjectCandidates(const std::string& WindowsName);
-// The full list of files or names handed to the loader for a candidate (step 3 above).
+// The full list of files or names handed to the loader for a candidate (step 4 above).
 std::vector<std::string> LibrarySearchPaths(const std::string& Candidate);
 // Why the last failing LoadLibraryA or GetProcAddress of this thread failed.
 std::string DynLibErrorText();

@@ -243,7 +243,8 @@ TRegKey& TRegistryData::Create(const std::string& Path) {
     auto C = Canonical(Path);
     if (!C) throw ERegistryException("Invalid registry key '" + Path + "'");
     TRegKey* Last = nullptr;
-    std::size_t Pos = 0;
+    // Root keys always exist and are not stored; a root alone is stored only when asked for.
+    std::size_t Pos = C->find('\\') == std::string::npos ? 0 : C->find('\\') + 1;
     for (;;) {
         std::size_t E = C->find('\\', Pos);
         std::string Prefix = C->substr(0, E);
@@ -310,6 +311,8 @@ TRegistryData ParseRegistry(const std::string& Text, const std::string& Source) 
             Current = &D.Create(Path);
             continue;
         }
+        if (L[0] != '"' && L[0] != '@')
+            P.Fail("expected a [key] line, a \"name\"=value line or a comment");
         if (!Current) P.Fail("value outside of any key");
         std::size_t Pos = 0;
         std::string Name;

@@ -160,7 +160,9 @@ enum : std::uintptr_t {
     IDC_SQLWAIT = 33005,
     IDC_NODROP = 33006,
 };
-inline const char* MAKEINTRESOURCEA(std::uintptr_t Id) { return reinterpret_cast<const char*>(Id); }
+inline const char* MAKEINTRESOURCEA(std::uintptr_t Id) {
+    return reinterpret_cast<const char*>(Id);
+}
 
 // Mouse key flags in WPARAM.
 enum : WPARAM {
@@ -217,10 +219,18 @@ constexpr LPARAM MAKELPARAM(int Lo, int Hi) {
     return static_cast<LPARAM>(static_cast<std::uint32_t>(static_cast<std::uint16_t>(Lo)) |
                                (static_cast<std::uint32_t>(static_cast<std::uint16_t>(Hi)) << 16));
 }
-constexpr int GET_X_LPARAM(LPARAM L) { return static_cast<SHORT>(L & 0xFFFF); }
-constexpr int GET_Y_LPARAM(LPARAM L) { return static_cast<SHORT>((L >> 16) & 0xFFFF); }
-constexpr WORD LOWORD(std::uintptr_t V) { return static_cast<WORD>(V & 0xFFFF); }
-constexpr WORD HIWORD(std::uintptr_t V) { return static_cast<WORD>((V >> 16) & 0xFFFF); }
+constexpr int GET_X_LPARAM(LPARAM L) {
+    return static_cast<SHORT>(L & 0xFFFF);
+}
+constexpr int GET_Y_LPARAM(LPARAM L) {
+    return static_cast<SHORT>((L >> 16) & 0xFFFF);
+}
+constexpr WORD LOWORD(std::uintptr_t V) {
+    return static_cast<WORD>(V & 0xFFFF);
+}
+constexpr WORD HIWORD(std::uintptr_t V) {
+    return static_cast<WORD>((V >> 16) & 0xFFFF);
+}
 
 struct PAINTSTRUCT {
     HDC hdc = 0;
