@@ -1,0 +1,1064 @@
+#include "mail/QELTIEmails.h"
+
+#include "toolkit/controls/Forms.h"
+#include "toolkit/platform/Kernel.h"
+#include "toolkit/platform/Registry.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <functional>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qel {
+
+// ---- Wire helpers --------------------------------------------------------------------------
+
+namespace mailwire {
+
+void Base64EncodeGroup(const std::uint8_t* In, char* Out) {
+    Out[0] = Base64Alphabet[In[0] >> 2];
+    Out[1] = Base64Alphabet[((In[0] & 3) << 4) | (In[1] >> 4)];
+    Out[2] = Base64Alphabet[((In[1] & 15) << 2) | (In[2] >> 6)];
+    Out[3] = Base64Alphabet[In[2] & 63];
+}
+
+void Base64EncodeLine(const std::uint8_t* In, char* Out) {
+    for (std::size_t G = 0; G < Base64LineBytes / 3; ++G)
+        Base64EncodeGroup(In + 3 * G, Out + 4 * G);
+}
+
+std::string Base64EncodeTail(const std::uint8_t* In, std::size_t Count) {
+    std::uint8_t Group[3] = {In[0], Count > 1 ? In[1] : std::uint8_t(0), 0};
+    char Out[4];
+    Base64EncodeGroup(Group, Out);
+    if (Count == 1) return {Out[0], Out[1], '=', '='};
+    return {Out[0], Out[1], Out[2], '='};
+}
+
+bool TLineBuffer::NextLine(std::string& Line) {
+    std::size_t End = Pending_.find('\n');
+    if (End == std::string::npos) return false;
+    std::size_t Len = End;
+    if (Len > 0 && Pending_[Len - 1] == '\r') --Len;
+    Line.assign(Pending_, 0, Len);
+    Pending_.erase(0, End + 1);
+    return true;
+}
+
+bool IsFinalReplyLine(std::string_view Line) {
+    return Line.size() <= 3 || Line[3] != '-';
+}
+
+namespace {
+std::string_view TrimView(std::string_view S) {
+    std::size_t B = 0, E = S.size();
+    while (B < E && static_cast<unsigned char>(S[B]) <= ' ')
+        ++B;
+    while (E > B && static_cast<unsigned char>(S[E - 1]) <= ' ')
+        --E;
+    return S.substr(B, E - B);
+}
+} // namespace
+
+std::string ReplyCode(std::string_view Line) {
+    return std::string(TrimView(Line.substr(0, 3)));
+}
+
+std::string ReplyText(std::string_view Line) {
+    if (Line.size() <= 3) return {};
+    return std::string(TrimView(Line.substr(3, 64)));
+}
+
+bool TryStrToInt(std::string_view S, int& Value) {
+    S = TrimView(S);
+    if (S.empty()) return false;
+    bool Neg = false;
+    std::size_t I = 0;
+    if (S[0] == '+' || S[0] == '-') {
+        Neg = S[0] == '-';
+        I = 1;
+    }
+    if (I == S.size()) return false;
+    long long V = 0;
+    for (; I < S.size(); ++I) {
+        if (S[I] < '0' || S[I] > '9') return false;
+        V = V * 10 + (S[I] - '0');
+        if (V > static_cast<long long>(INT_MAX) + 1) return false;
+    }
+    if (Neg) V = -V;
+    if (V > INT_MAX || V < INT_MIN) return false;
+    Value = static_cast<int>(V);
+    return true;
+}
+
+namespace {
+const char* const ShortDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+const char* const LongDayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                    "Thursday", "Friday", "Saturday"};
+const char* const ShortMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+const char* const LongMonthNames[] = {"January",   "February", "March",    "April",
+                                      "May",       "June",     "July",     "August",
+                                      "September", "October",  "November", "December"};
+
+std::string Pad2(int V) {
+    return (V < 10 ? "0" : "") + std::to_string(V);
+}
+
+bool StartsWithCI(std::string_view S, std::size_t At, std::string_view What) {
+    if (S.size() - At < What.size()) return false;
+    for (std::size_t I = 0; I < What.size(); ++I)
+        if (std::tolower(static_cast<unsigned char>(S[At + I])) != What[I]) return false;
+    return true;
+}
+} // namespace
+
+std::string FormatDateTime(std::string_view F, std::time_t When) {
+    std::tm T{};
+    localtime_r(&When, &T);
+    // A 12-hour clock is used when the pattern holds an am/pm marker anywhere.
+    const bool Twelve = [&] {
+        for (std::size_t I = 0; I < F.size(); ++I)
+            if (StartsWithCI(F, I, "am/pm") || StartsWithCI(F, I, "ampm")) return true;
+        return false;
+    }();
+    std::string Out;
+    bool AfterHour = false;
+    std::size_t I = 0;
+    auto Run = [&](char C) {
+        std::size_t N = 0;
+        while (I + N < F.size() && std::tolower(static_cast<unsigned char>(F[I + N])) == C)
+            ++N;
+        return N;
+    };
+    while (I < F.size()) {
+        const char C = static_cast<char>(std::tolower(static_cast<unsigned char>(F[I])));
+        if (F[I] == '"' || F[I] == '\'') {
+            const char Q = F[I];
+            std::size_t E = F.find(Q, I + 1);
+            if (E == std::string_view::npos) E = F.size();
+            Out.append(F.substr(I + 1, E - I - 1));
+            I = E + 1;
+            continue;
+        }
+        if (StartsWithCI(F, I, "am/pm")) {
+            Out += T.tm_hour < 12          ? F.substr(I, 1) == "A" ? "AM" : "am"
+                   : F.substr(I, 1) == "A" ? "PM"
+                                           : "pm";
+            I += 5;
+            continue;
+        }
+        if (StartsWithCI(F, I, "ampm")) {
+            Out += T.tm_hour < 12 ? "AM" : "PM";
+            I += 4;
+            continue;
+        }
+        std::size_t N = Run(C);
+        switch (C) {
+        case 'd':
+            if (N == 1)
+                Out += std::to_string(T.tm_mday);
+            else if (N == 2)
+                Out += Pad2(T.tm_mday);
+            else if (N == 3)
+                Out += ShortDayNames[T.tm_wday];
+            else
+                Out += LongDayNames[T.tm_wday];
+            AfterHour = false;
+            break;
+        case 'm':
+            if (AfterHour && N <= 2) {
+                Out += N == 1 ? std::to_string(T.tm_min) : Pad2(T.tm_min);
+            } else if (N == 1)
+                Out += std::to_string(T.tm_mon + 1);
+            else if (N == 2)
+                Out += Pad2(T.tm_mon + 1);
+            else if (N == 3)
+                Out += ShortMonthNames[T.tm_mon];
+            else
+                Out += LongMonthNames[T.tm_mon];
+            AfterHour = false;
+            break;
+        case 'y':
+            Out += N <= 2 ? Pad2((T.tm_year + 1900) % 100) : std::to_string(T.tm_year + 1900);
+            AfterHour = false;
+            break;
+        case 'h': {
+            int H = T.tm_hour;
+            if (Twelve) H = H % 12 == 0 ? 12 : H % 12;
+            Out += N == 1 ? std::to_string(H) : Pad2(H);
+            AfterHour = true;
+            break;
+        }
+        case 'n':
+            Out += N == 1 ? std::to_string(T.tm_min) : Pad2(T.tm_min);
+            AfterHour = false;
+            break;
+        case 's':
+            Out += N == 1 ? std::to_string(T.tm_sec) : Pad2(T.tm_sec);
+            AfterHour = false;
+            break;
+        case 'z':
+            Out += "000";
+            break;
+        default:
+            Out.append(F.substr(I, N ? N : 1));
+            if (!N) N = 1;
+            // Separators keep an hour in effect for "h:mm".
+            break;
+        }
+        I += N;
+    }
+    return Out;
+}
+
+} // namespace mailwire
+
+using namespace mailwire;
+
+namespace {
+
+// Header values and command arguments are single lines: a line end inside them would start a
+// new header or a new command on the wire.
+std::string OneLine(const std::string& S) {
+    std::string R;
+    R.reserve(S.size());
+    bool InBreak = false;
+    for (char C : S) {
+        if (C == '\r' || C == '\n') {
+            if (!InBreak) R += ' ';
+            InBreak = true;
+        } else {
+            R += C;
+            InBreak = false;
+        }
+    }
+    return R;
+}
+
+void CheckAddress(const std::string& A) {
+    if (A.find_first_of("\r\n") != std::string::npos)
+        throw EConvertError("Invalid mail address \"" + OneLine(A) + "\": it contains a line end");
+}
+
+std::string Trim(const std::string& S) {
+    std::size_t B = 0, E = S.size();
+    while (B < E && static_cast<unsigned char>(S[B]) <= ' ')
+        ++B;
+    while (E > B && static_cast<unsigned char>(S[E - 1]) <= ' ')
+        --E;
+    return S.substr(B, E - B);
+}
+
+// Appends the physical lines of an entry: an entry may itself hold line ends (the separator
+// between text and signature is one), and each resulting line is dot-stuffed on its own, so no
+// line of the text can ever end the data phase early.
+void AddStuffed(TStringList& Out, const std::string& Entry) {
+    std::size_t Start = 0;
+    for (;;) {
+        std::size_t End = Entry.find_first_of("\r\n", Start);
+        std::string Line = Entry.substr(Start, End == std::string::npos ? End : End - Start);
+        if (!Line.empty() && Line[0] == '.') Line.insert(Line.begin(), '.');
+        Out.Add(Line);
+        if (End == std::string::npos) break;
+        Start =
+            End + (Entry[End] == '\r' && End + 1 < Entry.size() && Entry[End + 1] == '\n' ? 2 : 1);
+    }
+}
+
+std::string RandomLetters(std::size_t Count) {
+    // Seeded once per thread from the system's entropy and the clock: identifiers made in the
+    // same clock tick must still differ.
+    thread_local std::mt19937_64 Gen(
+        std::random_device{}() ^
+        static_cast<std::uint64_t>(
+            std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+    std::uniform_int_distribution<int> Dist(0, 24);
+    std::string S;
+    for (std::size_t I = 0; I < Count; ++I)
+        S += static_cast<char>(97 + Dist(Gen));
+    return S;
+}
+
+// A file read with other programs free to read and write it meanwhile.
+class TSharedReadFile {
+  public:
+    explicit TSharedReadFile(const std::string& Name) : Name_(Name) {
+        Fd_ = ::open(Name.c_str(), O_RDONLY | O_CLOEXEC);
+        if (Fd_ < 0)
+            throw EFOpenError("Cannot open file \"" + Name + "\". " + std::strerror(errno));
+        struct stat St {};
+        if (::fstat(Fd_, &St) != 0 || !S_ISREG(St.st_mode)) {
+            int E = ::fstat(Fd_, &St) != 0 ? errno : EISDIR;
+            ::close(Fd_);
+            throw EFOpenError("Cannot open file \"" + Name + "\". " + std::strerror(E));
+        }
+        Size_ = St.st_size;
+    }
+    ~TSharedReadFile() { ::close(Fd_); }
+    TSharedReadFile(const TSharedReadFile&) = delete;
+    TSharedReadFile& operator=(const TSharedReadFile&) = delete;
+
+    std::int64_t Size() const { return Size_; }
+    // Reads exactly Count bytes; a file that shrank meanwhile is a read error.
+    void ReadExact(std::uint8_t* Buf, std::size_t Count) {
+        std::size_t Done = 0;
+        while (Done < Count) {
+            ssize_t N = ::read(Fd_, Buf + Done, Count - Done);
+            if (N < 0 && errno == EINTR) continue;
+            if (N <= 0)
+                throw EReadError("Cannot read file \"" + Name_ +
+                                 "\": " + (N < 0 ? std::strerror(errno) : "it became shorter"));
+            Done += static_cast<std::size_t>(N);
+        }
+    }
+
+  private:
+    std::string Name_;
+    int Fd_ = -1;
+    std::int64_t Size_ = 0;
+};
+
+// The progress rule: the event fires when the percentage reaches the next threshold, which
+// then moves on by one step only; Last belongs to the component and outlives one run.
+class TProgressRule {
+  public:
+    TProgressRule(int Step, std::uint16_t& Last, std::function<void(std::uint16_t)> Event)
+        : Step_(Step), Threshold_(Step), Last_(Last), Event_(std::move(Event)) {}
+    void Update(double Done, double Total) {
+        // nearbyint rounds halves to even in the default rounding mode.
+        const double R = Total > 0 ? std::nearbyint(Done * 100.0 / Total) : 100.0;
+        const std::uint16_t P = static_cast<std::uint16_t>(static_cast<std::uint32_t>(R));
+        Last_ = P;
+        if (P >= Threshold_) {
+            Event_(P);
+            Threshold_ += Step_;
+        }
+    }
+
+  private:
+    int Step_;
+    int Threshold_;
+    std::uint16_t& Last_;
+    std::function<void(std::uint16_t)> Event_;
+};
+
+constexpr int StreamTimeOut = 20;
+constexpr int WaitSlice = 200;
+// Lines are collected up to this size before a write when no pause is asked for.
+constexpr std::size_t DataChunk = 64 * 1024;
+
+} // namespace
+
+// ---- Message model -------------------------------------------------------------------------
+
+TQELAttachment::TQELAttachment(TCollection* Collection)
+    : TCollectionItem(Collection), EncodedLines_(std::make_unique<TStringList>()),
+      Content_(std::make_unique<TMemoryStream>()) {
+    if (auto* Owner = dynamic_cast<TQELAttachments*>(Collection)) Message_ = Owner->OwnerMessage();
+}
+
+TQELAttachment::~TQELAttachment() = default;
+
+void TQELAttachment::SaveToFile(const std::string& FileName) {
+    if (!Content_) throw EInvalidOperation("Invalid Operation");
+    try {
+        Content_->SaveToFile(FileName);
+    } catch (const std::exception&) {
+        QELHandleException(this);
+    }
+}
+
+void TQELAttachment::Assign(const TPersistent* Source) {
+    if (auto* A = dynamic_cast<const TQELAttachment*>(Source)) {
+        FileName_ = A->FileName_;
+        PathName_ = A->PathName_;
+        MimeType_ = A->MimeType_;
+        EncodedLines_->Assign(A->EncodedLines_.get());
+        if (A->Content_) {
+            auto C = std::make_unique<TMemoryStream>();
+            C->WriteBuffer(A->Content_->Memory(), A->Content_->Size());
+            C->SetPosition(0);
+            Content_ = std::move(C);
+        } else {
+            Content_.reset();
+        }
+        return;
+    }
+    TCollectionItem::Assign(Source);
+}
+
+std::string TQELAttachment::GetDisplayName() const {
+    return "Mail Attachment";
+}
+
+TQELAttachments::TQELAttachments(TQELMessage* Message)
+    : TCollection(TQELAttachment::StaticClass()), Message_(Message) {}
+
+TQELAttachment* TQELAttachments::Add(const std::string& FileName) {
+    auto* Item = static_cast<TQELAttachment*>(TCollection::Add());
+    std::size_t Slash = FileName.find_last_of("/\\");
+    Item->SetFileName(Slash == std::string::npos ? FileName : FileName.substr(Slash + 1));
+    Item->SetPathName(FileName);
+    Item->SetMimeType(GetMimeType(FileName));
+    return Item;
+}
+
+std::string TQELAttachments::GetMimeType(const std::string& FileName) {
+    const std::string Fallback = "application/octet-stream";
+    std::size_t Slash = FileName.find_last_of("/\\");
+    std::size_t Dot = FileName.rfind('.');
+    if (Dot == std::string::npos || (Slash != std::string::npos && Dot < Slash)) return Fallback;
+    const std::string Ext = FileName.substr(Dot);
+    if (Ext.size() < 2) return Fallback;
+    try {
+        TRegistry Reg(KEY_READ);
+        Reg.SetRootKey(HKEY_CLASSES_ROOT);
+        if (!Reg.KeyExists(Ext)) return Fallback;
+        if (!Reg.OpenKey(Ext, false)) return Fallback;
+        std::string Type = Reg.ValueExists("Content Type") ? Reg.ReadString("Content Type") : "";
+        Reg.CloseKey();
+        return Type.empty() ? Fallback : Type;
+    } catch (const ERegistryException&) {
+        // An unreadable store must not stop a mail from going out with a generic type.
+        return Fallback;
+    }
+}
+
+bool TQELAttachments::Delete(int Index) {
+    try {
+        delete Items(Index);
+        return true;
+    } catch (const std::exception&) {
+        QELHandleException(this);
+        return false;
+    }
+}
+
+TQELAttachment* TQELAttachments::GeTQELAttachment(int Index) const {
+    return static_cast<TQELAttachment*>(Items(Index));
+}
+
+void TQELAttachments::SeTQELAttachment(int Index, TQELAttachment* Value) {
+    SetItems(Index, Value);
+}
+
+TPersistent* TQELAttachments::GetOwner() const {
+    return Message_;
+}
+
+TQELMessage::TQELMessage(TCollection* Collection)
+    : TCollectionItem(Collection), Message_(std::make_unique<TStringList>()),
+      Attachments_(std::make_unique<TQELAttachments>(this)) {
+    if (auto* Owner = dynamic_cast<TQELMessages*>(Collection)) Host_ = Owner->Host();
+}
+
+TQELMessage::~TQELMessage() = default;
+
+void TQELMessage::SetMessage(TStrings* Value) {
+    Message_->Assign(Value);
+}
+
+void TQELMessage::SetAttachments(TQELAttachments* Value) {
+    Attachments_->Assign(Value);
+}
+
+void TQELMessage::Assign(const TPersistent* Source) {
+    if (auto* M = dynamic_cast<const TQELMessage*>(Source)) {
+        FromMail_ = M->FromMail_;
+        ReplyTo_ = M->ReplyTo_;
+        SendTo_ = M->SendTo_;
+        Subject_ = M->Subject_;
+        FromName_ = M->FromName_;
+        Message_->Assign(M->Message_.get());
+        Attachments_->Assign(M->Attachments_.get());
+        MessageId_ = M->MessageId_;
+        InReplyTo_ = M->InReplyTo_;
+        Date_ = M->Date_;
+        return;
+    }
+    TCollectionItem::Assign(Source);
+}
+
+std::string TQELMessage::GetDisplayName() const {
+    return Host_ && Host_->Is<TQELSMTPMail>() ? "Outgoing Message" : "Incoming Message";
+}
+
+TQELMessages::TQELMessages(TQELMailHost* Host)
+    : TCollection(TQELMessage::StaticClass()), Host_(Host) {}
+
+TQELMessage* TQELMessages::Add() {
+    return static_cast<TQELMessage*>(TCollection::Add());
+}
+
+bool TQELMessages::Delete(int Index) {
+    try {
+        delete Items(Index);
+        return true;
+    } catch (const std::exception&) {
+        QELHandleException(this);
+        return false;
+    }
+}
+
+TQELMessage* TQELMessages::GetQELMessage(int Index) const {
+    return static_cast<TQELMessage*>(Items(Index));
+}
+
+void TQELMessages::SetQELMessage(int Index, TQELMessage* Value) {
+    SetItems(Index, Value);
+}
+
+TPersistent* TQELMessages::GetOwner() const {
+    return Host_;
+}
+
+namespace {
+void DescribeAttachment(TClassBuilder<TQELAttachment>& B) {
+    B.String("FileName", &TQELAttachment::FileName, &TQELAttachment::SetFileName);
+}
+void DescribeMessage(TClassBuilder<TQELMessage>& B) {
+    B.String("FromMail", &TQELMessage::FromMail, &TQELMessage::SetFromMail);
+    B.String("ReplyTo", &TQELMessage::ReplyTo, &TQELMessage::SetReplyTo);
+    B.String("SendTo", &TQELMessage::SendTo, &TQELMessage::SetSendTo);
+    B.String("Subject", &TQELMessage::Subject, &TQELMessage::SetSubject);
+    B.String("FromName", &TQELMessage::FromName, &TQELMessage::SetFromName);
+    B.Strings("Message", &TQELMessage::Message, &TQELMessage::SetMessage);
+    B.Collection("Attachments", &TQELMessage::Attachments, &TQELMessage::SetAttachments);
+}
+} // namespace
+
+QEL_IMPLEMENT_CLASS(TQELAttachment, TCollectionItem, DescribeAttachment)
+QEL_IMPLEMENT_CLASS(TQELAttachments, TCollection, NoProperties<TQELAttachments>)
+QEL_IMPLEMENT_CLASS(TQELMessage, TCollectionItem, DescribeMessage)
+QEL_IMPLEMENT_CLASS(TQELMessages, TCollection, NoProperties<TQELMessages>)
+
+// ---- TQELMailHost --------------------------------------------------------------------------
+
+TQELMailHost::TQELMailHost(TComponent* AOwner)
+    : TQELMailsComponent(AOwner), Messages_(std::make_unique<TQELMessages>(this)) {}
+
+TQELMailHost::~TQELMailHost() {
+    Stream_.reset();
+    Socket_.reset();
+}
+
+void TQELMailHost::SetMessages(TQELMessages* Value) {
+    Messages_->Assign(Value);
+}
+
+void TQELMailHost::SetProgressStep(TQELPStep Value) {
+    ProgressStep_ = static_cast<TQELPStep>(std::clamp<int>(Value, 1, 100));
+}
+
+bool TQELMailHost::Execute() {
+    if (OnExecute) OnExecute(this);
+    return true;
+}
+
+namespace {
+void DescribeMailHost(TClassBuilder<TQELMailHost>& B) {
+    B.Collection("Messages", &TQELMailHost::Messages, &TQELMailHost::SetMessages);
+    B.Event("OnExecute", &TQELMailHost::OnExecute);
+    // Always written, whatever its value.
+    B.Integer("ProgressStep", &TQELMailHost::ProgressStep, &TQELMailHost::SetProgressStep)
+        .NoDefault();
+    B.String("Port", &TQELMailHost::Port, &TQELMailHost::SetPort);
+    B.String("Host", &TQELMailHost::Host, &TQELMailHost::SetHost);
+}
+} // namespace
+
+QEL_IMPLEMENT_ABSTRACT(TQELMailHost, TQELMailsComponent, DescribeMailHost)
+
+// ---- TQELSMTPMail --------------------------------------------------------------------------
+
+namespace {
+void DescribeSMTPMail(TClassBuilder<TQELSMTPMail>& B) {
+    B.Strings("Signature", &TQELSMTPMail::Signature, &TQELSMTPMail::SetSignature);
+    B.String("DateTimeFormat", &TQELSMTPMail::DateTimeFormat, &TQELSMTPMail::SetDateTimeFormat);
+    B.Event("OnConnect", &TQELSMTPMail::OnConnect);
+    B.Event("OnDisconnect", &TQELSMTPMail::OnDisconnect);
+    B.Event("OnError", &TQELSMTPMail::OnError);
+    B.Event("OnBeforeSend", &TQELSMTPMail::OnBeforeSend);
+    B.Event("OnAfterSend", &TQELSMTPMail::OnAfterSend);
+    B.Event("OnSuccessSend", &TQELSMTPMail::OnSuccessSend);
+    B.Event("OnEncodeStart", &TQELSMTPMail::OnEncodeStart);
+    B.Event("OnEncodeProgress", &TQELSMTPMail::OnEncodeProgress);
+    B.Event("OnEncodeEnd", &TQELSMTPMail::OnEncodeEnd);
+    B.Event("OnSendProgress", &TQELSMTPMail::OnSendProgress);
+    B.Integer("LinePause", &TQELSMTPMail::LinePause, &TQELSMTPMail::SetLinePause).SetDefault(40);
+    B.Integer("ReplyTimeout", &TQELSMTPMail::ReplyTimeout, &TQELSMTPMail::SetReplyTimeout)
+        .SetDefault(60000);
+}
+
+// The locale's long date and long time formats of the classic toolkit.
+constexpr const char* LongDateFormat = "dddd, mmmm d, yyyy";
+constexpr const char* LongTimeFormat = "h:nn:ss AMPM";
+} // namespace
+
+QEL_IMPLEMENT_CLASS(TQELSMTPMail, TQELMailHost, DescribeSMTPMail)
+
+TQELSMTPMail::TQELSMTPMail(TComponent* AOwner)
+    : TQELMailHost(AOwner), Signature_(std::make_unique<TStringList>()),
+      DateTimeFormat_(std::string(LongDateFormat) + ", " + LongTimeFormat) {
+    SetPort("25");
+}
+
+TQELSMTPMail::~TQELSMTPMail() {
+    // The socket must not call back into a half-destroyed component.
+    if (Socket_) {
+        Socket_->OnConnect = nullptr;
+        Socket_->OnDisconnect = nullptr;
+        Socket_->OnError = nullptr;
+    }
+}
+
+void TQELSMTPMail::SetSignature(TStrings* Value) {
+    Signature_->Assign(Value);
+}
+
+void TQELSMTPMail::DoConnect(TObject*, TCustomWinSocket* Socket) {
+    Connected_ = true;
+    if (OnConnect) OnConnect(Socket);
+}
+
+void TQELSMTPMail::DoDisconnect(TObject*, TCustomWinSocket* Socket) {
+    Connected_ = false;
+    if (OnDisconnect) OnDisconnect(Socket);
+}
+
+void TQELSMTPMail::DoOnBeforeSend() {
+    if (OnBeforeSend) OnBeforeSend(this);
+}
+void TQELSMTPMail::DoOnAfterSend() {
+    if (OnAfterSend) OnAfterSend(this);
+}
+void TQELSMTPMail::DoSendProgress(std::uint16_t Percent) {
+    if (OnSendProgress) OnSendProgress(this, Percent);
+}
+void TQELSMTPMail::DoEncodeStart(const std::string& FileName, int BytesCount) {
+    if (OnEncodeStart) OnEncodeStart(this, FileName, BytesCount);
+}
+void TQELSMTPMail::DoEncodeProgress(std::uint16_t Percent) {
+    if (OnEncodeProgress) OnEncodeProgress(this, Percent);
+}
+void TQELSMTPMail::DoEncodeEnd() {
+    if (OnEncodeEnd) OnEncodeEnd(this);
+}
+
+bool TQELSMTPMail::Execute() {
+    const bool Result = TQELMailHost::Execute();
+    // A refused second start is no success.
+    if (Busy_) return false;
+    Busy_ = true;
+    try {
+        Socket_ = std::make_unique<TClientSocket>(nullptr);
+        Socket_->SetClientType(ctBlocking);
+        Socket_->SetConnectTimeout(ReplyTimeout_);
+        Socket_->OnConnect = [this](TObject* S, TCustomWinSocket* Sk) { DoConnect(S, Sk); };
+        Socket_->OnDisconnect = [this](TObject* S, TCustomWinSocket* Sk) { DoDisconnect(S, Sk); };
+        Socket_->OnError = [this](TObject* S, TCustomWinSocket* Sk, TErrorEvent E, int& Code) {
+            RaiseErrorAndExit(S, Sk, E, Code);
+        };
+        Connect();
+        for (int I = 0; I < Messages()->Count(); ++I)
+            SendMessage(Messages()->GetQELMessage(I));
+        Disconnect();
+        Busy_ = false;
+        Stream_.reset();
+        Socket_.reset();
+        return Result;
+    } catch (const std::exception&) {
+        QELHandleException(this);
+        Stream_.reset();
+        Socket_.reset();
+        Connected_ = false;
+        Busy_ = false;
+        return false;
+    }
+}
+
+void TQELSMTPMail::Connect() {
+    int PortNo = 0;
+    if (!TryStrToInt(Port(), PortNo))
+        throw EConvertError("'" + Port() + "' is not a valid integer value");
+    Socket_->SetPort(PortNo);
+    Socket_->SetHost(Host());
+    ReplyBad_ = false;
+    ReplySeen_ = false;
+    ReplyCode_.clear();
+    ReplyText_.clear();
+    Lines_.Clear();
+    DataBuffer_.clear();
+    Socket_->Open();
+    Stream_ = std::make_unique<TWinSocketStream>(Socket_->Socket(), StreamTimeOut);
+    if (ReplyBad_) return;
+    if (!Connected_) QELProcessMessages();
+    if (!Connected_) return;
+
+    // Greeting: 220 proceeds; a refusal (421, or any other 4xx/5xx such as 554) ends the
+    // session; anything else is skipped.
+    for (;;) {
+        GetSocketText();
+        if (ReadFailed_ || !Connected_) return;
+        if (ReplyCode_ == "220") break;
+        if (!ReplyCode_.empty() && (ReplyCode_[0] == '4' || ReplyCode_[0] == '5')) {
+            ReplyBad_ = true;
+            RaiseError(eeConnect);
+            return;
+        }
+        QELProcessMessages();
+    }
+    SendSocketText("HELO " + Socket_->Socket()->LocalHost() + "\r\n");
+    GetSocketText();
+    if (ReadFailed_) return;
+    if (ReplyCode_ != "250") {
+        ReplyBad_ = true;
+        RaiseError(eeConnect);
+        return;
+    }
+    Abort_ = false;
+}
+
+void TQELSMTPMail::ReleaseSession() {
+    Stream_.reset();
+    if (Socket_) Socket_->Socket()->Close();
+    Connected_ = false;
+}
+
+void TQELSMTPMail::Disconnect() {
+    if (!Connected_) {
+        // The peer may have closed on its own; the stream goes in any case.
+        Stream_.reset();
+        return;
+    }
+    if (!Abort_) {
+        SendSocketText("QUIT\r\n");
+        GetSocketText();
+        if (ReadFailed_) return; // the error path has released everything
+        if (ReplyCode_ != "221") {
+            RaiseError(eeDisconnect);
+            return;
+        }
+    }
+    ReleaseSession();
+}
+
+void TQELSMTPMail::ReportError(TObject* Sender, const std::string& Text) {
+    ReplyBad_ = true;
+    Abort_ = true;
+    Disconnect();
+    ReleaseSession();
+    if (OnError) {
+        int Code = 0;
+        if (!TryStrToInt(ReplyCode_, Code)) Code = 0;
+        OnError(Sender, Code, Text);
+    }
+}
+
+void TQELSMTPMail::RaiseError(TErrorEvent) {
+    ReportError(this, ReplyText_);
+}
+
+void TQELSMTPMail::RaiseErrorAndExit(TObject* Sender, TCustomWinSocket* Socket, TErrorEvent,
+                                     int& ErrorCode) {
+    // A socket failure has no reply of its own: the code is that of the last reply read in
+    // this session (0 before any), the text is the system's description of the failure.
+    (void)Socket;
+    if (!ReplySeen_) ReplyCode_.clear();
+    // The stream is in the middle of the failing call; it is only closed here and freed when
+    // the call has returned.
+    Abort_ = true;
+    ReplyBad_ = true;
+    if (Socket_) Socket_->Socket()->Close();
+    Connected_ = false;
+    if (OnError) {
+        int Code = 0;
+        if (!TryStrToInt(ReplyCode_, Code)) Code = 0;
+        OnError(Sender, Code, SocketErrorText(ErrorCode));
+    }
+}
+
+void TQELSMTPMail::SendSocketText(const std::string& S) {
+    if (!Stream_ || !Connected_) return;
+    // Sending may wait for the server to drain its buffers much longer than a read waits.
+    Stream_->SetTimeOut(ReplyTimeout_);
+    Stream_->Write(S.data(), static_cast<int>(S.size()));
+    if (Stream_) Stream_->SetTimeOut(StreamTimeOut);
+}
+
+std::string TQELSMTPMail::GetSocketText() {
+    using Clock = std::chrono::steady_clock;
+    ReadFailed_ = false;
+    const auto Deadline = Clock::now() + std::chrono::milliseconds(ReplyTimeout_);
+    std::string Line;
+    auto Fail = [&](const std::string& Why) {
+        ReadFailed_ = true;
+        ReplyCode_.clear();
+        ReplyText_ = Why;
+        ReportError(this, Why);
+        return std::string();
+    };
+    for (;;) {
+        while (Lines_.NextLine(Line)) {
+            ReplyCode_ = ReplyCode(Line);
+            ReplyText_ = ReplyText(Line);
+            ReplySeen_ = true;
+            if (IsFinalReplyLine(Line)) {
+                QELProcessMessages();
+                return Line;
+            }
+        }
+        if (!Stream_ || !Connected_ || !Socket_->Socket()->Connected())
+            return Fail("Connection closed by the server");
+        const auto Left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - Clock::now()).count();
+        if (Left <= 0)
+            return Fail("No reply from the server within " + std::to_string(ReplyTimeout_) + " ms");
+        if (!Stream_->WaitForData(static_cast<int>(std::min<long long>(Left, WaitSlice)))) {
+            QELProcessMessages();
+            continue;
+        }
+        char Buf[1024];
+        int N = Stream_ ? Stream_->Read(Buf, sizeof Buf) : 0;
+        if (N > 0) Lines_.Append(Buf, static_cast<std::size_t>(N));
+        QELProcessMessages();
+    }
+}
+
+bool TQELSMTPMail::Expect(const char* Code) {
+    GetSocketText();
+    if (ReadFailed_) return false;
+    if (ReplyCode_ != Code) {
+        ReplyBad_ = true;
+        RaiseError(eeGeneral);
+        return false;
+    }
+    return true;
+}
+
+void TQELSMTPMail::WriteData(const std::string& S, bool Flush) {
+    DataBuffer_ += S;
+    if (Flush || DataBuffer_.size() >= DataChunk) {
+        SendSocketText(DataBuffer_);
+        DataBuffer_.clear();
+    }
+}
+
+bool TQELSMTPMail::SendMessage(TQELMessage* Msg) {
+    if (!Connected_) throw EInvalidOperation("Not Connected");
+    if (Msg->FromMail().empty()) throw EInvalidOperation("\"FromName\" must be specified");
+    if (Msg->SendTo().empty()) throw EInvalidOperation("\"SendTo\" is not specified");
+    CheckAddress(Msg->FromMail());
+
+    // Recipients in order; empty pieces (a trailing comma) name nobody and are skipped.
+    std::vector<std::string> Rcpt;
+    {
+        const std::string All = Trim(Msg->SendTo());
+        std::size_t Start = 0;
+        for (;;) {
+            std::size_t Comma = All.find(',', Start);
+            std::string Piece =
+                Trim(All.substr(Start, Comma == std::string::npos ? Comma : Comma - Start));
+            if (!Piece.empty()) {
+                CheckAddress(Piece);
+                Rcpt.push_back(Piece);
+            }
+            if (Comma == std::string::npos) break;
+            Start = Comma + 1;
+        }
+        if (Rcpt.empty()) throw EInvalidOperation("\"SendTo\" is not specified");
+    }
+
+    Msg->SetDate(FormatDateTime(DateTimeFormat_, std::time(nullptr)));
+    std::unique_ptr<TStringList> Mail = InitializeMessage(Msg);
+    if (!Mail || Abort_) return false;
+    if (!Connected_) return false;
+
+    DoOnBeforeSend();
+    SendSocketText("MAIL FROM:<" + Msg->FromMail() + ">\r\n");
+    if (!Expect("250")) return false;
+    for (const std::string& R : Rcpt) {
+        SendSocketText("RCPT TO:<" + R + ">\r\n");
+        if (!Expect("250")) return false;
+    }
+    SendSocketText("DATA\r\n");
+    if (!Expect("354")) return false;
+
+    TProgressRule Progress(ProgressStep(), LastSendPercent_,
+                           [this](std::uint16_t P) { DoSendProgress(P); });
+    const int Count = Mail->Count();
+    DataBuffer_.clear();
+    for (int I = 0; I < Count; ++I) {
+        WriteData(Mail->Get(I) + "\r\n", LinePause_ > 0);
+        Progress.Update(I, Count);
+        QELProcessMessages();
+        if (Abort_ || !Connected_) {
+            DataBuffer_.clear();
+            return false;
+        }
+        if (LinePause_ > 0) Sleep(static_cast<DWORD>(LinePause_));
+    }
+    WriteData("\r\n.\r\n", true);
+    GetSocketText();
+    if (ReadFailed_) return false;
+    if (LastSendPercent_ < 100) DoSendProgress(100);
+    if (ReplyCode_ != "250") {
+        ReplyBad_ = true;
+        RaiseError(eeGeneral);
+        return false;
+    }
+    if (OnSuccessSend) OnSuccessSend(this);
+    DoOnAfterSend();
+    return true;
+}
+
+// ---- Composition ---------------------------------------------------------------------------
+
+std::string TQELSMTPMail::CreateUIN() {
+    std::string LocalHost =
+        Socket_ && Socket_->Socket() ? Socket_->Socket()->LocalHost() : LocalHostName();
+    return "<qelnv98." + FormatDateTime("hhnn.ddmmyyyy", std::time(nullptr)) + RandomLetters(8) +
+           "@" + LocalHost + ">";
+}
+
+std::string TQELSMTPMail::CreateBounds() {
+    return "---QELMAIL" + RandomLetters(12);
+}
+
+std::unique_ptr<TStringList> TQELSMTPMail::InitializeMessage(TQELMessage*& Msg) {
+    const char DQ = '"';
+    auto Out = std::make_unique<TStringList>();
+    TStringList& L = *Out;
+    const int AttachCount = Msg->Attachments()->Count();
+
+    L.Add("Message-Id: " + CreateUIN());
+    if (!Msg->InReplyTo().empty()) L.Add("In-Reply-To: " + OneLine(Msg->InReplyTo()));
+    L.Add("Date: " + OneLine(Msg->Date()));
+    const std::string FromMail = OneLine(Msg->FromMail());
+    if (Msg->FromName().empty())
+        L.Add("From: " + FromMail);
+    else if (FromMail.find('@') != std::string::npos)
+        L.Add("From: " + std::string(1, DQ) + OneLine(Msg->FromName()) + DQ + " <" + FromMail +
+              ">");
+    else
+        L.Add("From: " + std::string(1, DQ) + OneLine(Msg->FromName()) + DQ + " <" + FromMail +
+              "@" + OneLine(Host()) + ">");
+    if (!Msg->ReplyTo().empty()) L.Add("Reply-To: " + OneLine(Msg->ReplyTo()));
+    L.Add("X-Mailer: " + OneLine(Application ? Application->Title() : std::string()) + " - [" +
+          ClassName() + "]");
+    L.Add("To: " + OneLine(Msg->SendTo()));
+    L.Add("Subject: " + OneLine(Msg->Subject()));
+    L.Add("MIME-Version: 1.0");
+    std::string D;
+    if (AttachCount == 0) {
+        L.Add("Content-Type: Text/Plain; charset=ISO-8859-1");
+        L.Add("Content-Transfer-Encoding: 8bit");
+    } else {
+        const std::string B = CreateBounds();
+        D = "--" + B;
+        L.Add("Content-Type: multipart/mixed; boundary=" + std::string(1, DQ) + B + DQ);
+    }
+    L.Add("");
+
+    if (AttachCount > 0) {
+        L.Add(D);
+        L.Add("Content-Type: Text/Plain; charset=ISO-8859-1");
+        L.Add("Content-Transfer-Encoding: 8bit");
+        L.Add("");
+    }
+    for (int I = 0; I < Msg->Message()->Count(); ++I)
+        AddStuffed(L, Msg->Message()->Get(I));
+    AddStuffed(L, "\r\n");
+    for (int I = 0; I < Signature_->Count(); ++I)
+        AddStuffed(L, Signature_->Get(I));
+
+    if (AttachCount > 0) {
+        for (int I = 0; I < Msg->Attachments()->Count(); ++I) {
+            TQELAttachment* A = Msg->Attachments()->GeTQELAttachment(I);
+            const std::string Name = OneLine(A->FileName());
+            L.Add(D);
+            L.Add("Content-Type: " + OneLine(A->MimeType()) + "; name=" + DQ + Name + DQ);
+            L.Add("Content-Transfer-Encoding: base64");
+            L.Add("Content-Disposition: inLine; filename=" + std::string(1, DQ) + Name + DQ);
+            L.Add("");
+            Base64Encode(A);
+            if (Abort_) return nullptr;
+            TStringList* Enc = A->EncodedLines();
+            L.SetCapacity(L.Count() + Enc->Count() + 8);
+            for (int K = 0; K < Enc->Count(); ++K)
+                L.Add(Enc->Get(K));
+        }
+        L.Add("");
+        L.Add(D + "--");
+        L.Add("");
+    }
+    QELProcessMessages();
+    if (Abort_) return nullptr;
+    return Out;
+}
+
+void TQELSMTPMail::Base64Encode(TQELAttachment*& Attachment) {
+    TSharedReadFile File(Attachment->PathName());
+    const std::int64_t Size = File.Size();
+    DoEncodeStart(Attachment->PathName(), static_cast<int>(std::min<std::int64_t>(Size, INT_MAX)));
+
+    auto Lines = std::make_unique<TStringList>();
+    Lines->SetCapacity(static_cast<int>(std::min<std::int64_t>(Size / 57 + 2, INT_MAX / 2)));
+    TProgressRule Progress(ProgressStep(), LastEncodePercent_,
+                           [this](std::uint16_t P) { DoEncodeProgress(P); });
+    std::int64_t Encoded = 0;
+
+    std::uint8_t Block[Base64BlockBytes];
+    char Line[Base64LineChars];
+    const std::int64_t Blocks = Size / static_cast<std::int64_t>(Base64BlockBytes);
+    for (std::int64_t K = 0; K < Blocks; ++K) {
+        QELProcessMessages();
+        if (Abort_) return;
+        File.ReadExact(Block, Base64BlockBytes);
+        for (std::size_t J = 0; J < Base64BlockBytes / Base64LineBytes; ++J) {
+            Base64EncodeLine(Block + J * Base64LineBytes, Line);
+            Lines->Add(std::string(Line, Base64LineChars));
+            Encoded += static_cast<std::int64_t>(Base64LineBytes);
+            Progress.Update(static_cast<double>(Encoded), static_cast<double>(Size));
+            QELProcessMessages();
+        }
+    }
+
+    std::string Current;
+    const std::int64_t Rest = Size % static_cast<std::int64_t>(Base64BlockBytes);
+    for (std::int64_t G = 0; G < Rest / 3; ++G) {
+        QELProcessMessages();
+        if (Abort_) return;
+        std::uint8_t In[3];
+        File.ReadExact(In, 3);
+        char Out[4];
+        Base64EncodeGroup(In, Out);
+        Current.append(Out, 4);
+        if (Current.size() == Base64LineChars) {
+            Lines->Add(Current);
+            Current.clear();
+        }
+    }
+    if (Rest % 3 != 0) {
+        std::uint8_t In[2] = {0, 0};
+        File.ReadExact(In, static_cast<std::size_t>(Rest % 3));
+        Current += Base64EncodeTail(In, static_cast<std::size_t>(Rest % 3));
+    }
+    if (!Current.empty()) Lines->Add(Current);
+    if (LastEncodePercent_ < 100) DoEncodeProgress(100);
+
+    QELProcessMessages();
+    if (Abort_) return;
+    Attachment->SetEncodedLines(std::move(Lines));
+    DoEncodeEnd();
+}
+
+} // namespace qel

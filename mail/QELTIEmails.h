@@ -1,0 +1,430 @@
+#pragma once
+// Internet mail: the message model shared by the SMTP sender and the POP3 receiver, the two
+// protocol components, and the small pieces of wire handling (base64, reply lines, progress)
+// they are built from.
+#include "mail/QELMails.h"
+#include "toolkit/core/Collection.h"
+#include "toolkit/core/Event.h"
+#include "toolkit/core/Streams.h"
+#include "toolkit/core/Strings.h"
+#include "toolkit/platform/ScktComp.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace qel {
+
+class TQELMailHost;
+class TQELMessage;
+class TQELAttachment;
+
+// ---- Shared types --------------------------------------------------------------------------
+
+// Progress granularity in percent, 1..100.
+using TQELPStep = std::uint8_t;
+
+enum TQELMailSessionState { Authorization, Transaction };
+QEL_ENUM_INFO(TQELMailSessionState, "Authorization", "Transaction")
+
+using TQELOnError = TEvent<void(TObject* Sender, int Error, const std::string& VMessage)>;
+using TQELOnCodingStart =
+    TEvent<void(TObject* Sender, const std::string& FileName, int BytesCount)>;
+using TQELOnCodingProgress = TEvent<void(TObject* Sender, std::uint16_t Percent)>;
+using TQELSendingProgress = TEvent<void(TObject* Sender, std::uint16_t Percent)>;
+using TQELOnDelete = TEvent<void(TObject* Sender, std::uint16_t Index)>;
+using TQELBeforeRetrieve = TEvent<void(TObject* Sender, std::uint16_t Index)>;
+
+// Base64 of RFC 2045 as written into outgoing parts: 57 input bytes make one 76-character
+// line, and a 2280-byte block makes exactly 40 lines.
+namespace mailwire {
+inline constexpr char Base64Alphabet[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+inline constexpr std::size_t Base64LineBytes = 57;
+inline constexpr std::size_t Base64LineChars = 76;
+inline constexpr std::size_t Base64BlockBytes = 2280;
+
+// Three bytes to four characters.
+void Base64EncodeGroup(const std::uint8_t* In, char* Out);
+// Base64LineBytes bytes to Base64LineChars characters.
+void Base64EncodeLine(const std::uint8_t* In, char* Out);
+// The last one or two bytes of a file, with "=" padding.
+std::string Base64EncodeTail(const std::uint8_t* In, std::size_t Count);
+
+// Collects received bytes and hands them out as lines. A line ends at LF; a CR before it is
+// dropped. Bytes after the last line end wait for the next read.
+class TLineBuffer {
+  public:
+    void Append(const char* Data, std::size_t Count) { Pending_.append(Data, Count); }
+    bool NextLine(std::string& Line);
+    bool Empty() const { return Pending_.empty(); }
+    void Clear() { Pending_.clear(); }
+
+  private:
+    std::string Pending_;
+};
+
+// True for the last line of a reply: "250 ok" or a bare "250", not "250-first of several".
+bool IsFinalReplyLine(std::string_view Line);
+// The reply code (characters 1 to 3) and text (characters 4 to 67) of a reply line, trimmed.
+std::string ReplyCode(std::string_view Line);
+std::string ReplyText(std::string_view Line);
+// The strict decimal conversion used for codes and ports: optional sign and digits only.
+bool TryStrToInt(std::string_view S, int& Value);
+// The local time formatted with a date-time pattern of the toolkit's kind (d dd ddd dddd,
+// m mm mmm mmmm, yy yyyy, h hh, n nn, s ss, zzz, am/pm, ampm, "quoted" and 'quoted' text; m or
+// mm right after an hour means minutes).
+std::string FormatDateTime(std::string_view Format, std::time_t When);
+} // namespace mailwire
+
+// ---- Message model -------------------------------------------------------------------------
+
+class TQELAttachment : public TCollectionItem {
+    QEL_CLASS(TQELAttachment, TCollectionItem)
+  public:
+    explicit TQELAttachment(TCollection* Collection);
+    ~TQELAttachment() override;
+
+    const std::string& FileName() const { return FileName_; }
+    void SetFileName(const std::string& V) { FileName_ = V; }
+    const std::string& PathName() const { return PathName_; }
+    void SetPathName(const std::string& V) { PathName_ = V; }
+    const std::string& MimeType() const { return MimeType_; }
+    void SetMimeType(const std::string& V) { MimeType_ = V; }
+
+    // Outgoing: the base64 lines of the file. Incoming: the encoded lines before decoding.
+    TStringList* EncodedLines() const { return EncodedLines_.get(); }
+    void SetEncodedLines(std::unique_ptr<TStringList> Lines) { EncodedLines_ = std::move(Lines); }
+    // Incoming: the decoded bytes. Replacing it frees the previous stream.
+    TMemoryStream* Content() const { return Content_.get(); }
+    void SetContent(std::unique_ptr<TMemoryStream> Stream) { Content_ = std::move(Stream); }
+    TQELMessage* OwnerMessage() const { return Message_; }
+
+    // Writes Content to FileName; a failing write is shown by the application's exception
+    // handler and the call returns normally. Raises EInvalidOperation without Content.
+    void SaveToFile(const std::string& FileName);
+
+    void Assign(const TPersistent* Source) override;
+
+  protected:
+    std::string GetDisplayName() const override;
+
+  private:
+    std::string FileName_;
+    std::string PathName_;
+    std::string MimeType_;
+    std::unique_ptr<TStringList> EncodedLines_;
+    std::unique_ptr<TMemoryStream> Content_;
+    TQELMessage* Message_ = nullptr;
+};
+
+class TQELAttachments : public TCollection {
+    QEL_CLASS(TQELAttachments, TCollection)
+  public:
+    explicit TQELAttachments(TQELMessage* Message);
+
+    // Name part, path as given, and the registered content type of its extension.
+    TQELAttachment* Add(const std::string& FileName);
+    // Content type for FileName's extension; "application/octet-stream" when none is known.
+    static std::string GetMimeType(const std::string& FileName);
+    // Frees the item; false (after showing the failure) when Index is out of range.
+    bool Delete(int Index);
+
+    TQELAttachment* GeTQELAttachment(int Index) const;
+    void SeTQELAttachment(int Index, TQELAttachment* Value);
+    TQELAttachment* operator[](int Index) const { return GeTQELAttachment(Index); }
+    TQELMessage* OwnerMessage() const { return Message_; }
+
+  protected:
+    TPersistent* GetOwner() const override;
+
+  private:
+    TQELMessage* Message_;
+};
+
+class TQELMessage : public TCollectionItem {
+    QEL_CLASS(TQELMessage, TCollectionItem)
+  public:
+    explicit TQELMessage(TCollection* Collection);
+    ~TQELMessage() override;
+
+    const std::string& FromMail() const { return FromMail_; }
+    void SetFromMail(const std::string& V) { FromMail_ = V; }
+    const std::string& ReplyTo() const { return ReplyTo_; }
+    void SetReplyTo(const std::string& V) { ReplyTo_ = V; }
+    const std::string& SendTo() const { return SendTo_; }
+    void SetSendTo(const std::string& V) { SendTo_ = V; }
+    const std::string& Subject() const { return Subject_; }
+    void SetSubject(const std::string& V) { Subject_ = V; }
+    const std::string& FromName() const { return FromName_; }
+    void SetFromName(const std::string& V) { FromName_ = V; }
+    TStrings* Message() const { return Message_.get(); }
+    void SetMessage(TStrings* Value); // copies the lines
+    TQELAttachments* Attachments() const { return Attachments_.get(); }
+    void SetAttachments(TQELAttachments* Value); // copies the attachments
+
+    const std::string& MessageId() const { return MessageId_; }
+    void SetMessageId(const std::string& V) { MessageId_ = V; }
+    const std::string& InReplyTo() const { return InReplyTo_; }
+    void SetInReplyTo(const std::string& V) { InReplyTo_ = V; }
+    const std::string& Date() const { return Date_; }
+    void SetDate(const std::string& V) { Date_ = V; }
+
+    // The host whose collection this message belongs to (null for a free collection).
+    TQELMailHost* Host() const { return Host_; }
+
+    void Assign(const TPersistent* Source) override;
+
+  protected:
+    std::string GetDisplayName() const override;
+
+  private:
+    std::string FromMail_;
+    std::string ReplyTo_;
+    std::string SendTo_;
+    std::string Subject_;
+    std::string FromName_;
+    std::unique_ptr<TStringList> Message_;
+    std::unique_ptr<TQELAttachments> Attachments_;
+    std::string MessageId_;
+    std::string InReplyTo_;
+    std::string Date_;
+    TQELMailHost* Host_ = nullptr;
+};
+
+class TQELMessages : public TCollection {
+    QEL_CLASS(TQELMessages, TCollection)
+  public:
+    explicit TQELMessages(TQELMailHost* Host);
+
+    TQELMessage* Add();
+    bool Delete(int Index);
+
+    TQELMessage* GetQELMessage(int Index) const;
+    void SetQELMessage(int Index, TQELMessage* Value);
+    TQELMessage* operator[](int Index) const { return GetQELMessage(Index); }
+    TQELMailHost* Host() const { return Host_; }
+
+  protected:
+    TPersistent* GetOwner() const override;
+
+  private:
+    TQELMailHost* Host_;
+};
+
+// ---- Components ----------------------------------------------------------------------------
+
+// Server address, progress granularity and the message collection of the two internet mail
+// components.
+class TQELMailHost : public TQELMailsComponent {
+    QEL_CLASS(TQELMailHost, TQELMailsComponent)
+  public:
+    explicit TQELMailHost(TComponent* AOwner);
+    ~TQELMailHost() override;
+
+    TQELMessages* Messages() const { return Messages_.get(); }
+    void SetMessages(TQELMessages* Value); // copies the collection
+    TQELPStep ProgressStep() const { return ProgressStep_; }
+    void SetProgressStep(TQELPStep Value); // clamped to 1..100
+    const std::string& Port() const { return Port_; }
+    void SetPort(const std::string& V) { Port_ = V; }
+    const std::string& Host() const { return Host_; }
+    void SetHost(const std::string& V) { Host_ = V; }
+
+    // Fires OnExecute and returns True; the protocol components call it first.
+    bool Execute() override;
+
+    TNotifyEvent OnExecute;
+
+  protected:
+    // Session objects, alive only while Execute runs.
+    std::unique_ptr<TClientSocket> Socket_;
+    std::unique_ptr<TWinSocketStream> Stream_;
+
+  private:
+    std::unique_ptr<TQELMessages> Messages_;
+    TQELPStep ProgressStep_ = 1;
+    std::string Port_;
+    std::string Host_;
+};
+
+// Sends every message of Messages to one SMTP server in one session.
+class TQELSMTPMail : public TQELMailHost {
+    QEL_CLASS(TQELSMTPMail, TQELMailHost)
+  public:
+    explicit TQELSMTPMail(TComponent* AOwner);
+    ~TQELSMTPMail() override;
+
+    TStrings* Signature() const { return Signature_.get(); }
+    void SetSignature(TStrings* Value); // copies the lines
+    const std::string& DateTimeFormat() const { return DateTimeFormat_; }
+    void SetDateTimeFormat(const std::string& V) { DateTimeFormat_ = V; }
+    // Pause after every data line, in milliseconds (0: none). Keeps slow servers and links
+    // from being flooded; tests and fast local servers set 0.
+    int LinePause() const { return LinePause_; }
+    void SetLinePause(int Ms) { LinePause_ = Ms < 0 ? 0 : Ms; }
+    // Longest wait for one complete reply, in milliseconds; a silent server ends the session
+    // through the error path when it runs out.
+    int ReplyTimeout() const { return ReplyTimeout_; }
+    void SetReplyTimeout(int Ms) { ReplyTimeout_ = Ms < 1 ? 1 : Ms; }
+
+    bool Execute() override;
+    void Connect();
+    void Disconnect();
+    bool SendMessage(TQELMessage* Msg);
+    // Reads one complete reply (all its lines) and returns its last line.
+    std::string GetSocketText();
+    void SendSocketText(const std::string& S);
+
+    // Composition: the whole mail as lines without line ends, or null when the session was
+    // aborted meanwhile. The caller owns the list.
+    std::unique_ptr<TStringList> InitializeMessage(TQELMessage*& Msg);
+    std::string CreateUIN();
+    static std::string CreateBounds();
+    void Base64Encode(TQELAttachment*& Attachment);
+
+    void RaiseError(TErrorEvent ErrorEvent);
+    void RaiseErrorAndExit(TObject* Sender, TCustomWinSocket* Socket, TErrorEvent ErrorEvent,
+                           int& ErrorCode);
+
+    // The last reply as read, for callers and tests.
+    const std::string& LastReplyCode() const { return ReplyCode_; }
+    const std::string& LastReplyText() const { return ReplyText_; }
+    bool Busy() const { return Busy_; }
+    bool Connected() const { return Connected_; }
+
+    TNotifyEvent OnConnect;
+    TNotifyEvent OnDisconnect;
+    TQELOnError OnError;
+    TNotifyEvent OnBeforeSend;
+    TNotifyEvent OnAfterSend;
+    TNotifyEvent OnSuccessSend;
+    TQELOnCodingStart OnEncodeStart;
+    TQELOnCodingProgress OnEncodeProgress;
+    TNotifyEvent OnEncodeEnd;
+    TQELSendingProgress OnSendProgress;
+
+  protected:
+    void DoConnect(TObject* Sender, TCustomWinSocket* Socket);
+    void DoDisconnect(TObject* Sender, TCustomWinSocket* Socket);
+    void DoOnBeforeSend();
+    void DoOnAfterSend();
+    void DoSendProgress(std::uint16_t Percent);
+    void DoEncodeStart(const std::string& FileName, int BytesCount);
+    void DoEncodeProgress(std::uint16_t Percent);
+    void DoEncodeEnd();
+
+  private:
+    // Compares the next reply's code with Code; on a mismatch runs the error path.
+    bool Expect(const char* Code);
+    void ReleaseSession();
+    void ReportError(TObject* Sender, const std::string& Text);
+    void WriteData(const std::string& S, bool Flush);
+
+    std::unique_ptr<TStringList> Signature_;
+    std::string DateTimeFormat_;
+    int LinePause_ = 40;
+    int ReplyTimeout_ = 60000;
+
+    bool Busy_ = false;
+    bool ReplyBad_ = false;
+    bool Connected_ = false;
+    bool Abort_ = false;
+    bool ReadFailed_ = false;
+    bool ReplySeen_ = false;
+    std::string ReplyCode_;
+    std::string ReplyText_;
+    std::uint16_t LastSendPercent_ = 0;
+    std::uint16_t LastEncodePercent_ = 0;
+    mailwire::TLineBuffer Lines_;
+    std::string DataBuffer_;
+};
+
+// Fetches all waiting mail from a POP3 server in one session; each retrieved mail is parsed
+// into a message appended to Messages (which are never stored with the form).
+class TQELPOPMail : public TQELMailHost {
+    QEL_CLASS(TQELPOPMail, TQELMailHost)
+  public:
+    explicit TQELPOPMail(TComponent* AOwner);
+    ~TQELPOPMail() override;
+
+    bool DeleteOfServer() const { return DeleteOfServer_; }
+    void SetDeleteOfServer(bool V) { DeleteOfServer_ = V; }
+    const std::string& Username() const { return Username_; }
+    void SetUsername(const std::string& V) { Username_ = V; }
+    const std::string& Password() const { return Password_; }
+    void SetPassword(const std::string& V) { Password_ = V; }
+
+    bool Execute() override;
+    void Connect();
+    bool Login();
+    int Init();
+    void Disconnect();
+    int RetrieveAllMessages(TQELMessages* Messages);
+    TQELMessage* RetrieveMessage(std::uint16_t Index);
+    void DeleteMessage(std::uint16_t Index);
+    std::string RetrieveHeaders(std::uint16_t Index);
+    std::string GetSocketText();
+    void SendSocketText(const std::string& S);
+    void RaiseError(int Code);
+    void RaiseErrorAndExit(TObject* Sender, TCustomWinSocket* Socket, TErrorEvent ErrorEvent,
+                           int& ErrorCode);
+
+    // Parsing and decoding of retrieved mail.
+    bool FindInHeaders(const std::string& S, TStringList* List, int& Index);
+    bool FindInStringList(const std::string& S, TStringList* List, int& Position, int& Index);
+    bool FindInStringListCS(const std::string& S, TStringList* List, int& Position, int& Index);
+    bool GetUUAttachments(TStringList* List, int& Index, std::string& FileName);
+    void Base64Decode(TQELAttachment*& Attachment);
+    void UUDecode(TQELAttachment*& Attachment);
+
+    TQELMailSessionState SessionState() const { return SessionState_; }
+    bool Busy() const { return Busy_; }
+    bool Connected() const { return Connected_; }
+    // Longest wait for one reply, in milliseconds; a silent server ends the session through
+    // the error path instead of hanging it.
+    int ReplyTimeout() const { return ReplyTimeout_; }
+    void SetReplyTimeout(int Ms) { ReplyTimeout_ = Ms < 1 ? 1 : Ms; }
+
+    TNotifyEvent OnConnect;
+    TNotifyEvent OnDisconnect;
+    TQELOnError OnError;
+    TQELOnCodingStart OnDecodeStart;
+    TQELOnCodingProgress OnDecodeProgress;
+    TNotifyEvent OnDecodeEnd;
+    TQELBeforeRetrieve BeforeRetrieve;
+    TNotifyEvent AfterRetrieve;
+    TQELOnCodingProgress OnRetrieveProgress;
+    TQELOnDelete OnDelete;
+
+  protected:
+    void DoConnect(TObject* Sender, TCustomWinSocket* Socket);
+    void DoDisconnect(TObject* Sender, TCustomWinSocket* Socket);
+
+  private:
+    bool DeleteOfServer_ = false;
+    std::string Username_;
+    std::string Password_;
+
+    bool Busy_ = false;
+    bool Connected_ = false;
+    bool Error_ = false;
+    std::string Status_;
+    std::string StatusText_;
+    TQELMailSessionState SessionState_ = Authorization;
+    std::uint16_t MessageCount_ = 0;
+    std::unique_ptr<TStringList> Deleted_;
+    int SizeEstimate_ = 0;
+    int RetrieveThreshold_ = 0;
+    std::uint16_t LastRetrievePercent_ = 0;
+    std::uint16_t LastDecodePercent_ = 0;
+    int ReplyTimeout_ = 60000;
+    // Further session state of the receiver, defined with its implementation.
+    struct TPrivate;
+    std::unique_ptr<TPrivate> Private_;
+};
+
+} // namespace qel
