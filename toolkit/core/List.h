@@ -2,6 +2,7 @@
 // A list of untyped pointers that does not own what it holds; the building block for the
 // toolkit's ordered lists (client lists, fixups, component lists).
 #include "toolkit/core/Object.h"
+#include "toolkit/core/Properties.h"
 
 #include <functional>
 #include <vector>

@@ -2,6 +2,7 @@
 // Byte streams: the abstract TStream, memory, file and string streams. Form files, string lists
 // and graphics load and save through these.
 #include "toolkit/core/Object.h"
+#include "toolkit/core/Properties.h"
 
 #include <cstdint>
 #include <string>
