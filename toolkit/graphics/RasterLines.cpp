@@ -1,0 +1,190 @@
+// Pen strokes: thin lines pixel-exact with styles, wide lines as filled outlines.
+#include "toolkit/graphics/DeviceContext.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qel {
+namespace gdi {
+
+namespace {
+
+struct TDash {
+    const int* Runs = nullptr;
+    int Count = 0;
+    int Period = 0;
+    bool On(long long Pos) const {
+        long long P = Pos % Period;
+        for (int I = 0; I < Count; ++I) {
+            if (P < Runs[I]) return (I & 1) == 0;
+            P -= Runs[I];
+        }
+        return false;
+    }
+};
+
+constexpr int DashRuns[] = {18, 6};
+constexpr int DotRuns[] = {3, 3};
+constexpr int DashDotRuns[] = {9, 6, 3, 6};
+constexpr int DashDotDotRuns[] = {9, 3, 3, 3, 3, 3};
+
+TDash DashFor(UINT Style) {
+    switch (Style) {
+    case PS_DASH:
+        return {DashRuns, 2, 24};
+    case PS_DOT:
+        return {DotRuns, 2, 6};
+    case PS_DASHDOT:
+        return {DashDotRuns, 4, 24};
+    case PS_DASHDOTDOT:
+        return {DashDotDotRuns, 6, 24};
+    }
+    return {};
+}
+
+// Disc of diameter W centred on the pixel (X, Y).
+void AddDisc(std::vector<std::vector<std::pair<int, int>>>& Rows, int Top, int X, int Y, int W) {
+    const double R = W / 2.0;
+    const int Ri = W / 2 + 1;
+    for (int Dy = -Ri; Dy <= Ri; ++Dy) {
+        const double Q = R * R - Dy * Dy;
+        if (Q < 0) continue;
+        const int Half = static_cast<int>(std::floor(std::sqrt(Q) - 0.5 + 1e-9));
+        if (Half < 0 && !(Dy == 0)) continue;
+        const int H = std::max(Half, 0);
+        const int Row = Y + Dy - Top;
+        if (Row < 0 || Row >= static_cast<int>(Rows.size())) continue;
+        Rows[static_cast<std::size_t>(Row)].push_back({X - H, X + H + 1});
+    }
+}
+
+TRegion WideStroke(const std::vector<TPoint>& Pts, int W, DWORD Full) {
+    const DWORD Cap = Full & PS_ENDCAP_MASK;
+    const double Hw = W / 2.0;
+    TRegion Out;
+    std::vector<std::pair<double, double>> Quad(4);
+    for (std::size_t I = 0; I + 1 < Pts.size(); ++I) {
+        const double X0 = Pts[I].X + 0.5, Y0 = Pts[I].Y + 0.5;
+        const double X1 = Pts[I + 1].X + 0.5, Y1 = Pts[I + 1].Y + 0.5;
+        double Ux = X1 - X0, Uy = Y1 - Y0;
+        const double Len = std::sqrt(Ux * Ux + Uy * Uy);
+        if (Len == 0) continue;
+        Ux /= Len;
+        Uy /= Len;
+        const double Ext = Cap == PS_ENDCAP_SQUARE ? Hw : 0;
+        const double Nx = -Uy * Hw, Ny = Ux * Hw;
+        const double Ax = X0 - Ux * Ext, Ay = Y0 - Uy * Ext;
+        const double Bx = X1 + Ux * Ext, By = Y1 + Uy * Ext;
+        Quad = {{Ax + Nx, Ay + Ny}, {Bx + Nx, By + Ny}, {Bx - Nx, By - Ny}, {Ax - Nx, Ay - Ny}};
+        Out = TRegion::Combine(Out, TRegion::FromPolygons(Quad, {4}, true), TRegion::TOp::Or);
+    }
+    // Round caps and joins.
+    if (Cap == PS_ENDCAP_ROUND) {
+        int MinY = Pts[0].Y, MaxY = Pts[0].Y;
+        for (const TPoint& P : Pts) {
+            MinY = std::min(MinY, P.Y);
+            MaxY = std::max(MaxY, P.Y);
+        }
+        const int Top = MinY - W;
+        std::vector<std::vector<std::pair<int, int>>> Rows(
+            static_cast<std::size_t>(MaxY - MinY + 2 * W + 1));
+        for (const TPoint& P : Pts)
+            AddDisc(Rows, Top, P.X, P.Y, W);
+        Out = TRegion::Combine(Out, TRegion::FromRows(Top, Rows), TRegion::TOp::Or);
+    }
+    return Out;
+}
+
+} // namespace
+
+void StrokePolyline(TDCObj& D, const std::vector<TPoint>& In, bool Closed) {
+    if (!D.S.Pen || D.S.Pen->Style == PS_NULL || In.empty() || !D.Surface()) return;
+    std::vector<TPoint> Pts = In;
+    if (Closed && Pts.size() > 1) Pts.push_back(Pts.front());
+    const int Rop = D.S.Rop2;
+    const std::uint32_t Px = DevicePixel(D, PenColor(D));
+    if (D.S.Pen->Width > 1) {
+        FillRegionRop2(D, WideStroke(Pts, D.S.Pen->Width, D.S.Pen->Full), SolidPaint(Px), Rop);
+        return;
+    }
+    const TDash Dash = DashFor(D.S.Pen->Style);
+    const bool Opaque = D.S.BkMode == OPAQUE;
+    const std::uint32_t Bk = DevicePixel(D, D.S.BkColor);
+    const TRect Box = D.EffectiveClip().Box();
+    long long DashPos = 0;
+    for (std::size_t I = 0; I + 1 < Pts.size(); ++I) {
+        const TPoint A = Pts[I], B = Pts[I + 1];
+        const long long Len = std::max(std::llabs(static_cast<long long>(B.X) - A.X),
+                                       std::llabs(static_cast<long long>(B.Y) - A.Y));
+        if (!Dash.Count && (A.X == B.X || A.Y == B.Y)) {
+            // Straight lines are one-pixel rectangles.
+            TRect R{std::min(A.X, B.X), std::min(A.Y, B.Y), std::max(A.X, B.X) + 1,
+                    std::max(A.Y, B.Y) + 1};
+            if (A.Y == B.Y) {
+                if (B.X > A.X)
+                    R.Right = B.X;
+                else
+                    R.Left = B.X + 1;
+            } else {
+                if (B.Y > A.Y)
+                    R.Bottom = B.Y;
+                else
+                    R.Top = B.Y + 1;
+            }
+            if (R.Left < R.Right && R.Top < R.Bottom) FillRectRop2(D, R, SolidPaint(Px), Rop);
+            continue;
+        }
+        ThinLinePixels(A, B, Box, [&](int X, int Y, long long Step) {
+            if (!Dash.Count) {
+                PlotRop2(D, X, Y, Px, Rop);
+            } else if (Dash.On(DashPos + Step)) {
+                PlotRop2(D, X, Y, Px, Rop);
+            } else if (Opaque) {
+                PlotRop2(D, X, Y, Bk, Rop);
+            }
+        });
+        DashPos += Len;
+    }
+}
+
+namespace {
+TPoint ToSurfacePt(const TDCObj& D, TPoint P) {
+    return {P.X + D.Dx(), P.Y + D.Dy()};
+}
+} // namespace
+
+} // namespace gdi
+
+using namespace gdi;
+
+BOOL LineTo(HDC Hdc, int X, int Y) {
+    auto D = gdi::DC(Hdc);
+    if (!D) return FALSE;
+    StrokePolyline(*D, {ToSurfacePt(*D, D->S.Pos), ToSurfacePt(*D, {X, Y})}, false);
+    D->S.Pos = {X, Y};
+    return TRUE;
+}
+
+BOOL Polyline(HDC Hdc, const TPoint* Pts, int Count) {
+    auto D = gdi::DC(Hdc);
+    if (!D || !Pts || Count < 2) return FALSE;
+    std::vector<TPoint> P(Pts, Pts + Count);
+    for (auto& Q : P)
+        Q = ToSurfacePt(*D, Q);
+    StrokePolyline(*D, P, false);
+    return TRUE;
+}
+
+BOOL PolylineTo(HDC Hdc, const TPoint* Pts, int Count) {
+    auto D = gdi::DC(Hdc);
+    if (!D || !Pts || Count < 1) return FALSE;
+    std::vector<TPoint> P;
+    P.push_back(ToSurfacePt(*D, D->S.Pos));
+    for (int I = 0; I < Count; ++I)
+        P.push_back(ToSurfacePt(*D, Pts[I]));
+    StrokePolyline(*D, P, false);
+    D->S.Pos = Pts[Count - 1];
+    return TRUE;
+}
+
+} // namespace qel

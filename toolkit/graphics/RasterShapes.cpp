@@ -1,0 +1,340 @@
+// Closed figures: rectangles, ellipses, rounded rectangles, arcs, pies, chords and polygons.
+// Curved figures are built from the left inset of every row of one quadrant, mirrored with
+// x' = L + R - 1 - x, so odd sizes have no doubled middle pixel and every figure is symmetric.
+#include "toolkit/graphics/DeviceContext.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <numbers>
+
+namespace qel {
+namespace gdi {
+
+namespace {
+
+// Largest M >= 0 with M*M*H2 <= V (V, H2 > 0).
+long long IsqrtScaled(__int128 V, __int128 H2) {
+    long long M =
+        static_cast<long long>(std::sqrt(static_cast<double>(V) / static_cast<double>(H2)));
+    while (M > 0 && static_cast<__int128>(M) * M * H2 > V)
+        --M;
+    while (static_cast<__int128>(M + 1) * (M + 1) * H2 <= V)
+        ++M;
+    return M;
+}
+
+TRect Normalized(int L, int T, int R, int B) {
+    return {std::min(L, R), std::min(T, B), std::max(L, R), std::max(T, B)};
+}
+
+} // namespace
+
+std::vector<int> EllipseInsets(int W, int H) {
+    std::vector<int> In(static_cast<std::size_t>(std::max(H, 0)), 0);
+    if (W <= 0 || H <= 0) return In;
+    // In doubled coordinates the centre of pixel column i is at 2i + 1 - W from the middle;
+    // a pixel belongs to the ellipse when (dx/W)^2 + (dy/H)^2 <= 1.
+    const __int128 W2 = static_cast<__int128>(W) * W, H2 = static_cast<__int128>(H) * H;
+    for (int R = 0; 2 * R + 1 <= H; ++R) {
+        const long long Dy = 2LL * R + 1 - H;
+        const __int128 V = W2 * (H2 - static_cast<__int128>(Dy) * Dy);
+        long long M = IsqrtScaled(V, H2);
+        if (((M - (W - 1)) & 1) != 0) --M;
+        if (M < 0) M = (W - 1) & 1; // keep every row at least its middle pixel(s)
+        const int Inset = static_cast<int>((W - 1 - M) / 2);
+        In[static_cast<std::size_t>(R)] = Inset;
+        In[static_cast<std::size_t>(H - 1 - R)] = Inset;
+    }
+    return In;
+}
+
+std::vector<int> RoundRectInsets(int W, int H, int CW, int CH) {
+    std::vector<int> In(static_cast<std::size_t>(std::max(H, 0)), 0);
+    CW = std::min(std::abs(CW), W);
+    CH = std::min(std::abs(CH), H);
+    if (CW <= 2 || CH <= 2) return In; // too small a corner: a plain rectangle
+    const std::vector<int> E = EllipseInsets(CW, CH);
+    for (int R = 0; R < CH / 2; ++R) {
+        In[static_cast<std::size_t>(R)] = E[static_cast<std::size_t>(R)];
+        In[static_cast<std::size_t>(H - 1 - R)] = E[static_cast<std::size_t>(R)];
+    }
+    return In;
+}
+
+TRegion ShapeRegion(const TRect& Box, const std::vector<int>& In) {
+    std::vector<std::vector<std::pair<int, int>>> Rows(In.size());
+    for (std::size_t R = 0; R < In.size(); ++R)
+        Rows[R].push_back({Box.Left + In[R], Box.Right - In[R]});
+    return TRegion::FromRows(Box.Top, Rows);
+}
+
+TRegion ShapeOutline(const TRect& Box, const std::vector<int>& In) {
+    const int H = static_cast<int>(In.size());
+    std::vector<std::vector<std::pair<int, int>>> Rows(In.size());
+    for (int R = 0; R < H; ++R) {
+        const int I = In[static_cast<std::size_t>(R)];
+        if (R == 0 || R == H - 1) {
+            Rows[static_cast<std::size_t>(R)].push_back({Box.Left + I, Box.Right - I});
+            continue;
+        }
+        // Reach towards the neighbouring rows so the outline stays connected.
+        const int Nb =
+            std::max(In[static_cast<std::size_t>(R - 1)], In[static_cast<std::size_t>(R + 1)]);
+        const int Last = std::max(I, Nb - 1);
+        Rows[static_cast<std::size_t>(R)].push_back({Box.Left + I, Box.Left + Last + 1});
+        Rows[static_cast<std::size_t>(R)].push_back({Box.Right - Last - 1, Box.Right - I});
+    }
+    return TRegion::FromRows(Box.Top, Rows);
+}
+
+TRegion EllipseRegion(const TRect& Box) {
+    return ShapeRegion(Box, EllipseInsets(Box.Width(), Box.Height()));
+}
+
+TRegion RoundRectRegion(const TRect& Box, int CW, int CH) {
+    return ShapeRegion(Box, RoundRectInsets(Box.Width(), Box.Height(), CW, CH));
+}
+
+namespace {
+
+using TInsetFn = std::vector<int> (*)(const TRect&, int, int);
+
+std::vector<int> RectInsets(const TRect& B, int, int) {
+    return std::vector<int>(static_cast<std::size_t>(std::max(B.Height(), 0)), 0);
+}
+std::vector<int> EllipseInsetsFor(const TRect& B, int, int) {
+    return EllipseInsets(B.Width(), B.Height());
+}
+std::vector<int> RoundInsetsFor(const TRect& B, int CW, int CH) {
+    return RoundRectInsets(B.Width(), B.Height(), CW, CH);
+}
+
+// Outline and interior of a box figure for the DC's pen.
+struct TFigure {
+    TRegion Outline, Fill;
+};
+
+TFigure BuildFigure(const TDCObj& D, TRect Box, TInsetFn Fn, int CW, int CH) {
+    TFigure F;
+    const TPenObj* Pen = D.S.Pen.get();
+    if (!Pen || Pen->Style == PS_NULL) {
+        // Without a pen the figure comes out one pixel smaller on the right and bottom.
+        --Box.Right;
+        --Box.Bottom;
+        if (Box.Width() > 0 && Box.Height() > 0) F.Fill = ShapeRegion(Box, Fn(Box, CW, CH));
+        return F;
+    }
+    const int W = Pen->Width;
+    if (W <= 1) {
+        if (Box.Width() <= 0 || Box.Height() <= 0) return F;
+        const auto In = Fn(Box, CW, CH);
+        F.Outline = ShapeOutline(Box, In);
+        F.Fill = TRegion::Combine(ShapeRegion(Box, In), F.Outline, TRegion::TOp::Diff);
+        return F;
+    }
+    TRect Outer = Box;
+    if (Pen->Style != PS_INSIDEFRAME) {
+        const int Out = (W - 1) / 2;
+        Outer = {Box.Left - Out, Box.Top - Out, Box.Right + Out, Box.Bottom + Out};
+    }
+    const TRect Inner{Outer.Left + W, Outer.Top + W, Outer.Right - W, Outer.Bottom - W};
+    if (Outer.Width() <= 0 || Outer.Height() <= 0) return F;
+    const TRegion All = ShapeRegion(Outer, Fn(Outer, CW, CH));
+    if (Inner.Width() > 0 && Inner.Height() > 0)
+        F.Fill = ShapeRegion(Inner, Fn(Inner, std::max(CW - 2 * W, 0), std::max(CH - 2 * W, 0)));
+    F.Outline = TRegion::Combine(All, F.Fill, TRegion::TOp::Diff);
+    return F;
+}
+
+void PaintFigure(TDCObj& D, const TFigure& F) {
+    if (!F.Fill.Empty())
+        if (auto P = RealizeDCBrush(D)) FillRegionRop2(D, F.Fill, *P, D.S.Rop2);
+    if (!F.Outline.Empty() && D.S.Pen && D.S.Pen->Style != PS_NULL)
+        FillRegionRop2(D, F.Outline, SolidPaint(DevicePixel(D, PenColor(D))), D.S.Rop2);
+}
+
+BOOL DrawBoxFigure(HDC Hdc, int L, int T, int R, int B, TInsetFn Fn, int CW, int CH) {
+    auto D = gdi::DC(Hdc);
+    if (!D) return FALSE;
+    TRect Box = ToSurface(*D, Normalized(L, T, R, B));
+    const UINT Style = D->S.Pen ? D->S.Pen->Style : PS_NULL;
+    if (Fn == &RectInsets && Style >= PS_DASH && Style <= PS_DASHDOTDOT && Box.Width() > 0 &&
+        Box.Height() > 0) {
+        // Styled outlines run as one closed line so the dash pattern flows round the corners.
+        TFigure F;
+        F.Fill = TRegion(TRect{Box.Left + 1, Box.Top + 1, Box.Right - 1, Box.Bottom - 1});
+        if (auto P = RealizeDCBrush(*D)) FillRegionRop2(*D, F.Fill, *P, D->S.Rop2);
+        StrokePolyline(*D,
+                       {{Box.Left, Box.Top},
+                        {Box.Right - 1, Box.Top},
+                        {Box.Right - 1, Box.Bottom - 1},
+                        {Box.Left, Box.Bottom - 1}},
+                       true);
+        return TRUE;
+    }
+    PaintFigure(*D, BuildFigure(*D, Box, Fn, CW, CH));
+    return TRUE;
+}
+
+// Angle of a point seen from the centre, counter-clockwise on screen, in [0, 2 pi).
+double Angle(double Cx, double Cy, double X, double Y) {
+    double A = std::atan2(-(Y - Cy), X - Cx);
+    if (A < 0) A += 2 * std::numbers::pi;
+    return A;
+}
+
+struct TSweep {
+    double Cx, Cy, A0, Span;
+    bool Full;
+    bool Inside(double X, double Y) const {
+        if (Full) return true;
+        double A = Angle(Cx, Cy, X, Y) - A0;
+        if (A < 0) A += 2 * std::numbers::pi;
+        return A <= Span + 1e-12;
+    }
+};
+
+TSweep MakeSweep(const TRect& Box, double X1, double Y1, double X2, double Y2) {
+    TSweep S;
+    S.Cx = (Box.Left + Box.Right) / 2.0;
+    S.Cy = (Box.Top + Box.Bottom) / 2.0;
+    S.A0 = Angle(S.Cx, S.Cy, X1, Y1);
+    const double A1 = Angle(S.Cx, S.Cy, X2, Y2);
+    S.Span = A1 - S.A0;
+    if (S.Span < 0) S.Span += 2 * std::numbers::pi;
+    S.Full = S.Span == 0;
+    return S;
+}
+
+// The pixel where a ray from the centre meets the ellipse.
+TPoint RayPoint(const TRect& Box, double X, double Y) {
+    const double Cx = (Box.Left + Box.Right) / 2.0, Cy = (Box.Top + Box.Bottom) / 2.0;
+    const double A = Box.Width() / 2.0, B = Box.Height() / 2.0;
+    const double Dx = X - Cx, Dy = Y - Cy;
+    const double Len = std::sqrt(Dx * Dx / (A * A) + Dy * Dy / (B * B));
+    if (Len == 0) return {static_cast<int>(Cx), static_cast<int>(Cy)};
+    const double Px = Cx + Dx / Len, Py = Cy + Dy / Len;
+    auto Clamp = [](double V, int Lo, int Hi) {
+        return std::clamp(static_cast<int>(std::floor(V)), Lo, Hi);
+    };
+    return {Clamp(Px, Box.Left, Box.Right - 1), Clamp(Py, Box.Top, Box.Bottom - 1)};
+}
+
+TRegion Filter(const TRegion& R, const std::function<bool(int, int)>& Keep) {
+    const TRect B = R.Box();
+    std::vector<std::vector<std::pair<int, int>>> Rows(
+        static_cast<std::size_t>(std::max(B.Height(), 0)));
+    R.ForEach([&](int L, int T, int Rt, int Bo) {
+        for (int Y = T; Y < Bo; ++Y)
+            for (int X = L; X < Rt; ++X)
+                if (Keep(X, Y)) Rows[static_cast<std::size_t>(Y - B.Top)].push_back({X, X + 1});
+    });
+    return TRegion::FromRows(B.Top, Rows);
+}
+
+enum class TArcKind { Arc, Pie, Chord };
+
+BOOL DrawArcFigure(HDC Hdc, int L, int T, int R, int B, int X1, int Y1, int X2, int Y2,
+                   TArcKind Kind) {
+    auto D = gdi::DC(Hdc);
+    if (!D) return FALSE;
+    const TRect Box = ToSurface(*D, Normalized(L, T, R, B));
+    if (Box.Width() <= 0 || Box.Height() <= 0) return TRUE;
+    const double Sx1 = X1 + D->Dx(), Sy1 = Y1 + D->Dy(), Sx2 = X2 + D->Dx(), Sy2 = Y2 + D->Dy();
+    const TSweep Sw = MakeSweep(Box, Sx1, Sy1, Sx2, Sy2);
+    auto InSweep = [&](int X, int Y) { return Sw.Inside(X + 0.5, Y + 0.5); };
+
+    const TPoint P1 = RayPoint(Box, Sx1, Sy1), P2 = RayPoint(Box, Sx2, Sy2);
+    const TPoint C{(Box.Left + Box.Right - 1) / 2, (Box.Top + Box.Bottom - 1) / 2};
+    if (Kind != TArcKind::Arc) {
+        TFigure F = BuildFigure(*D, Box, &EllipseInsetsFor, 0, 0);
+        std::function<bool(int, int)> Keep;
+        if (Kind == TArcKind::Pie) {
+            Keep = InSweep;
+        } else {
+            // Chord: the side of the line P1-P2 that holds the arc's middle.
+            const double Mid = Sw.A0 + Sw.Span / 2;
+            const double Mx = Sw.Cx + std::cos(Mid), My = Sw.Cy - std::sin(Mid);
+            auto Side = [&](double X, double Y) {
+                return (P2.X + 0.5 - (P1.X + 0.5)) * (Y - (P1.Y + 0.5)) -
+                       (P2.Y + 0.5 - (P1.Y + 0.5)) * (X - (P1.X + 0.5));
+            };
+            const bool Pos = Side(Mx, My) >= 0;
+            Keep = [=](int X, int Y) { return Sw.Full || (Side(X + 0.5, Y + 0.5) >= 0) == Pos; };
+        }
+        F.Fill = Filter(F.Fill, Keep);
+        F.Outline = Filter(F.Outline, InSweep);
+        PaintFigure(*D, F);
+        if (Kind == TArcKind::Pie && !Sw.Full)
+            StrokePolyline(*D, {P1, C, P2}, false);
+        else if (Kind == TArcKind::Chord && !Sw.Full)
+            StrokePolyline(*D, {P2, P1}, false);
+        return TRUE;
+    }
+    TFigure F = BuildFigure(*D, Box, &EllipseInsetsFor, 0, 0);
+    F.Fill.Clear();
+    F.Outline = Filter(F.Outline, InSweep);
+    PaintFigure(*D, F);
+    return TRUE;
+}
+
+} // namespace
+
+} // namespace gdi
+
+using namespace gdi;
+
+BOOL Rectangle(HDC Hdc, int Left, int Top, int Right, int Bottom) {
+    return DrawBoxFigure(Hdc, Left, Top, Right, Bottom, &RectInsets, 0, 0);
+}
+
+BOOL Ellipse(HDC Hdc, int Left, int Top, int Right, int Bottom) {
+    return DrawBoxFigure(Hdc, Left, Top, Right, Bottom, &EllipseInsetsFor, 0, 0);
+}
+
+BOOL RoundRect(HDC Hdc, int Left, int Top, int Right, int Bottom, int Width, int Height) {
+    return DrawBoxFigure(Hdc, Left, Top, Right, Bottom, &RoundInsetsFor, Width, Height);
+}
+
+BOOL Arc(HDC Hdc, int Left, int Top, int Right, int Bottom, int X1, int Y1, int X2, int Y2) {
+    return DrawArcFigure(Hdc, Left, Top, Right, Bottom, X1, Y1, X2, Y2, TArcKind::Arc);
+}
+
+BOOL Pie(HDC Hdc, int Left, int Top, int Right, int Bottom, int X1, int Y1, int X2, int Y2) {
+    return DrawArcFigure(Hdc, Left, Top, Right, Bottom, X1, Y1, X2, Y2, TArcKind::Pie);
+}
+
+BOOL Chord(HDC Hdc, int Left, int Top, int Right, int Bottom, int X1, int Y1, int X2, int Y2) {
+    return DrawArcFigure(Hdc, Left, Top, Right, Bottom, X1, Y1, X2, Y2, TArcKind::Chord);
+}
+
+BOOL PolyPolygon(HDC Hdc, const TPoint* Pts, const int* Counts, int Polys) {
+    auto D = gdi::DC(Hdc);
+    if (!D || !Pts || !Counts || Polys < 1) return FALSE;
+    std::vector<std::pair<double, double>> F;
+    std::vector<int> C;
+    std::vector<std::vector<TPoint>> Outlines;
+    const TPoint* P = Pts;
+    for (int I = 0; I < Polys; ++I) {
+        if (Counts[I] < 2) return FALSE;
+        C.push_back(Counts[I]);
+        Outlines.emplace_back();
+        for (int K = 0; K < Counts[I]; ++K, ++P) {
+            const TPoint S{P->X + D->Dx(), P->Y + D->Dy()};
+            F.push_back({static_cast<double>(S.X), static_cast<double>(S.Y)});
+            Outlines.back().push_back(S);
+        }
+    }
+    if (auto Pa = RealizeDCBrush(*D))
+        FillRegionRop2(*D, TRegion::FromPolygons(F, C, D->S.PolyFill == WINDING), *Pa, D->S.Rop2);
+    for (const auto& O : Outlines)
+        StrokePolyline(*D, O, true);
+    return TRUE;
+}
+
+BOOL Polygon(HDC Hdc, const TPoint* Pts, int Count) {
+    return PolyPolygon(Hdc, Pts, &Count, 1);
+}
+
+} // namespace qel
