@@ -1,0 +1,212 @@
+// The POP3 receiver against the real local servers of scripts/mail-servers.sh: Dovecot on
+// 127.0.0.1:11110 and, for the round trip, Postfix on 127.0.0.1:2525. Mail for the POP3-only
+// cases is written straight into bob's Maildir; the round trip goes to alice.
+#include "mail/QELTIEmails.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <random>
+#include <sstream>
+#include <string>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace qel;
+namespace fs = std::filesystem;
+
+namespace {
+
+bool PortOpen(int Port) {
+    int Fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in A{};
+    A.sin_family = AF_INET;
+    A.sin_port = htons(static_cast<std::uint16_t>(Port));
+    A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool Ok = ::connect(Fd, reinterpret_cast<sockaddr*>(&A), sizeof A) == 0;
+    ::close(Fd);
+    return Ok;
+}
+
+fs::path MailRoot() {
+    const char* D = std::getenv("QEL_MAIL_DIR");
+    return D && *D ? fs::path(D) : fs::path("/tmp/qel-mail");
+}
+
+fs::path Maildir(const std::string& User) {
+    return MailRoot() / "mail" / User / "Maildir";
+}
+
+// Reachable servers, started through the project's script when they are not running yet.
+bool ServersUp() {
+    static const bool Up = [] {
+        if (PortOpen(11110) && PortOpen(2525)) return true;
+        std::string Cmd = std::string(QEL_SOURCE_DIR) + "/scripts/mail-servers.sh start " +
+                          MailRoot().string() + " > /dev/null 2>&1";
+        if (std::system(Cmd.c_str()) != 0) return false;
+        return PortOpen(11110) && PortOpen(2525);
+    }();
+    return Up;
+}
+
+#define REQUIRE_SERVERS()                                                                          \
+    do {                                                                                           \
+        if (!ServersUp()) {                                                                        \
+            if (std::getenv("QEL_REQUIRE_SERVERS")) FAIL() << "mail servers not reachable";        \
+            GTEST_SKIP() << "mail servers not reachable";                                          \
+        }                                                                                          \
+    } while (0)
+
+std::vector<fs::path> MailFiles(const std::string& User) {
+    std::vector<fs::path> Files;
+    for (const char* Sub : {"new", "cur"}) {
+        std::error_code Ec;
+        for (const auto& E : fs::directory_iterator(Maildir(User) / Sub, Ec))
+            if (E.is_regular_file()) Files.push_back(E.path());
+    }
+    return Files;
+}
+
+void ClearMaildir(const std::string& User) {
+    for (const auto& F : MailFiles(User))
+        fs::remove(F);
+}
+
+// Delivers Raw (LF line ends) the way a local delivery agent does: write into tmp, then move
+// into new. Names sort in delivery order.
+void Deliver(const std::string& User, const std::string& Raw) {
+    static int Counter = 0;
+    const int Seq = ++Counter;
+    const std::string Name = std::to_string(1700000000 + Seq) + ".M" + std::to_string(Seq) + "P" +
+                             std::to_string(getpid()) + ".qeltest";
+    fs::path Tmp = Maildir(User) / "tmp" / Name;
+    std::ofstream(Tmp, std::ios::binary) << Raw;
+    // Without the change of owner the file stays readable (mode 644), which is all POP3 needs.
+    [[maybe_unused]] int Ignored = ::chown(Tmp.c_str(), 5000, 5000);
+    fs::rename(Tmp, Maildir(User) / "new" / Name);
+}
+
+TQELPOPMail* NewPop(const std::string& User, const std::string& Password) {
+    auto* P = new TQELPOPMail(nullptr);
+    P->SetHost("127.0.0.1");
+    P->SetPort("11110");
+    P->SetUsername(User);
+    P->SetPassword(Password);
+    P->SetReplyTimeout(10000);
+    return P;
+}
+
+std::string Content(TQELAttachment* A) {
+    return std::string(reinterpret_cast<const char*>(A->Content()->Memory()),
+                       static_cast<std::size_t>(A->Content()->Size()));
+}
+
+} // namespace
+
+TEST(Pop3Server, CountOrderAndDeletion) {
+    REQUIRE_SERVERS();
+    ClearMaildir("bob");
+    for (int I = 1; I <= 3; ++I)
+        Deliver("bob", "From: sender@example.test\nTo: bob@example.test\nSubject: m" +
+                           std::to_string(I) + "\n\nbody " + std::to_string(I) + "\n.dot\n");
+    std::unique_ptr<TQELPOPMail> Pop(NewPop("bob", "bobpw"));
+    Pop->SetDeleteOfServer(true);
+    std::vector<std::string> Log;
+    Pop->BeforeRetrieve = [&](TObject*, std::uint16_t I) {
+        Log.push_back("retr " + std::to_string(I));
+    };
+    Pop->OnDelete = [&](TObject*, std::uint16_t I) { Log.push_back("dele " + std::to_string(I)); };
+    std::vector<int> Errors;
+    Pop->OnError = [&](TObject*, int C, const std::string&) { Errors.push_back(C); };
+    EXPECT_TRUE(Pop->Execute());
+    EXPECT_TRUE(Errors.empty());
+    EXPECT_EQ(Log, (std::vector<std::string>{"retr 1", "dele 1", "retr 2", "dele 2", "retr 3",
+                                             "dele 3"}));
+    ASSERT_EQ(Pop->Messages()->Count(), 3);
+    for (int I = 0; I < 3; ++I) {
+        TQELMessage* M = Pop->Messages()->GetQELMessage(I);
+        EXPECT_EQ(M->Subject(), "m" + std::to_string(I + 1));
+        EXPECT_EQ(M->FromMail(), "sender@example.test");
+        EXPECT_EQ(M->Message()->Strings(1), ".dot");
+    }
+    EXPECT_TRUE(MailFiles("bob").empty());
+}
+
+TEST(Pop3Server, WrongPasswordGives2001AndLeavesTheMail) {
+    REQUIRE_SERVERS();
+    ClearMaildir("bob");
+    Deliver("bob", "Subject: stays\n\nx\n");
+    std::unique_ptr<TQELPOPMail> Pop(NewPop("bob", "wrong"));
+    Pop->SetDeleteOfServer(true);
+    std::vector<int> Errors;
+    Pop->OnError = [&](TObject*, int C, const std::string&) { Errors.push_back(C); };
+    bool Retrieved = false;
+    Pop->BeforeRetrieve = [&](TObject*, std::uint16_t) { Retrieved = true; };
+    Pop->Execute();
+    EXPECT_EQ(Errors, std::vector<int>{2001});
+    EXPECT_FALSE(Retrieved);
+    EXPECT_EQ(MailFiles("bob").size(), 1u);
+    ClearMaildir("bob");
+}
+
+TEST(Pop3Server, RoundTripThroughSmtpKeepsAttachmentsByteIdentical) {
+    REQUIRE_SERVERS();
+    ClearMaildir("alice");
+    fs::path Dir = fs::temp_directory_path() / ("qel-pop3-rt-" + std::to_string(getpid()));
+    fs::create_directories(Dir);
+    std::mt19937 Rng(42);
+    std::vector<std::pair<std::string, std::string>> Files = {
+        {"random.bin", ""}, {"small.txt", "line one\r\nline two\n"}, {"empty.dat", ""}};
+    for (int I = 0; I < 300001; ++I)
+        Files[0].second += static_cast<char>(Rng() & 0xFF);
+    for (auto& [Name, Bytes] : Files)
+        std::ofstream(Dir / Name, std::ios::binary) << Bytes;
+
+    TQELSMTPMail Smtp(nullptr);
+    Smtp.SetHost("127.0.0.1");
+    Smtp.SetPort("2525");
+    Smtp.SetLinePause(0);
+    TQELMessage* Out = Smtp.Messages()->Add();
+    Out->SetFromMail("sender@example.test");
+    Out->SetFromName("Round Trip");
+    Out->SetSendTo("alice@example.test");
+    Out->SetSubject("round trip");
+    Out->Message()->Add("first line");
+    Out->Message()->Add(".starts with a dot");
+    for (auto& [Name, Bytes] : Files)
+        Out->Attachments()->Add((Dir / Name).string());
+    ASSERT_TRUE(Smtp.Execute());
+
+    // Delivery is asynchronous.
+    auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (MailFiles("alice").empty() && std::chrono::steady_clock::now() < Deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_EQ(MailFiles("alice").size(), 1u);
+
+    std::unique_ptr<TQELPOPMail> Pop(NewPop("alice", "alicepw"));
+    Pop->SetDeleteOfServer(true);
+    EXPECT_TRUE(Pop->Execute());
+    ASSERT_EQ(Pop->Messages()->Count(), 1);
+    TQELMessage* In = Pop->Messages()->GetQELMessage(0);
+    EXPECT_EQ(In->Subject(), "round trip");
+    EXPECT_EQ(In->FromMail(), "sender@example.test");
+    EXPECT_EQ(In->FromName(), "Round Trip ");
+    EXPECT_EQ(In->SendTo(), "alice@example.test");
+    ASSERT_GE(In->Message()->Count(), 2);
+    EXPECT_EQ(In->Message()->Strings(0), "first line");
+    EXPECT_EQ(In->Message()->Strings(1), ".starts with a dot");
+    ASSERT_EQ(In->Attachments()->Count(), 3);
+    for (int I = 0; I < 3; ++I) {
+        TQELAttachment* A = In->Attachments()->GeTQELAttachment(I);
+        EXPECT_EQ(A->FileName(), Files[I].first);
+        EXPECT_TRUE(Content(A) == Files[I].second) << Files[I].first;
+    }
+    EXPECT_TRUE(MailFiles("alice").empty());
+    fs::remove_all(Dir);
+}
