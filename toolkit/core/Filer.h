@@ -174,23 +174,27 @@ class TReader : public TFiler {
         TObject* Instance;
         const TPropInfo* Prop;
         std::string Name;
+        TComponent* LookupRoot;
         std::int64_t Offset;
     };
-    TComponent* ReadComponent(TComponent* Parent, TComponent* Owner, int Depth);
-    void ReadComponentBody(TComponent* Instance, TComponent* Owner, int Depth);
-    void ReadProperty(TPersistent* Instance, int Depth);
-    void ReadPropValue(TPersistent* Instance, const TPropInfo& Prop, int Depth);
-    void ReadStringsValue(class TStrings& Strings);
-    bool HandleUnknownProperty(TPersistent* Instance, const std::string& Name);
-    void BindEvent(TPersistent* Instance, const TPropInfo& Prop, const std::string& Method);
+    friend struct TReaderDepth;
+    TComponent* ReadComponent(TComponent* Parent, TComponent* Owner);
+    void ReadComponentBody(TComponent* Instance, TComponent* Owner);
+    void ReadProperty(TPersistent* Instance, TComponent* LookupRoot);
+    void ReadPropValue(TPersistent* Instance, const TPropInfo& Prop, TComponent* LookupRoot);
+    void ReadCollectionItems(TCollection& Collection, TComponent* LookupRoot);
+    void ReadStringList(TPersistent& Strings);
+    void UnknownProperty(const std::string& Message);
+    void BindEvent(TPersistent* Instance, const TPropInfo& Prop, const std::string& Method,
+                   TComponent* LookupRoot);
     void ResolveFixups();
-    TComponent* FindReference(const std::string& Name) const;
+    TComponent* FindReference(const std::string& Name, TComponent* LookupRoot) const;
     void SkipSetBody();
-    void SkipValueAt(int Depth);
-    void Enter(int Depth);
     std::string LineOrOffset(std::int64_t At) const;
     std::int64_t ReadLength(std::int64_t Limit, const char* What);
     std::int64_t IntegerValue(TValueType T);
+    std::string ReadLongBytes(std::int64_t Limit, const char* What);
+    [[noreturn]] void TypeError(const TPropInfo& Prop, TValueType Found);
 
     TReadOptions Options_;
     std::vector<std::string> Warnings_;
@@ -198,11 +202,12 @@ class TReader : public TFiler {
     std::vector<TFixup> Fixups_;
     std::vector<TComponent*> Loaded_;  // in reading order
     std::vector<TComponent*> Created_; // freed again when reading fails
-    std::string PropName_;             // property being read, for DefineProperty and messages
-    std::string PropPath_;
+    std::string PropName_;             // last segment of the property being read
+    std::string PropPath_;             // the whole dotted name, for messages
+    std::string InstancePath_;         // name path of the component being read
     std::int64_t PropOffset_ = -1;
     bool PropHandled_ = false;
-    TComponent* Owner_ = nullptr;
+    int Depth_ = 0;
     std::int64_t StreamSize_ = -1;
 };
 
