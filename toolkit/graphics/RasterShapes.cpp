@@ -42,7 +42,8 @@ std::vector<int> EllipseInsets(int W, int H) {
         long long M = IsqrtScaled(V, H2);
         if (((M - (W - 1)) & 1) != 0) --M;
         if (M < 0) M = (W - 1) & 1; // keep every row at least its middle pixel(s)
-        const int Inset = static_cast<int>((W - 1 - M) / 2);
+        // The middle row(s) always reach the sides of the box, however flat the ellipse.
+        const int Inset = 2 * R + 2 >= H ? 0 : static_cast<int>((W - 1 - M) / 2);
         In[static_cast<std::size_t>(R)] = Inset;
         In[static_cast<std::size_t>(H - 1 - R)] = Inset;
     }
@@ -255,7 +256,8 @@ BOOL DrawArcFigure(HDC Hdc, int L, int T, int R, int B, int X1, int Y1, int X2, 
         } else {
             // Chord: the side of the line P1-P2 that holds the arc's middle.
             const double Mid = Sw.A0 + Sw.Span / 2;
-            const double Mx = Sw.Cx + std::cos(Mid), My = Sw.Cy - std::sin(Mid);
+            const double Mx = Sw.Cx + Box.Width() / 2.0 * std::cos(Mid);
+            const double My = Sw.Cy - Box.Height() / 2.0 * std::sin(Mid);
             auto Side = [&](double X, double Y) {
                 return (P2.X + 0.5 - (P1.X + 0.5)) * (Y - (P1.Y + 0.5)) -
                        (P2.Y + 0.5 - (P1.Y + 0.5)) * (X - (P1.X + 0.5));
