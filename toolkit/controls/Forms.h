@@ -88,6 +88,9 @@ class TApplication : public TComponent {
 
   private:
     void ProcessPending();
+    // Mouse enter/leave and hint tracking after input was handled.
+    bool AfterInput();
+    bool InPaint_ = false;
     void HintTimerExpired();
     void StartHintTimer(int Ms);
     void StopHintTimer();

@@ -12,7 +12,17 @@
 
 namespace qel {
 
-enum class TInputKind { MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, Char, Close, Expose, Moved };
+enum class TInputKind {
+    MouseMove,
+    MouseDown,
+    MouseUp,
+    KeyDown,
+    KeyUp,
+    Char,
+    Close,
+    Exposed,
+    Moved
+};
 
 struct TInputEvent {
     TInputKind Kind = TInputKind::MouseMove;

@@ -1,6 +1,7 @@
 #include "toolkit/platform/Window.h"
 
 #include "toolkit/platform/Backend.h"
+#include "toolkit/platform/Thread.h"
 #include "toolkit/platform/WindowMessages.h"
 
 #include <algorithm>
@@ -25,8 +26,8 @@ struct TWnd {
     TWindowTarget* Target = nullptr;
     // Top-level windows only.
     std::unique_ptr<TSurface> Surface;
-    std::vector<TRect> Dirty;   // surface coordinates, to paint
-    TRect PresentArea;          // surface coordinates, painted but not yet shown
+    std::vector<TRect> Dirty; // surface coordinates, to paint
+    TRect PresentArea;        // surface coordinates, painted but not yet shown
     bool Popup = false;
     bool TopMost = false;
     // While a paint of this window runs.
@@ -64,7 +65,9 @@ TWnd* Find(HWND H) {
     return It == M.end() ? nullptr : It->second.get();
 }
 
-bool Empty(const TRect& R) { return R.Right <= R.Left || R.Bottom <= R.Top; }
+bool Empty(const TRect& R) {
+    return R.Right <= R.Left || R.Bottom <= R.Top;
+}
 
 TRect Intersect(const TRect& A, const TRect& B) {
     TRect R{std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
@@ -78,7 +81,9 @@ TRect Union(const TRect& A, const TRect& B) {
     return {std::min(A.Left, B.Left), std::min(A.Top, B.Top), std::max(A.Right, B.Right),
             std::max(A.Bottom, B.Bottom)};
 }
-TRect Offset(TRect R, int Dx, int Dy) { return {R.Left + Dx, R.Top + Dy, R.Right + Dx, R.Bottom + Dy}; }
+TRect Offset(TRect R, int Dx, int Dy) {
+    return {R.Left + Dx, R.Top + Dy, R.Right + Dx, R.Bottom + Dy};
+}
 
 // Width of the non-client frame: a border line and/or a sunken client edge.
 int NcInset(const TWnd& W) {
@@ -91,7 +96,8 @@ int NcInset(const TWnd& W) {
 }
 
 TWnd* TopOf(TWnd* W) {
-    while (W && W->Parent) W = Find(W->Parent);
+    while (W && W->Parent)
+        W = Find(W->Parent);
     return W;
 }
 
@@ -139,8 +145,8 @@ void AddDirty(TWnd& Top, const TRect& R0) {
     // box when it grows.
     for (auto It = D.begin(); It != D.end();) {
         TRect U = Union(*It, R);
-        bool Overlaps = !Empty(Intersect(
-            TRect{It->Left - 1, It->Top - 1, It->Right + 1, It->Bottom + 1}, R));
+        bool Overlaps =
+            !Empty(Intersect(TRect{It->Left - 1, It->Top - 1, It->Right + 1, It->Bottom + 1}, R));
         if (Overlaps) {
             R = U;
             It = D.erase(It);
@@ -151,7 +157,8 @@ void AddDirty(TWnd& Top, const TRect& R0) {
     D.push_back(R);
     if (D.size() > 16) {
         TRect B;
-        for (const TRect& X : D) B = Union(B, X);
+        for (const TRect& X : D)
+            B = Union(B, X);
         D.assign(1, B);
     }
     TMessageQueue::Main().Signal();
@@ -220,7 +227,9 @@ void InstallHooks() {
         });
 }
 
-bool IsTopMostWnd(const TWnd& W) { return W.TopMost || W.Popup; }
+bool IsTopMostWnd(const TWnd& W) {
+    return W.TopMost || W.Popup;
+}
 
 void RestackTopLevel(HWND H, bool ToTop) {
     auto& T = WS().TopLevels;
@@ -246,7 +255,8 @@ void DestroyTree(HWND H) {
     if (!W) return;
     Send(W, WM_DESTROY, 0, 0);
     auto Kids = W->Children;
-    for (auto It = Kids.rbegin(); It != Kids.rend(); ++It) DestroyTree(*It);
+    for (auto It = Kids.rbegin(); It != Kids.rend(); ++It)
+        DestroyTree(*It);
     W = Find(H);
     if (!W) return;
     auto& S = WS();
@@ -318,7 +328,9 @@ BOOL DestroyWindow(HWND H) {
     return TRUE;
 }
 
-BOOL IsWindow(HWND H) { return Find(H) ? TRUE : FALSE; }
+BOOL IsWindow(HWND H) {
+    return Find(H) ? TRUE : FALSE;
+}
 
 void SetWindowTarget(HWND H, TWindowTarget* Target) {
     if (TWnd* W = Find(H)) W->Target = Target;
@@ -389,7 +401,7 @@ BOOL IsWindowEnabled(HWND H) {
 
 BOOL MoveWindow(HWND H, int X, int Y, int Wd, int Ht, BOOL Repaint) {
     return SetWindowPos(H, 0, X, Y, Wd, Ht,
-                        SWP_NOZORDER | SWP_NOACTIVATE | (Repaint ? 0 : SWP_NOREDRAW));
+                        SWP_NOZORDER | SWP_NOACTIVATE | (Repaint ? 0u : UINT(SWP_NOREDRAW)));
 }
 
 BOOL SetWindowPos(HWND H, HWND After, int X, int Y, int Wd, int Ht, UINT Flags) {
@@ -398,7 +410,8 @@ BOOL SetWindowPos(HWND H, HWND After, int X, int Y, int Wd, int Ht, UINT Flags) 
     TRect Old = W->Rect;
     TRect New = Old;
     if (!(Flags & SWP_NOMOVE)) New = Bounds(X, Y, Old.Width(), Old.Height());
-    if (!(Flags & SWP_NOSIZE)) New.Right = New.Left + std::max(0, Wd), New.Bottom = New.Top + std::max(0, Ht);
+    if (!(Flags & SWP_NOSIZE))
+        New.Right = New.Left + std::max(0, Wd), New.Bottom = New.Top + std::max(0, Ht);
     TRect OldArea = VisibleSurfaceRect(*W, false);
     W->Rect = New;
     if (!(Flags & SWP_NOZORDER)) {
@@ -489,10 +502,14 @@ LONG_PTR GetWindowLongA(HWND H, int Index) {
     TWnd* W = Find(H);
     if (!W) return 0;
     switch (Index) {
-    case GWL_STYLE: return static_cast<LONG_PTR>(W->Style);
-    case GWL_EXSTYLE: return static_cast<LONG_PTR>(W->ExStyle);
-    case GWL_ID: return W->Id;
-    default: return 0;
+    case GWL_STYLE:
+        return static_cast<LONG_PTR>(W->Style);
+    case GWL_EXSTYLE:
+        return static_cast<LONG_PTR>(W->ExStyle);
+    case GWL_ID:
+        return W->Id;
+    default:
+        return 0;
     }
 }
 
@@ -507,9 +524,14 @@ LONG_PTR SetWindowLongA(HWND H, int Index, LONG_PTR Value) {
         W->Style = (V & ~(WS_VISIBLE | WS_DISABLED)) | Keep;
         break;
     }
-    case GWL_EXSTYLE: W->ExStyle = static_cast<DWORD>(Value); break;
-    case GWL_ID: W->Id = Value; break;
-    default: break;
+    case GWL_EXSTYLE:
+        W->ExStyle = static_cast<DWORD>(Value);
+        break;
+    case GWL_ID:
+        W->Id = Value;
+        break;
+    default:
+        break;
     }
     return Old;
 }
@@ -603,8 +625,7 @@ HWND WindowFromPoint(TPoint P) {
         if (P.X < T->Rect.Left || P.X >= T->Rect.Right || P.Y < T->Rect.Top ||
             P.Y >= T->Rect.Bottom)
             continue;
-        if (T->Target && Send(T, WM_NCHITTEST, 0, MAKELPARAM(P.X, P.Y)) == HTTRANSPARENT)
-            continue;
+        if (T->Target && Send(T, WM_NCHITTEST, 0, MAKELPARAM(P.X, P.Y)) == HTTRANSPARENT) continue;
         HWND H = *It;
         for (;;) {
             TPoint C = P;
@@ -713,7 +734,8 @@ void PaintTree(HWND H, TSurface& Surf, const TRect& Area) {
     W = Find(H);
     if (!W) return;
     auto Kids = W->Children;
-    for (HWND C : Kids) PaintTree(C, Surf, Area);
+    for (HWND C : Kids)
+        PaintTree(C, Surf, Area);
 }
 
 void PaintTopLevel(TWnd& Top) {
@@ -769,7 +791,9 @@ const TSurface* GetWindowSurface(HWND H) {
     return W ? W->Surface.get() : nullptr;
 }
 
-LRESULT SendMessageA(HWND H, UINT Msg, WPARAM Wp, LPARAM Lp) { return Send(Find(H), Msg, Wp, Lp); }
+LRESULT SendMessageA(HWND H, UINT Msg, WPARAM Wp, LPARAM Lp) {
+    return Send(Find(H), Msg, Wp, Lp);
+}
 
 BOOL PostMessageA(HWND H, UINT Msg, WPARAM Wp, LPARAM Lp) {
     TMessageQueue::Main().Post(TQueuedMessage{H, Msg, Wp, Lp});
@@ -786,9 +810,7 @@ bool DispatchPostedMessages() {
     while (Budget-- && Q.TakePosted(M)) {
         Any = true;
         if (M.Msg == QM_FREETHREAD && M.Wnd == 0) {
-            // Defined in Thread.cpp; finished threads freed on the GUI thread.
-            extern void FreeFinishedThread(LPARAM);
-            FreeFinishedThread(M.LParam);
+            delete reinterpret_cast<TThread*>(M.LParam);
             continue;
         }
         Send(Find(M.Wnd), M.Msg, M.WParam, M.LParam);
@@ -814,8 +836,12 @@ HWND SetFocus(HWND H) {
     return Old;
 }
 
-HWND GetFocus() { return WS().Focus; }
-HWND GetActiveWindow() { return WS().Active; }
+HWND GetFocus() {
+    return WS().Focus;
+}
+HWND GetActiveWindow() {
+    return WS().Active;
+}
 
 HWND SetActiveWindow(HWND H) {
     auto& S = WS();
@@ -839,7 +865,9 @@ HWND SetCapture(HWND H) {
     return Old;
 }
 
-HWND GetCapture() { return WS().Capture; }
+HWND GetCapture() {
+    return WS().Capture;
+}
 
 BOOL ReleaseCapture() {
     auto& S = WS();
@@ -874,7 +902,9 @@ HCURSOR SetCursor(HCURSOR C) {
     return Old;
 }
 
-HCURSOR GetCursor() { return WS().Cursor; }
+HCURSOR GetCursor() {
+    return WS().Cursor;
+}
 
 HCURSOR LoadCursorA(HINSTANCE, const char* Name) {
     auto Id = reinterpret_cast<std::uintptr_t>(Name);
@@ -882,22 +912,34 @@ HCURSOR LoadCursorA(HINSTANCE, const char* Name) {
     return 0;
 }
 
-SHORT GetKeyState(int K) { return (K >= 0 && K < 256) ? WS().KeyState[K] : 0; }
-SHORT GetAsyncKeyState(int K) { return GetKeyState(K); }
+SHORT GetKeyState(int K) {
+    return (K >= 0 && K < 256) ? WS().KeyState[K] : 0;
+}
+SHORT GetAsyncKeyState(int K) {
+    return GetKeyState(K);
+}
 
 int GetSystemMetrics(int Index) {
     switch (Index) {
-    case SM_CXSCREEN: return Backend().ScreenWidth();
-    case SM_CYSCREEN: return Backend().ScreenHeight();
+    case SM_CXSCREEN:
+        return Backend().ScreenWidth();
+    case SM_CYSCREEN:
+        return Backend().ScreenHeight();
     case SM_CXDOUBLECLK:
-    case SM_CYDOUBLECLK: return 4;
-    default: return 0;
+    case SM_CYDOUBLECLK:
+        return 4;
+    default:
+        return 0;
     }
 }
 
-UINT GetDoubleClickTime() { return 500; }
+UINT GetDoubleClickTime() {
+    return 500;
+}
 
-void ReadScreen(TSurface& Out) { Backend().ReadScreen(Out); }
+void ReadScreen(TSurface& Out) {
+    Backend().ReadScreen(Out);
+}
 
 // Composes the headless desktop: the background colour and every visible top-level window.
 void ComposeScreen(TSurface& Out, int W, int H) {
@@ -986,7 +1028,9 @@ void HandleEvent(const TInputEvent& E) {
         SetKeyDown(Vk, Down);
         HWND Target = MouseTarget(S.CursorPos);
         if (!Target) break;
-        UINT Base = E.Button == 1 ? WM_LBUTTONDOWN : E.Button == 2 ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
+        UINT Base = E.Button == 1   ? WM_LBUTTONDOWN
+                    : E.Button == 2 ? WM_RBUTTONDOWN
+                                    : WM_MBUTTONDOWN;
         UINT Msg = Down ? Base : Base + 1;
         if (Down) {
             HWND Top = GetTopLevel(Target);
@@ -998,8 +1042,8 @@ void HandleEvent(const TInputEvent& E) {
             auto Now = std::chrono::steady_clock::now();
             TWnd* W = Find(Target);
             bool Dbl = W && (W->ClassStyle & CS_DBLCLKS) && S.LastDownWnd == Target &&
-                       S.LastDownButton == E.Button &&
-                       std::abs(S.LastDownPos.X - E.X) <= 4 && std::abs(S.LastDownPos.Y - E.Y) <= 4 &&
+                       S.LastDownButton == E.Button && std::abs(S.LastDownPos.X - E.X) <= 4 &&
+                       std::abs(S.LastDownPos.Y - E.Y) <= 4 &&
                        Now - S.LastDownTime <= std::chrono::milliseconds(GetDoubleClickTime());
             if (Dbl && Base != WM_MBUTTONDOWN) {
                 Msg = Base + 2;
@@ -1039,7 +1083,7 @@ void HandleEvent(const TInputEvent& E) {
     case TInputKind::Close:
         Send(Find(E.Window), WM_CLOSE, 0, 0);
         break;
-    case TInputKind::Expose: {
+    case TInputKind::Exposed: {
         TWnd* W = Find(E.Window);
         if (W && !W->Parent) NotifyPresent(*W, E.Area);
         break;
@@ -1073,7 +1117,8 @@ bool PumpWindowInput() {
     Backend().Poll(Events);
     if (Events.empty()) return false;
     auto Copy = Events;
-    for (const TInputEvent& E : Copy) HandleEvent(E);
+    for (const TInputEvent& E : Copy)
+        HandleEvent(E);
     return true;
 }
 

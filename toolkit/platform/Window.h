@@ -344,5 +344,9 @@ UINT GetDoubleClickTime();
 // Reads the screen as the user sees it: the X server's root window, or the headless desktop
 // with every visible top-level window composed over it.
 void ReadScreen(TSurface& Out);
+// The headless desktop: background colour plus the visible top-level windows, bottom first.
+void ComposeScreen(TSurface& Out, int Width, int Height);
+// Moves the backend's pending input into window messages; true when there was any.
+bool PumpWindowInput();
 
 } // namespace qel

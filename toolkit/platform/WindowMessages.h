@@ -1,6 +1,7 @@
 #pragma once
 // Window message numbers and the records some of them carry.
 #include "toolkit/graphics/Windows.h"
+#include "toolkit/platform/Window.h"
 
 namespace qel {
 

@@ -1,0 +1,53 @@
+#pragma once
+// Xlib backend: real top-level windows showing the shared software surfaces with XPutImage,
+// override-redirect popups for hints and splash screens, font cursors, pointer grabs and
+// keyboard input with modifiers. GetDC(0) reads the root window back.
+#include "toolkit/platform/Backend.h"
+
+#include <memory>
+
+namespace qel {
+
+class TX11Backend : public TBackend {
+  public:
+    // nullptr when the display cannot be opened.
+    static std::unique_ptr<TX11Backend> Open(const char* DisplayName);
+    ~TX11Backend() override;
+    const char* Name() const override { return "x11"; }
+
+    int ScreenWidth() const override;
+    int ScreenHeight() const override;
+    void CreateNative(HWND Wnd, const TRect& R, bool Popup, bool TopMost,
+                      const std::string& Title) override;
+    void DestroyNative(HWND Wnd) override;
+    void ShowNative(HWND Wnd, bool Show) override;
+    void MoveNative(HWND Wnd, const TRect& R) override;
+    void SetTitle(HWND Wnd, const std::string& Title) override;
+    void RaiseNative(HWND Wnd) override;
+    void Present(HWND Wnd, const TSurface& Surface, const TRect& Area) override;
+    void Flush() override;
+    void Poll(std::vector<TInputEvent>& Out) override;
+    int EventFd() const override;
+    int PollPeriod() const override { return 5; }
+    void SetCursorShape(HWND Wnd, std::uintptr_t Cursor) override;
+    void GrabPointer(HWND Wnd, bool Grab) override;
+    TPoint CursorPos() const override;
+    void WarpPointer(int X, int Y) override;
+    void ReadScreen(TSurface& Out) override;
+
+    // The native window id of a top-level window (0 when none), for tests that read pixels
+    // back from the server.
+    unsigned long NativeWindow(HWND Wnd) const;
+    // Reads a native window's pixels from the server.
+    bool ReadWindow(HWND Wnd, TSurface& Out);
+    // Waits until the server has processed everything sent so far.
+    void Sync();
+
+    struct TImpl;
+
+  private:
+    TX11Backend() = default;
+    std::unique_ptr<TImpl> P_;
+};
+
+} // namespace qel
