@@ -45,6 +45,9 @@ const TClass::TPropCache& TClass::Cache() const {
     static std::recursive_mutex M;
     std::lock_guard<std::recursive_mutex> Lock(M);
     if (!Cache_) {
+        for (const TPropInfo& P : Props_)
+            if (!P.PropClass && P.PropClassFn)
+                const_cast<TPropInfo&>(P).PropClass = P.PropClassFn();
         auto C = std::make_unique<TPropCache>();
         if (Parent_) C->All = Parent_->Cache().All;
         for (const TPropInfo& P : Props_) {
@@ -66,6 +69,11 @@ const TClass::TPropCache& TClass::Cache() const {
 
 std::vector<const TPropInfo*> TClass::Properties() const {
     return Cache().All;
+}
+
+const std::vector<TPropInfo>& TClass::OwnProperties() const {
+    Cache();
+    return Props_;
 }
 
 const TPropInfo* TClass::FindProperty(std::string_view Name) const {

@@ -50,7 +50,7 @@ class TClass {
     void SetItemFactory(ItemFactory F) { CreateItem_ = std::move(F); }
 
     // Own properties only, in published order.
-    const std::vector<TPropInfo>& OwnProperties() const { return Props_; }
+    const std::vector<TPropInfo>& OwnProperties() const;
     // All properties, inherited first, in published order. A subclass may republish an
     // inherited property (same name) to change its default; the latest entry wins, at the
     // position of the first.

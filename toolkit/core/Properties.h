@@ -94,10 +94,14 @@ using TBytes = std::vector<std::uint8_t>;
 struct TPropInfo {
     std::string Name;
     TPropKind Kind = TPropKind::Integer;
-    int OrdSize = 4;                     // Integer: 1, 2, 4 or 8 bytes
-    bool Signed = true;                  // Integer
-    const TEnumInfo* Enum = nullptr;     // Enumeration, Set
-    const TClass* PropClass = nullptr;   // Class, Strings, Collection, Component
+    int OrdSize = 4;                   // Integer: 1, 2, 4 or 8 bytes
+    bool Signed = true;                // Integer
+    const TEnumInfo* Enum = nullptr;   // Enumeration, Set
+    const TClass* PropClass = nullptr; // Class, Strings, Collection, Component
+    // Fills PropClass when the class's property list is first used: a class may publish a
+    // reference to its own class (or to one that refers back), which must not be looked up
+    // while the class itself is still being described.
+    std::function<const TClass*()> PropClassFn;
     std::optional<std::int64_t> Default; // declared default of ordinal kinds; none = always written
     std::function<bool(const TObject&)> StoredFn; // none = stored
 
@@ -226,14 +230,16 @@ template <class T> class TClassBuilder {
         TPropInfo P;
         P.Name = std::move(Name);
         P.Kind = TPropKind::Component;
-        P.PropClass = &P0::StaticClass();
+        P.PropClassFn = [] { return &P0::StaticClass(); };
         P.GetObj = [Get](const TObject& O) -> TObject* { return std::invoke(Get, Self(O)); };
         P.SetObj = [Set](TObject& O, TObject* V) {
             std::invoke(Set, Self(O), V ? &As<P0>(*V) : static_cast<P0*>(nullptr));
         };
         return C_.AddProperty(std::move(P));
     }
-    template <class Sig> TPropInfo& Event(std::string Name, TEvent<Sig> T::*Field) {
+    // The event field may live in a base class of T.
+    template <class Sig, class C> TPropInfo& Event(std::string Name, TEvent<Sig> C::*Field) {
+        static_assert(std::is_base_of_v<C, T>, "the event must be a member of the class or a base");
         TPropInfo P;
         P.Name = std::move(Name);
         P.Kind = TPropKind::Event;
@@ -294,7 +300,7 @@ template <class T> class TClassBuilder {
         TPropInfo P;
         P.Name = std::move(Name);
         P.Kind = Kind;
-        P.PropClass = &P0::StaticClass();
+        P.PropClassFn = [] { return &P0::StaticClass(); };
         P.GetObj = [Get](const TObject& O) -> TObject* { return std::invoke(Get, Self(O)); };
         if constexpr (!std::is_same_v<S, std::nullptr_t>)
             P.SetObj = [Set](TObject& O, TObject* V) { std::invoke(Set, Self(O), &As<P0>(*V)); };

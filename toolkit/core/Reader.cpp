@@ -132,7 +132,11 @@ void TReader::ReadListEnd() {
     CheckValue(vaNull);
 }
 bool TReader::EndOfList() {
-    return NextValue() == vaNull;
+    // A raw peek: what follows a list may be a component prefix byte ($F0 | flags), which is
+    // not a value type.
+    std::uint8_t B = ReadByte();
+    Stream().Seek(-1, soCurrent);
+    return B == vaNull;
 }
 
 std::int64_t TReader::IntegerValue(TValueType T) {

@@ -144,10 +144,21 @@ class TTextConverter {
             W_.WriteString(S);
             return;
         }
-        case toSymbol:
-            W_.WriteIdent(P_.TokenString());
+        case toSymbol: {
+            // Identifiers, and Owner-qualified component names such as Form2.Background1.
+            std::string Id = P_.TokenString();
             P_.NextToken();
+            while (P_.Token() == '.') {
+                P_.NextToken();
+                P_.CheckToken(toSymbol);
+                Id += '.';
+                Id += P_.TokenString();
+                if (Id.size() > 255) P_.Error("Name longer than 255 characters");
+                P_.NextToken();
+            }
+            W_.WriteIdent(Id);
             return;
+        }
         default:
             break;
         }
