@@ -65,7 +65,7 @@ double SecondsOf(const std::function<void()>& Fn) {
 
 TEST(Pop3Session, RetrievesEveryMailInOrderAndDeletesIt) {
     TFakePop3 Server;
-    Server.Mails = {Mail("one"), Mail("two", "..dotted\r\nline"),
+    Server.Mails = {Mail("one"), Mail("two", ".dotted\r\nline"),
                     Mail("three", std::string(5000, 'x'))};
     Server.Start();
     TPopFixture F(Server);
