@@ -11,6 +11,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qel {
@@ -82,7 +83,13 @@ int RunParse(const std::vector<std::string>& Args) {
     try {
         TQELMimeParser Parser;
         TQELParsedMessage M;
-        Parser.Parse(SplitMailLines(ReadWholeFile(File)), M);
+        TMimeLines Lines;
+        {
+            // The raw text goes before parsing starts, so a large mail is held only once.
+            const std::string Raw = ReadWholeFile(File);
+            Lines = SplitMailLines(Raw);
+        }
+        Parser.Parse(std::move(Lines), M);
         if (!SaveDir.empty()) {
             TSavedNames Names;
             for (const auto& A : M.Attachments)
