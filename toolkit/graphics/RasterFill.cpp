@@ -104,7 +104,7 @@ void RowRop2(std::uint32_t* Row, int X0, int X1, int Y, const TPaint& P, const T
     if (P.Solid) {
         const std::uint32_t A = R.A(P.Color), X = R.X(P.Color);
         if (A == 0) {
-            std::fill(Row + X0, Row + X1, X);
+            FillPixels(Row + X0, static_cast<std::size_t>(X1 - X0), X);
         } else if (X == 0 && A == PixelMask) {
             return;
         } else {
@@ -130,13 +130,13 @@ void RowRop3(std::uint32_t* Row, int X0, int X1, int Y, const TPaint* P, BYTE Ro
         const std::uint32_t C = P ? P->Color : 0;
         switch (Rop) {
         case 0x00:
-            std::fill(Row + X0, Row + X1, 0u);
+            FillPixels(Row + X0, static_cast<std::size_t>(X1 - X0), 0u);
             return;
         case 0xFF:
-            std::fill(Row + X0, Row + X1, PixelMask);
+            FillPixels(Row + X0, static_cast<std::size_t>(X1 - X0), PixelMask);
             return;
         case 0xF0:
-            std::fill(Row + X0, Row + X1, C);
+            FillPixels(Row + X0, static_cast<std::size_t>(X1 - X0), C);
             return;
         case 0xAA:
             return;

@@ -110,7 +110,12 @@ void StrokePolyline(TDCObj& D, const std::vector<TPoint>& In, bool Closed) {
     const TDash Dash = DashFor(D.S.Pen->Style);
     const bool Opaque = D.S.BkMode == OPAQUE;
     const std::uint32_t Bk = DevicePixel(D, D.S.BkColor);
-    const TRect Box = D.EffectiveClip().Box();
+    const TRegion& Clip = D.EffectiveClip();
+    const TRect Box = Clip.Box();
+    const bool RectClip = Clip.IsRect();
+    const bool Copy = Rop == R2_COPYPEN;
+    const TRop2 Op = TRop2::Make(Rop);
+    TSurface& Surf = *D.Surface();
     long long DashPos = 0;
     for (std::size_t I = 0; I + 1 < Pts.size(); ++I) {
         const TPoint A = Pts[I], B = Pts[I + 1];
@@ -135,13 +140,15 @@ void StrokePolyline(TDCObj& D, const std::vector<TPoint>& In, bool Closed) {
             continue;
         }
         ThinLinePixels(A, B, Box, [&](int X, int Y, long long Step) {
-            if (!Dash.Count) {
-                PlotRop2(D, X, Y, Px, Rop);
-            } else if (Dash.On(DashPos + Step)) {
-                PlotRop2(D, X, Y, Px, Rop);
-            } else if (Opaque) {
-                PlotRop2(D, X, Y, Bk, Rop);
+            if (X < Box.Left || X >= Box.Right || Y < Box.Top || Y >= Box.Bottom) return;
+            if (!RectClip && !Clip.Contains(X, Y)) return;
+            std::uint32_t C = Px;
+            if (Dash.Count && !Dash.On(DashPos + Step)) {
+                if (!Opaque) return;
+                C = Bk;
             }
+            std::uint32_t& P = Surf.Row(Y)[X];
+            P = Copy ? C : (P & Op.A(C)) ^ Op.X(C);
         });
         DashPos += Len;
     }

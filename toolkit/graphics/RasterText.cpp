@@ -82,7 +82,7 @@ BOOL ExtTextOutA(HDC Hdc, int X, int Y, UINT Options, const TRect* Rc, LPCSTR St
             TRegion::TOp::And);
         Cell.ForEach([&](int L, int T, int R, int B) {
             for (int Yy = T; Yy < B; ++Yy)
-                std::fill(S.Row(Yy) + L, S.Row(Yy) + R, Bk.Color);
+                FillPixels(S.Row(Yy) + L, static_cast<std::size_t>(R - L), Bk.Color);
         });
     }
 

@@ -182,3 +182,20 @@ TEST(RasterLines, WidePensCoverTheirWidth) {
         EXPECT_EQ(Dc.At(X, 6), 0xFFFFFFu);
     }
 }
+
+TEST(RasterLines, LinesLeavingTheSurfaceSidewaysDrawOnlyTheirVisiblePart) {
+    // The same steep and flat lines on a small bitmap and, shifted, inside a large one.
+    TTestDC Small(10, 10), Big(100, 100);
+    SetViewportOrgEx(Big, 40, 20, nullptr);
+    for (HDC Dc : {HDC(Small), HDC(Big)}) {
+        MoveToEx(Dc, -30, 0, nullptr);
+        LineTo(Dc, 15, 60);
+        MoveToEx(Dc, 12, -20, nullptr);
+        LineTo(Dc, -3, 40);
+        MoveToEx(Dc, -40, 3, nullptr);
+        LineTo(Dc, 50, 7);
+    }
+    for (int Y = 0; Y < 10; ++Y)
+        for (int X = 0; X < 10; ++X)
+            EXPECT_EQ(Small.At(X, Y), Big.At(X + 40, Y + 20)) << X << "," << Y;
+}
