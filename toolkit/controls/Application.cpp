@@ -1,8 +1,10 @@
+#include "toolkit/controls/ControlCanvas.h"
 #include "toolkit/controls/Forms.h"
 #include "toolkit/core/Exceptions.h"
 #include "toolkit/platform/Backend.h"
 #include "toolkit/platform/Window.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace qel {
@@ -35,6 +37,7 @@ void TApplication::ProcessPending() {
         Step([] { return DispatchPostedMessages(); });
         Step([&] { return Q.RunTimers(); });
         Step([&] { return AfterInput(); });
+        FreeDeviceContexts();
         // Painting inside a paint handler that pumps messages would paint half-drawn state.
         if (!InPaint_) {
             InPaint_ = true;
@@ -46,8 +49,159 @@ void TApplication::ProcessPending() {
     if (Q.HasPosted() || HasPendingPaint()) Q.Signal();
 }
 
+// Enter/leave tracking: after input, the control under the mouse (or holding the capture)
+// gets CM_MOUSEENTER and the previous one CM_MOUSELEAVE.
 bool TApplication::AfterInput() {
+    TPoint P;
+    GetCursorPos(&P);
+    TControl* Target = GetCaptureControl();
+    if (!Target) Target = FindDragTarget(P, true);
+    if (Target == MouseControl_) return false;
+    TControl* Old = MouseControl_;
+    MouseControl_ = Target;
+    if (Old) Old->Perform(CM_MOUSELEAVE, 0, 0);
+    if (Target && MouseControl_ == Target) Target->Perform(CM_MOUSEENTER, 0, 0);
+    if (!Target) CancelHint();
     return false;
+}
+
+void TApplication::NotifyControlDestroying(TControl* C) {
+    if (MouseControl_ == C) MouseControl_ = nullptr;
+    if (HintControl_ == C) CancelHint();
+    if (HintWindow_ == C) {
+        HintWindow_ = nullptr;
+        HintActive_ = false;
+    }
+}
+
+TForm* TApplication::CreateForm(const TClass& FormClass) {
+    TObject* O = FormClass.CreateInstance(this);
+    auto* F = Cast<TForm>(O);
+    if (!F) {
+        delete O;
+        throw EInvalidCast("'" + FormClass.ClassName() + "' is not a form class");
+    }
+    if (!MainForm_) MainForm_ = F;
+    return F;
+}
+
+void TApplication::Run() {
+    if (MainForm_) MainForm_->Show();
+    while (!Terminated_) {
+        HandleMessage();
+        if (!MainForm_) break;
+    }
+}
+
+void TApplication::SetShowHint(bool V) {
+    ShowHint_ = V;
+    if (!V) {
+        CancelHint();
+        if (HintWindow_) {
+            delete HintWindow_;
+            HintWindow_ = nullptr;
+        }
+    }
+}
+
+void TApplication::StartHintTimer(int Ms) {
+    StopHintTimer();
+    HintTimer_ = TMessageQueue::Main().AddTimer(static_cast<unsigned>(std::max(1, Ms)),
+                                                [this] { HintTimerExpired(); });
+}
+
+void TApplication::StopHintTimer() {
+    if (HintTimer_) TMessageQueue::Main().RemoveTimer(HintTimer_);
+    HintTimer_ = 0;
+}
+
+namespace {
+bool EffectiveShowHint(TControl* C) {
+    for (; C; C = C->Parent()) {
+        if (!C->ParentShowHint()) return C->ShowHint();
+        if (!C->Parent()) return C->ShowHint();
+    }
+    return false;
+}
+// The control whose hint applies: the nearest one up the parents that has a hint text.
+TControl* HintSource(TControl* C) {
+    for (; C; C = C->Parent())
+        if (!C->Hint().empty()) return C;
+    return nullptr;
+}
+} // namespace
+
+void TApplication::HintMouseMessage(TControl* Control, int X, int Y) {
+    HintX_ = X, HintY_ = Y;
+    TControl* Target = FindDragTarget({X, Y}, true);
+    if (!Target) Target = Control;
+    TControl* Source = HintSource(Target);
+    if (!ShowHint_ || !Source || !EffectiveShowHint(Target) || IsDesigning()) {
+        if (HintControl_) CancelHint();
+        HintControl_ = nullptr;
+        return;
+    }
+    if (Source == HintControl_) return;
+    bool WasActive = HintActive_;
+    if (HintWindow_ && HintWindow_->Visible()) HintWindow_->ReleaseHandle();
+    HintControl_ = Source;
+    StartHintTimer(WasActive ? HintShortPause_ : HintPause_);
+}
+
+void TApplication::HintTimerExpired() {
+    StopHintTimer();
+    if (HintActive_ && HintWindow_ && HintWindow_->Visible()) {
+        // The hide pause ran out.
+        CancelHint();
+        return;
+    }
+    if (HintControl_) ActivateHint(HintX_, HintY_);
+}
+
+void TApplication::ActivateHint(int X, int Y) {
+    TControl* C = HintControl_;
+    if (!C || !ShowHint_) return;
+    THintInfo Info;
+    Info.HintControl = C;
+    Info.HintWindowClass = HintWindowClass;
+    Info.HintPos = {X, Y + 16};
+    Info.HintMaxWidth = Screen->Width();
+    Info.HintColor = HintColor_;
+    Info.CursorPos = C->ScreenToClient({X, Y});
+    Info.CursorRect = C->ClientRect();
+    Info.HideTimeout = HintHidePause_;
+    Info.HintStr = GetShortHint(C->Hint());
+    if (C->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&Info)) != 0 || Info.HintStr.empty()) {
+        HintActive_ = false;
+        return;
+    }
+    if (HintWindow_ && &HintWindow_->ClassType() != Info.HintWindowClass) {
+        delete HintWindow_;
+        HintWindow_ = nullptr;
+    }
+    if (!HintWindow_) {
+        TObject* O = Info.HintWindowClass->CreateInstance(this);
+        HintWindow_ = Cast<THintWindow>(O);
+        if (!HintWindow_) {
+            delete O;
+            return;
+        }
+    }
+    Hint_ = Info.HintStr;
+    HintWindow_->SetColor(Info.HintColor);
+    TRect R = HintWindow_->CalcHintRect(Info.HintMaxWidth, Info.HintStr, Info.HintData);
+    OffsetRect(&R, Info.HintPos.X, Info.HintPos.Y);
+    HintWindow_->ActivateHintData(R, Info.HintStr, Info.HintData);
+    HintActive_ = true;
+    if (OnHint) OnHint(this);
+    if (Info.HideTimeout > 0) StartHintTimer(Info.HideTimeout);
+}
+
+void TApplication::CancelHint() {
+    StopHintTimer();
+    if (HintWindow_ && HintWindow_->Visible()) HintWindow_->ReleaseHandle();
+    HintActive_ = false;
+    HintControl_ = nullptr;
 }
 
 void TApplication::HandleMessage() {

@@ -75,6 +75,7 @@ void TMessageQueue::Synchronize(TThread* Sender, const std::function<void()>& Fn
     SyncRequest R{Sender, &Fn, false, false, nullptr};
     {
         std::lock_guard L(SyncMu_);
+        if (Sender && std::find(Refused_.begin(), Refused_.end(), Sender) != Refused_.end()) return;
         Sync_.push_back(&R);
     }
     Signal();
@@ -115,9 +116,15 @@ bool TMessageQueue::RunSynchronized() {
     return Any;
 }
 
+void TMessageQueue::AllowSynchronize(TThread* Sender) {
+    std::lock_guard L(SyncMu_);
+    std::erase(Refused_, Sender);
+}
+
 void TMessageQueue::CancelSynchronize(TThread* Sender) {
     {
         std::lock_guard L(SyncMu_);
+        Refused_.push_back(Sender);
         for (auto It = Sync_.begin(); It != Sync_.end();) {
             if ((*It)->Sender == Sender) {
                 (*It)->Cancelled = true;

@@ -63,7 +63,10 @@ class TMessageQueue {
     void Synchronize(TThread* Sender, const std::function<void()>& Fn);
     // GUI thread: runs the requests of threads that are not suspended; true when any ran.
     bool RunSynchronized();
+    // Cancels the thread's pending request and refuses new ones until AllowSynchronize, so a
+    // thread being destroyed cannot block on a GUI thread that is joining it.
     void CancelSynchronize(TThread* Sender);
+    void AllowSynchronize(TThread* Sender);
 
     // Interval timers serviced by the loop. Callback runs on the GUI thread; a callback that is
     // still running is not re-entered (a slow handler delays its next tick instead).
@@ -106,6 +109,7 @@ class TMessageQueue {
     std::mutex SyncMu_;
     std::condition_variable SyncDone_;
     std::deque<SyncRequest*> Sync_;
+    std::vector<TThread*> Refused_;
 
     struct Timer {
         int Id;

@@ -22,6 +22,10 @@ void TThread::Start() {
 }
 
 TThread::~TThread() {
+    TerminateAndWait();
+}
+
+void TThread::TerminateAndWait() {
     Terminate();
     if (Thread_.joinable()) {
         TMessageQueue::Main().CancelSynchronize(this);
@@ -35,6 +39,7 @@ TThread::~TThread() {
             Thread_.detach();
         else
             Thread_.join();
+        TMessageQueue::Main().AllowSynchronize(this);
     }
 }
 

@@ -61,6 +61,10 @@ class TThread {
 
   protected:
     virtual void Execute() = 0;
+    // Ends the worker before a derived object goes away (its Execute may still be reading
+    // the derived part): terminates, releases a suspension and any held-back Synchronize, and
+    // joins. Safe to call more than once.
+    void TerminateAndWait();
     void SetReturnValue(int V) { ReturnValue_ = V; }
 
   private:

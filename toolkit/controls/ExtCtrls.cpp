@@ -1,0 +1,383 @@
+#include "toolkit/controls/ExtCtrls.h"
+
+#include "toolkit/controls/ControlCanvas.h"
+#include "toolkit/controls/Forms.h"
+#include "toolkit/graphics/Font.h"
+#include "toolkit/graphics/Graphic.h"
+#include "toolkit/graphics/Picture.h"
+#include "toolkit/graphics/TextDraw.h"
+
+namespace qel {
+
+namespace {
+template <class T> bool NotParentFont(const TObject& O) {
+    return !static_cast<const T&>(O).ParentFont();
+}
+template <class T> bool NotParentColor(const TObject& O) {
+    return !static_cast<const T&>(O).ParentColor();
+}
+template <class T> bool NotParentShowHint(const TObject& O) {
+    return !static_cast<const T&>(O).ParentShowHint();
+}
+} // namespace
+
+// ---- TCustomPanel ----
+
+TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
+    ControlStyle_ = {csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption,
+                     csOpaque,          csDoubleClicks, csReplicatable};
+    Width_ = 185;
+    Height_ = 41;
+    Color_ = clBtnFace;
+    ParentColor_ = false;
+}
+
+void TCustomPanel::CreateParams(TCreateParams& P) {
+    TCustomControl::CreateParams(P);
+    if (BorderStyle_ == bsSingle) P.ExStyle |= WS_EX_CLIENTEDGE;
+    P.ClassStyle &= ~UINT(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TCustomPanel::AdjustClientRect(TRect& R) {
+    int B = BorderWidth_;
+    if (BevelOuter_ != bvNone) B += BevelWidth_;
+    if (BevelInner_ != bvNone) B += BevelWidth_;
+    InflateRect(&R, -B, -B);
+}
+
+void TCustomPanel::Paint() {
+    static const UINT Alignments[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+    TCanvas* C = Canvas();
+    TRect R = ClientRect();
+    auto Bevel = [&](TPanelBevel B) {
+        TColor Top = B == bvLowered ? clBtnShadow : clBtnHighlight;
+        TColor Bottom = B == bvLowered ? clBtnHighlight : clBtnShadow;
+        Frame3D(*C, R, Top, Bottom, BevelWidth_);
+    };
+    if (BevelOuter_ != bvNone) Bevel(BevelOuter_);
+    Frame3D(*C, R, Color(), Color(), BorderWidth_);
+    if (BevelInner_ != bvNone) Bevel(BevelInner_);
+    C->Brush()->SetColor(Color());
+    C->Brush()->SetStyle(bsSolid);
+    C->FillRect(R);
+    C->Brush()->SetStyle(bsClear);
+    C->Font()->Assign(Font());
+    HDC DC = C->Handle();
+    TRect M = R;
+    DrawTextA(DC, Caption().c_str(), -1, &M, DT_SINGLELINE | DT_CALCRECT);
+    int H = M.Height();
+    TRect T{R.Left, R.Top + (R.Height() - H) / 2, R.Right, R.Top + (R.Height() - H) / 2 + H};
+    SetBkMode(DC, TRANSPARENT);
+    DrawTextA(DC, Caption().c_str(), -1, &T,
+              DT_EXPANDTABS | DT_VCENTER | DT_SINGLELINE | Alignments[Alignment_]);
+}
+
+void TCustomPanel::SetAlignment(TAlignment V) {
+    Alignment_ = V;
+    Invalidate();
+}
+void TCustomPanel::SetBevelInner(TPanelBevel V) {
+    BevelInner_ = V;
+    Realign();
+    Invalidate();
+}
+void TCustomPanel::SetBevelOuter(TPanelBevel V) {
+    BevelOuter_ = V;
+    Realign();
+    Invalidate();
+}
+void TCustomPanel::SetBevelWidth(TBevelWidth V) {
+    BevelWidth_ = V;
+    Realign();
+    Invalidate();
+}
+void TCustomPanel::SetBorderWidth(TBorderWidth V) {
+    BorderWidth_ = V;
+    Realign();
+    Invalidate();
+}
+void TCustomPanel::SetBorderStyle(TBorderStyle V) {
+    if (V == BorderStyle_) return;
+    BorderStyle_ = V;
+    RecreateWnd();
+}
+
+void TCustomPanel::WndProc(TMessage& M) {
+    TCustomControl::WndProc(M);
+}
+
+QEL_IMPLEMENT_ABSTRACT(TCustomPanel, TCustomControl, NoProperties<TCustomPanel>)
+
+QEL_IMPLEMENT_CLASS(TPanel, TCustomPanel, [](TClassBuilder<TPanel>& B) {
+    B.Enum("Align", &TPanel::Align, &TPanel::SetAlign).SetDefault(alNone);
+    B.Enum("Alignment", &TPanel::Alignment, &TPanel::SetAlignment).SetDefault(taCenter);
+    B.Set<TAnchorKind>("Anchors", &TPanel::Anchors, &TPanel::SetAnchors)
+        .SetDefault(TAnchors{akLeft, akTop}.Bits());
+    B.Enum("BevelInner", &TPanel::BevelInner, &TPanel::SetBevelInner).SetDefault(bvNone);
+    B.Enum("BevelOuter", &TPanel::BevelOuter, &TPanel::SetBevelOuter).SetDefault(bvRaised);
+    B.Integer("BevelWidth", &TPanel::BevelWidth, &TPanel::SetBevelWidth).SetDefault(1);
+    B.Integer("BorderWidth", &TPanel::BorderWidth, &TPanel::SetBorderWidth).SetDefault(0);
+    B.Enum("BorderStyle", &TPanel::BorderStyle, &TPanel::SetBorderStyle).SetDefault(bsNone);
+    B.String("Caption", &TPanel::Caption, &TPanel::SetCaption);
+    B.Color("Color", &TPanel::Color, &TPanel::SetColor)
+        .SetDefault(clBtnFace)
+        .Stored(NotParentColor<TPanel>);
+    B.Object("Constraints", &TPanel::Constraints, &TPanel::SetConstraints);
+    B.Bool("Enabled", &TPanel::Enabled, &TPanel::SetEnabled).SetDefault(true);
+    B.Object("Font", &TPanel::Font, &TPanel::SetFont).Stored(NotParentFont<TPanel>);
+    B.String("Hint", &TPanel::Hint, &TPanel::SetHint);
+    B.Bool("ParentColor", &TPanel::ParentColor, &TPanel::SetParentColor).SetDefault(false);
+    B.Bool("ParentFont", &TPanel::ParentFont, &TPanel::SetParentFont).SetDefault(true);
+    B.Bool("ParentShowHint", &TPanel::ParentShowHint, &TPanel::SetParentShowHint).SetDefault(true);
+    B.Bool("ShowHint", &TPanel::ShowHint, &TPanel::SetShowHint).Stored(NotParentShowHint<TPanel>);
+    B.Integer("TabOrder", &TPanel::TabOrder, &TPanel::SetTabOrder).NoDefault();
+    B.Bool("TabStop", &TPanel::TabStop, &TPanel::SetTabStop).SetDefault(false);
+    B.Bool("Visible", &TPanel::Visible, &TPanel::SetVisible).SetDefault(true);
+    B.Event("OnClick", &TPanel::OnClick);
+    B.Event("OnDblClick", &TPanel::OnDblClick);
+    B.Event("OnEnter", &TPanel::OnEnter);
+    B.Event("OnExit", &TPanel::OnExit);
+    B.Event("OnMouseDown", &TPanel::OnMouseDown);
+    B.Event("OnMouseMove", &TPanel::OnMouseMove);
+    B.Event("OnMouseUp", &TPanel::OnMouseUp);
+    B.Event("OnResize", &TPanel::OnResize);
+})
+
+// ---- TBevel ----
+
+TBevel::TBevel(TComponent* AOwner) : TGraphicControl(AOwner) {
+    ControlStyle_ = ControlStyle_ + TControlStyle{csReplicatable};
+    Width_ = 50;
+    Height_ = 50;
+}
+
+void TBevel::SetShape(TBevelShape V) {
+    Shape_ = V;
+    Invalidate();
+}
+void TBevel::SetStyle(TBevelStyle V) {
+    Style_ = V;
+    Invalidate();
+}
+
+void TBevel::Paint() {
+    TCanvas* C = Canvas();
+    TColor C1 = Style_ == bsLowered ? clBtnShadow : clBtnHighlight;
+    TColor C2 = Style_ == bsLowered ? clBtnHighlight : clBtnShadow;
+    auto Line = [&](TColor Col, int X1, int Y1, int X2, int Y2) {
+        C->Pen()->SetColor(Col);
+        C->MoveTo(X1, Y1);
+        C->LineTo(X2, Y2);
+    };
+    int W = Width_, H = Height_;
+    TRect R{0, 0, W, H};
+    switch (Shape_) {
+    case bsBox:
+        Frame3D(*C, R, C1, C2, 1);
+        break;
+    case bsFrame: {
+        TRect R2{1, 1, W, H};
+        Frame3D(*C, R2, C2, C2, 1);
+        TRect R1{0, 0, W - 1, H - 1};
+        Frame3D(*C, R1, C1, C1, 1);
+        break;
+    }
+    case bsTopLine:
+        Line(C1, 0, 0, W, 0);
+        Line(C2, 0, 1, W, 1);
+        break;
+    case bsBottomLine:
+        Line(C1, 0, H - 2, W, H - 2);
+        Line(C2, 0, H - 1, W, H - 1);
+        break;
+    case bsLeftLine:
+        Line(C1, 0, 0, 0, H);
+        Line(C2, 1, 0, 1, H);
+        break;
+    case bsRightLine:
+        Line(C1, W - 2, 0, W - 2, H);
+        Line(C2, W - 1, 0, W - 1, H);
+        break;
+    case bsSpacer:
+        break;
+    }
+}
+
+QEL_IMPLEMENT_CLASS(TBevel, TGraphicControl, [](TClassBuilder<TBevel>& B) {
+    B.Enum("Align", &TBevel::Align, &TBevel::SetAlign).SetDefault(alNone);
+    B.Set<TAnchorKind>("Anchors", &TBevel::Anchors, &TBevel::SetAnchors)
+        .SetDefault(TAnchors{akLeft, akTop}.Bits());
+    B.Enum("Shape", &TBevel::Shape, &TBevel::SetShape).SetDefault(bsBox);
+    B.Enum("Style", &TBevel::Style, &TBevel::SetStyle).SetDefault(bsLowered);
+    B.Bool("Visible", &TBevel::Visible, &TBevel::SetVisible).SetDefault(true);
+})
+
+// ---- TImage ----
+
+TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner) {
+    ControlStyle_ = ControlStyle_ + TControlStyle{csReplicatable};
+    Picture_ = new TPicture();
+    Picture_->OnChange = [this](TObject*) { PictureChanged(); };
+    Width_ = 105;
+    Height_ = 105;
+}
+
+TImage::~TImage() {
+    delete Picture_;
+}
+
+void TImage::SetPicture(TPicture* V) {
+    Picture_->Assign(V);
+}
+void TImage::SetAutoSize(bool V) {
+    AutoSize_ = V;
+    PictureChanged();
+}
+void TImage::SetCenter(bool V) {
+    Center_ = V;
+    Invalidate();
+}
+void TImage::SetStretch(bool V) {
+    Stretch_ = V;
+    Invalidate();
+}
+void TImage::SetTransparent(bool V) {
+    Transparent_ = V;
+    if (Picture_->Graphic()) Picture_->Graphic()->SetTransparent(V);
+    Invalidate();
+}
+
+void TImage::PictureChanged() {
+    TGraphic* G = Picture_->Graphic();
+    if (G) {
+        if (Transparent_) G->SetTransparent(true);
+        if (AutoSize_ && G->Width() > 0 && G->Height() > 0)
+            SetBounds(Left_, Top_, G->Width(), G->Height());
+    }
+    Invalidate();
+}
+
+TRect TImage::DestRect() const {
+    int W = Picture_->Width(), H = Picture_->Height();
+    if (Stretch_) return ClientRect();
+    if (Center_) return Bounds((Width_ - W) / 2, (Height_ - H) / 2, W, H);
+    return {0, 0, W, H};
+}
+
+void TImage::Paint() {
+    TCanvas* C = Canvas();
+    if (IsDesigning()) {
+        C->Pen()->SetStyle(psDash);
+        C->Brush()->SetStyle(bsClear);
+        C->Rectangle(0, 0, Width_, Height_);
+    }
+    if (TGraphic* G = Picture_->Graphic(); G && !G->Empty()) C->StretchDraw(DestRect(), G);
+}
+
+QEL_IMPLEMENT_CLASS(TImage, TGraphicControl, [](TClassBuilder<TImage>& B) {
+    B.Enum("Align", &TImage::Align, &TImage::SetAlign).SetDefault(alNone);
+    B.Set<TAnchorKind>("Anchors", &TImage::Anchors, &TImage::SetAnchors)
+        .SetDefault(TAnchors{akLeft, akTop}.Bits());
+    B.Bool("AutoSize", &TImage::AutoSize, &TImage::SetAutoSize).SetDefault(false);
+    B.Bool("Center", &TImage::Center, &TImage::SetCenter).SetDefault(false);
+    B.Object("Picture", &TImage::Picture, &TImage::SetPicture);
+    B.Bool("Stretch", &TImage::Stretch, &TImage::SetStretch).SetDefault(false);
+    B.Bool("Transparent", &TImage::Transparent, &TImage::SetTransparent).SetDefault(false);
+    B.Bool("Visible", &TImage::Visible, &TImage::SetVisible).SetDefault(true);
+    B.Event("OnClick", &TImage::OnClick);
+    B.Event("OnDblClick", &TImage::OnDblClick);
+    B.Event("OnMouseDown", &TImage::OnMouseDown);
+    B.Event("OnMouseMove", &TImage::OnMouseMove);
+    B.Event("OnMouseUp", &TImage::OnMouseUp);
+})
+
+// ---- TPaintBox ----
+
+TPaintBox::TPaintBox(TComponent* AOwner) : TGraphicControl(AOwner) {
+    ControlStyle_ = ControlStyle_ + TControlStyle{csReplicatable};
+    Width_ = 105;
+    Height_ = 105;
+}
+
+void TPaintBox::Paint() {
+    TCanvas* C = Canvas();
+    C->Font()->Assign(Font());
+    C->Brush()->SetColor(Color());
+    if (IsDesigning()) {
+        C->Pen()->SetStyle(psDash);
+        C->Brush()->SetStyle(bsClear);
+        C->Rectangle(0, 0, Width_, Height_);
+    }
+    if (OnPaint) OnPaint(this);
+}
+
+QEL_IMPLEMENT_CLASS(TPaintBox, TGraphicControl, [](TClassBuilder<TPaintBox>& B) {
+    B.Enum("Align", &TPaintBox::Align, &TPaintBox::SetAlign).SetDefault(alNone);
+    B.Set<TAnchorKind>("Anchors", &TPaintBox::Anchors, &TPaintBox::SetAnchors)
+        .SetDefault(TAnchors{akLeft, akTop}.Bits());
+    B.Color("Color", &TPaintBox::Color, &TPaintBox::SetColor).Stored(NotParentColor<TPaintBox>);
+    B.Object("Font", &TPaintBox::Font, &TPaintBox::SetFont).Stored(NotParentFont<TPaintBox>);
+    B.Bool("ParentColor", &TPaintBox::ParentColor, &TPaintBox::SetParentColor).SetDefault(true);
+    B.Bool("ParentFont", &TPaintBox::ParentFont, &TPaintBox::SetParentFont).SetDefault(true);
+    B.Bool("Visible", &TPaintBox::Visible, &TPaintBox::SetVisible).SetDefault(true);
+    B.Event("OnClick", &TPaintBox::OnClick);
+    B.Event("OnDblClick", &TPaintBox::OnDblClick);
+    B.Event("OnMouseDown", &TPaintBox::OnMouseDown);
+    B.Event("OnMouseMove", &TPaintBox::OnMouseMove);
+    B.Event("OnMouseUp", &TPaintBox::OnMouseUp);
+    B.Event("OnPaint", &TPaintBox::OnPaint);
+})
+
+// ---- TTimer ----
+
+TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {}
+
+TTimer::~TTimer() {
+    if (Id_) TMessageQueue::Main().RemoveTimer(Id_);
+}
+
+void TTimer::UpdateTimer() {
+    if (Id_) TMessageQueue::Main().RemoveTimer(Id_);
+    Id_ = 0;
+    if (Interval_ != 0 && Enabled_ && OnTimer && !IsLoading() && !IsDesigning())
+        Id_ = TMessageQueue::Main().AddTimer(Interval_, [this] { Timer(); });
+}
+
+void TTimer::SetEnabled(bool V) {
+    if (V == Enabled_) return;
+    Enabled_ = V;
+    UpdateTimer();
+}
+
+void TTimer::SetInterval(unsigned V) {
+    if (V == Interval_) return;
+    Interval_ = V;
+    UpdateTimer();
+}
+
+void TTimer::SetOnTimer(TNotifyEvent::Handler V) {
+    OnTimer = std::move(V);
+    UpdateTimer();
+}
+
+void TTimer::Loaded() {
+    TComponent::Loaded();
+    UpdateTimer();
+}
+
+void TTimer::Timer() {
+    if (!OnTimer) return;
+    try {
+        OnTimer(this);
+    } catch (...) {
+        if (Application) Application->HandleException(this);
+    }
+}
+
+QEL_IMPLEMENT_CLASS(TTimer, TComponent, [](TClassBuilder<TTimer>& B) {
+    B.Bool("Enabled", &TTimer::Enabled, &TTimer::SetEnabled).SetDefault(true);
+    B.Integer("Interval", &TTimer::Interval, &TTimer::SetInterval).SetDefault(1000);
+    B.Event("OnTimer", &TTimer::OnTimer);
+})
+
+} // namespace qel
