@@ -146,7 +146,7 @@ std::string QELAttachmentFileName(const std::string& Path) {
 // Progress
 
 TQELMimeProgress::TQELMimeProgress(int Step, std::uint16_t& LastPercent,
-                           std::function<void(std::uint16_t)> Event)
+                                   std::function<void(std::uint16_t)> Event)
     : Step_(Step), Threshold_(Step), Last_(LastPercent), Event_(std::move(Event)) {}
 
 std::uint16_t TQELMimeProgress::Percentage(double Done, double Total) {

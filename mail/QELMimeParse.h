@@ -40,7 +40,8 @@ bool GetUUAttachments(const TMimeLines& List, int& Index, std::string& FileName)
 // percentage already reached it. LastPercent belongs to the caller because it outlives one run.
 class TQELMimeProgress {
   public:
-    TQELMimeProgress(int Step, std::uint16_t& LastPercent, std::function<void(std::uint16_t)> Event);
+    TQELMimeProgress(int Step, std::uint16_t& LastPercent,
+                     std::function<void(std::uint16_t)> Event);
     // Percent is computed as round(Done * 100 / Total), halves to even.
     void Update(double Done, double Total);
     void UpdatePercent(std::uint16_t Percent);
