@@ -157,7 +157,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {
 
 TControl::~TControl() {
     if (Application) Application->NotifyControlDestroying(this);
-    if (CaptureControl_ == this) CaptureControl_ = nullptr;
+    if (CaptureControl_ == this) SetCaptureControl(nullptr);
     if (Parent_) Parent_->RemoveControl(this);
     delete Constraints_;
     delete Font_;
@@ -343,7 +343,7 @@ void TControl::UpdateAnchorRules() {
 
 void TControl::RequestAlign() {
     if (Parent_ && (Align_ != alNone || !(Anchors_ == TAnchors{akLeft, akTop})) && !InAlign_)
-        Parent_->Realign();
+        Parent_->AlignControl(this);
 }
 
 void TControl::Resize() {

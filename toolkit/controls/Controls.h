@@ -376,6 +376,8 @@ class TWinControl : public TControl, private TWindowTarget {
     void DisableAlign();
     void EnableAlign();
     void Realign();
+    // Realigns with AControl (the control that moved) placed first among equals.
+    void AlignControl(TControl* AControl);
     bool AlignDisabled() const { return AlignLevel_ > 0; }
 
     // Focus and keyboard.
@@ -447,7 +449,7 @@ class TWinControl : public TControl, private TWindowTarget {
     virtual void EraseBackground(HDC DC);
     HDC GetDeviceContext(HWND& WindowHandle) override;
     void UpdateShowing();
-    void AlignChildren();
+    void AlignChildren(TControl* AControl = nullptr);
     void ApplyAnchors();
     std::vector<TControl*> Controls_;
     std::vector<TWinControl*> TabList_;

@@ -237,20 +237,24 @@ void TWinControl::EnableAlign() {
 }
 
 void TWinControl::Realign() {
+    AlignControl(nullptr);
+}
+
+void TWinControl::AlignControl(TControl* AControl) {
     if (AlignLevel_ > 0 || IsLoading() || IsDestroying()) {
         ControlState_.Include(csAlignmentNeeded);
         return;
     }
     ControlState_.Exclude(csAlignmentNeeded);
-    AlignChildren();
+    AlignChildren(AControl);
 }
 
-void TWinControl::AlignChildren() {
+void TWinControl::AlignChildren(TControl* AControl) {
     TRect R = ClientRect();
     AdjustClientRect(R);
     ++AlignLevel_;
     try {
-        AlignControls(nullptr, R);
+        AlignControls(AControl, R);
     } catch (...) {
         --AlignLevel_;
         throw;
@@ -920,6 +924,12 @@ void TWinControl::WndProc(TMessage& M) {
             K->WindowProc(C);
         return;
     }
+    case CM_ENTER:
+        DoEnter();
+        return;
+    case CM_EXIT:
+        DoExit();
+        return;
     case CM_TEXTCHANGED:
         Invalidate();
         return;

@@ -144,9 +144,11 @@ TEST_F(MouseTests, CaptureKeepsTheMouseWithTheGraphicControlUntilRelease) {
     Pump();
     EXPECT_EQ(GetCaptureControl(), nullptr);
     EXPECT_EQ(Clicks, 0) << "released outside: no click";
-    ASSERT_GE(P->Log.size(), 4u);
-    EXPECT_EQ(P->Log[P->Log.size() - 2], "move 100,120");
-    EXPECT_EQ(P->Log.back(), "up 100,120");
+    // The captured control saw the move and the release outside, and only then the leave.
+    ASSERT_GE(P->Log.size(), 3u);
+    EXPECT_EQ(P->Log[P->Log.size() - 3], "move 100,120");
+    EXPECT_EQ(P->Log[P->Log.size() - 2], "up 100,120");
+    EXPECT_EQ(P->Log.back(), "leave");
 
     Headless().Click(In.X, In.Y);
     Pump();
@@ -159,6 +161,7 @@ TEST_F(MouseTests, EnterAndLeaveFollowThePointer) {
     auto* B = new TProbe(Form);
     B->SetParent(Form);
     B->SetLeft(100);
+    Headless().MouseMove(1000, 700);
     Form->Show();
     Pump();
     TPoint Pa = At(A, 5, 5), Pb = At(B, 5, 5), Pf = At(Form, 80, 150);
@@ -168,8 +171,9 @@ TEST_F(MouseTests, EnterAndLeaveFollowThePointer) {
     Pump();
     Headless().MouseMove(Pf.X, Pf.Y);
     Pump();
-    EXPECT_EQ(A->Log, (std::vector<std::string>{"enter", "move 5,5", "leave"}));
-    EXPECT_EQ(B->Log, (std::vector<std::string>{"enter", "move 5,5", "leave"}));
+    // Enter follows the move that brought the mouse in, as it comes from the idle check.
+    EXPECT_EQ(A->Log, (std::vector<std::string>{"move 5,5", "enter", "leave"}));
+    EXPECT_EQ(B->Log, (std::vector<std::string>{"move 5,5", "enter", "leave"}));
     EXPECT_FALSE(A->IsMouseInside());
 }
 
