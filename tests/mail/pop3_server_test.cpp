@@ -210,3 +210,37 @@ TEST(Pop3Server, RoundTripThroughSmtpKeepsAttachmentsByteIdentical) {
     EXPECT_TRUE(MailFiles("alice").empty());
     fs::remove_all(Dir);
 }
+
+TEST(Pop3Server, FetchCommandSavesAttachmentsAndReportsFailure) {
+    REQUIRE_SERVERS();
+    const fs::path Tool = fs::path(QEL_BINARY_DIR) / "bin" / "qel-mail";
+    ASSERT_TRUE(fs::exists(Tool)) << "build the qel-mail target first";
+    ClearMaildir("bob");
+    Deliver("bob", "From: a@example.test\nSubject: tool\n"
+                   "Content-Type: multipart/mixed; boundary=\"zz\"\n\n"
+                   "--zz\nContent-Type: text/plain\n\nhi\n"
+                   "--zz\nContent-Type: application/octet-stream; name=\"a.bin\"\n"
+                   "Content-Transfer-Encoding: base64\n\nAAECAw==\n\n--zz--\n");
+    fs::path Dir = fs::temp_directory_path() / ("qel-pop3-fetch-" + std::to_string(getpid()));
+    fs::create_directories(Dir);
+    std::ofstream(Dir / "pw") << "bobpw\n";
+    std::ofstream(Dir / "bad") << "nope\n";
+    const std::string Base = Tool.string() + " fetch --host 127.0.0.1 --port 11110 --user bob ";
+    EXPECT_NE(std::system((Base + "--password-file " + (Dir / "bad").string() + " > " +
+                           (Dir / "out1").string() + " 2>&1")
+                              .c_str()),
+              0);
+    EXPECT_EQ(std::system((Base + "--password-file " + (Dir / "pw").string() + " --delete --save " +
+                           (Dir / "saved").string() + " > " + (Dir / "out2").string())
+                              .c_str()),
+              0);
+    std::ifstream Out(Dir / "out2");
+    std::string Line;
+    std::getline(Out, Line);
+    EXPECT_EQ(Line, "1\ta@example.test\ttool\t1 attachment(s)\ta.bin");
+    std::ifstream Saved(Dir / "saved" / "a.bin", std::ios::binary);
+    std::string Bytes((std::istreambuf_iterator<char>(Saved)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(Bytes, std::string("\x00\x01\x02\x03", 4));
+    EXPECT_TRUE(MailFiles("bob").empty());
+    fs::remove_all(Dir);
+}
