@@ -13,7 +13,11 @@ namespace qel {
 // statics are gone by the time global destructors run.
 TApplication* Application = new TApplication(nullptr);
 
-TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
+    // The thread that loads the library runs the GUI; pin the queue to it before a worker
+    // thread could be the first to touch it.
+    TMessageQueue::Main();
+}
 
 TApplication::~TApplication() = default;
 
