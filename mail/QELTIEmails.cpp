@@ -1,6 +1,7 @@
 #include "mail/QELTIEmails.h"
 
 #include "toolkit/controls/Forms.h"
+#include "toolkit/core/Filer.h"
 #include "toolkit/platform/Kernel.h"
 #include "toolkit/platform/Registry.h"
 
@@ -397,6 +398,14 @@ void TQELAttachment::Assign(const TPersistent* Source) {
 
 std::string TQELAttachment::GetDisplayName() const {
     return "Mail Attachment";
+}
+
+void TQELAttachment::DefineProperties(TFiler& Filer) {
+    TCollectionItem::DefineProperties(Filer);
+    Filer.DefineProperty(
+        "PathName", [this](TReader& R) { PathName_ = R.ReadString(); },
+        [this](TWriter& W) { W.WriteString(PathName_); },
+        !PathName_.empty() && PathName_ != FileName_);
 }
 
 TQELAttachments::TQELAttachments(TQELMessage* Message)
@@ -985,6 +994,10 @@ std::unique_ptr<TStringList> TQELSMTPMail::InitializeMessage(TQELMessage*& Msg) 
             TQELAttachment* A = Msg->Attachments()->GeTQELAttachment(I);
             const std::string Name = OneLine(A->FileName());
             L.Add(D);
+            // Form files do not carry the content type; it is looked up again when missing.
+            if (A->MimeType().empty())
+                A->SetMimeType(TQELAttachments::GetMimeType(A->PathName().empty() ? A->FileName()
+                                                                                  : A->PathName()));
             L.Add("Content-Type: " + OneLine(A->MimeType()) + "; name=" + DQ + Name + DQ);
             L.Add("Content-Transfer-Encoding: base64");
             L.Add("Content-Disposition: inLine; filename=" + std::string(1, DQ) + Name + DQ);
@@ -1006,9 +1019,12 @@ std::unique_ptr<TStringList> TQELSMTPMail::InitializeMessage(TQELMessage*& Msg) 
 }
 
 void TQELSMTPMail::Base64Encode(TQELAttachment*& Attachment) {
-    TSharedReadFile File(Attachment->PathName());
+    // An attachment read from a form file without a stored path is found by its name.
+    const std::string Path =
+        Attachment->PathName().empty() ? Attachment->FileName() : Attachment->PathName();
+    TSharedReadFile File(Path);
     const std::int64_t Size = File.Size();
-    DoEncodeStart(Attachment->PathName(), static_cast<int>(std::min<std::int64_t>(Size, INT_MAX)));
+    DoEncodeStart(Path, static_cast<int>(std::min<std::int64_t>(Size, INT_MAX)));
 
     auto Lines = std::make_unique<TStringList>();
     Lines->SetCapacity(static_cast<int>(std::min<std::int64_t>(Size / 57 + 2, INT_MAX / 2)));

@@ -108,6 +108,9 @@ class TQELAttachment : public TCollectionItem {
     void SaveToFile(const std::string& FileName);
 
     void Assign(const TPersistent* Source) override;
+    // A form file keeps the path an attachment is read from when it is more than the name,
+    // so attachments set up in the designer can still be sent once the form is loaded.
+    void DefineProperties(TFiler& Filer) override;
 
   protected:
     std::string GetDisplayName() const override;

@@ -255,7 +255,7 @@ TEST(MimeWire, ReplyLines) {
     EXPECT_TRUE(IsFinalReplyLine(L));
     EXPECT_TRUE(IsFinalReplyLine("250"));
     EXPECT_EQ(ReplyCode(" 25"), "25");
-    EXPECT_EQ(ReplyText("250 " + std::string(70, 'x')), std::string(64, 'x'));
+    EXPECT_EQ(ReplyText("250 " + std::string(70, 'x')), std::string(63, 'x'));
     int V = 0;
     EXPECT_TRUE(TryStrToInt(" 2525 ", V));
     EXPECT_EQ(V, 2525);

@@ -2,6 +2,9 @@
 // saving received content, and what the components publish.
 #include "mail/QELTIEmails.h"
 #include "toolkit/controls/Forms.h"
+#include "toolkit/core/FormReader.h"
+#include "toolkit/core/FormWriter.h"
+#include "toolkit/core/Streams.h"
 #include "toolkit/platform/Registry.h"
 
 #include <cstdlib>
@@ -156,6 +159,43 @@ TEST_F(MailModel, PublishedPropertiesAndWhatIsStored) {
     const std::vector<std::string> WantMsg = {"FromMail", "ReplyTo", "SendTo",     "Subject",
                                               "FromName", "Message", "Attachments"};
     EXPECT_EQ(MsgProps, WantMsg);
+}
+
+TEST_F(MailModel, SenderMessagesTravelWithTheFormFile) {
+    TQELSMTPMail Smtp(nullptr);
+    Smtp.SetName("SMTPMail1");
+    Smtp.SetHost("mail.example.test");
+    Smtp.SetLinePause(5);
+    Smtp.Signature()->Add("-- sig");
+    TQELMessage* M = Smtp.Messages()->Add();
+    M->SetFromMail("alice@example.test");
+    M->SetSendTo("bob@example.test");
+    M->SetSubject("Stored");
+    M->Message()->Add("line one");
+    M->Attachments()->Add("/srv/files/report.png");
+    M->Attachments()->Add("plain.txt");
+    const std::string Text = ComponentToText(&Smtp);
+    EXPECT_EQ(Text.find("DesignExecute"), std::string::npos) << Text;
+    EXPECT_EQ(Text.find("ReplyTimeout"), std::string::npos) << Text;
+    EXPECT_NE(Text.find("LinePause = 5"), std::string::npos) << Text;
+    EXPECT_NE(Text.find("ProgressStep = 1"), std::string::npos) << Text;
+
+    TStringStream In(Text);
+    std::unique_ptr<TComponent> Loaded = LoadComponentFromStream(In);
+    auto* L = dynamic_cast<TQELSMTPMail*>(Loaded.get());
+    ASSERT_NE(L, nullptr);
+    EXPECT_EQ(L->Host(), "mail.example.test");
+    EXPECT_EQ(L->LinePause(), 5);
+    EXPECT_EQ(L->Signature()->Get(0), "-- sig");
+    ASSERT_EQ(L->Messages()->Count(), 1);
+    TQELMessage* LM = L->Messages()->GetQELMessage(0);
+    EXPECT_EQ(LM->Subject(), "Stored");
+    EXPECT_EQ(LM->Message()->Get(0), "line one");
+    EXPECT_EQ(LM->DisplayName(), "Outgoing Message");
+    ASSERT_EQ(LM->Attachments()->Count(), 2);
+    EXPECT_EQ(LM->Attachments()->GeTQELAttachment(0)->FileName(), "report.png");
+    EXPECT_EQ(LM->Attachments()->GeTQELAttachment(0)->PathName(), "/srv/files/report.png");
+    EXPECT_EQ(LM->Attachments()->GeTQELAttachment(1)->FileName(), "plain.txt");
 }
 
 TEST_F(MailModel, AssignCopiesMessagesWithTheirAttachments) {

@@ -269,7 +269,7 @@ TEST_F(SmtpDialogue, SilentServerTimesOut) {
     Mail->SetReplyTimeout(400);
     AddMessage("bob@example.test");
     EXPECT_TRUE(Run());
-    EXPECT_GE(Elapsed, 400);
+    EXPECT_GE(Elapsed, 390);
     EXPECT_LT(Elapsed, 2000);
     ASSERT_EQ(Errors.size(), 1u);
     EXPECT_EQ(Errors[0].first, 0);
