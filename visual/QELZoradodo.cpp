@@ -577,12 +577,18 @@ void QELDrawDisabledText(const TFont* Font, TCanvas* Canvas, const TRect& Rect,
 
 // ===== Thread timer =========================================================================
 
-TQELThread::TQELThread(TQELTimer32* Timer) : TThread(false), Timer_(Timer) { Start(); }
+TQELThread::TQELThread(TQELTimer32* Timer) : TThread(false), Timer_(Timer) {
+    Start();
+}
 
 // The worker reads the timer until it ends, so it must be gone before the timer reference is.
-TQELThread::~TQELThread() { TerminateAndWait(); }
+TQELThread::~TQELThread() {
+    TerminateAndWait();
+}
 
-void TQELThread::DoTimer() { Timer_->Timer(); }
+void TQELThread::DoTimer() {
+    Timer_->Timer();
+}
 
 void TQELThread::Execute() {
     SetPriority(Timer_->Priority());
@@ -608,7 +614,8 @@ void TQELTimer32::UpdateTimer() {
     if (!Worker_) return;
     if (!Worker_->Suspended()) Worker_->Suspend();
     if (Interval() != 0 && Enabled_ && OnTimer)
-        while (Worker_->Suspended()) Worker_->Resume();
+        while (Worker_->Suspended())
+            Worker_->Resume();
 }
 
 void TQELTimer32::SetEnabled(bool Value) {

@@ -1,0 +1,80 @@
+#include "visual/QELControls.h"
+
+#include "visual/QELTBackground.h"
+
+namespace qel {
+
+// ===== Base classes =========================================================================
+
+TQELCustomControl::TQELCustomControl(TComponent* AOwner) : TWinControl(AOwner) {
+    Canvas_ = new TControlCanvas();
+    Canvas_->SetControl(this);
+}
+
+TQELCustomControl::~TQELCustomControl() {
+    delete Canvas_;
+    Canvas_ = nullptr;
+    if (Background_) Background_->RemoveItem(this);
+    Background_ = nullptr;
+}
+
+void TQELCustomControl::SetBack(TQELBackground* Value) {
+    if (Background_) Background_->RemoveItem(this);
+    if (Value) Value->AddItem(this);
+    Background_ = Value;
+    if (Value) Value->FreeNotification(this);
+    Invalidate();
+}
+
+void TQELCustomControl::Loaded() {
+    TWinControl::Loaded();
+}
+
+void TQELCustomControl::Notification(TComponent* AComponent, TOperation Operation) {
+    TWinControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && Background_ && AComponent == Background_) SetBack(nullptr);
+}
+
+void TQELCustomControl::WndProc(TMessage& Message) {
+    if (Message.Msg == WM_PAINT) {
+        PaintHandler(Message);
+        return;
+    }
+    TWinControl::WndProc(Message);
+}
+
+void TQELCustomControl::PaintWindow(HDC DC) {
+    Canvas_->Lock();
+    try {
+        Canvas_->SetHandle(DC);
+        try {
+            Paint();
+        } catch (...) {
+            Canvas_->SetHandle(0);
+            throw;
+        }
+        Canvas_->SetHandle(0);
+    } catch (...) {
+        Canvas_->Unlock();
+        throw;
+    }
+    Canvas_->Unlock();
+}
+
+void TQELCustomControl::Paint() {
+    Canvas_->Brush()->SetColor(clBtnFace);
+    Canvas_->Brush()->SetStyle(bsSolid);
+    if (Background_) {
+        Background_->Draw(Canvas_->Handle(), Width(), Height(), true);
+        return;
+    }
+    Canvas_->FillRect(Rect(0, 0, Width(), Height()));
+}
+
+QEL_IMPLEMENT_ABSTRACT(TQELCustomControl, TWinControl, NoProperties<TQELCustomControl>)
+QEL_IMPLEMENT_ABSTRACT(TQELGraphicControl, TGraphicControl,
+                       PublishQELGraphicControl<TQELGraphicControl>)
+
+// ===== End of base classes ==================================================================
+
+} // namespace qel
