@@ -104,6 +104,11 @@ struct TReadOptions {
     TReadPolicy UnresolvedReference = TReadPolicy::Error;
     // Loaded components start in design mode (csDesigning), as in the designer.
     bool Designing = false;
+    // Created instead when the form's own root class (TForm1 …) is not registered, so tools
+    // can load forms without the application's code. Must be a component class.
+    const TClass* FallbackRootClass = nullptr;
+    // When set, only classes it accepts may be created (sandboxed loading, fuzzing).
+    std::function<bool(const TClass&)> AllowClass;
 };
 
 class TReader : public TFiler {

@@ -46,10 +46,18 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
     bool CreatedRoot = false;
     if (!Root) {
         const TClass* C = GetClass(ClassName);
+        if (!C && Options_.FallbackRootClass) {
+            C = Options_.FallbackRootClass;
+            Warnings_.push_back("Class " + ClassName + " not found; the form is read as a " +
+                                C->ClassName() + " (" + LineOrOffset(At) + ")");
+        }
         if (!C) Error("Class " + ClassName + " not found", At);
+        if (Options_.AllowClass && !Options_.AllowClass(*C))
+            Error("Class " + C->ClassName() + " may not be created here", At);
         if (!C->InheritsFrom(TComponent::StaticClass()))
-            Error(ClassName + " is not a component class", At);
-        if (C->IsAbstract()) Error("Cannot create an instance of abstract class " + ClassName, At);
+            Error(C->ClassName() + " is not a component class", At);
+        if (C->IsAbstract())
+            Error("Cannot create an instance of abstract class " + C->ClassName(), At);
         try {
             Root = static_cast<TComponent*>(C->CreateInstance(nullptr));
         } catch (const EReadError&) {
@@ -134,6 +142,8 @@ TComponent* TReader::ReadComponent(TComponent* Parent, TComponent* Owner) {
     } else {
         const TClass* C = GetClass(ClassName);
         if (!C) Error("Class " + ClassName + " not found", At);
+        if (Options_.AllowClass && !Options_.AllowClass(*C))
+            Error("Class " + ClassName + " may not be created here", At);
         if (!C->InheritsFrom(TComponent::StaticClass()))
             Error(ClassName + " is not a component class", At);
         if (C->IsAbstract()) Error("Cannot create an instance of abstract class " + ClassName, At);

@@ -146,7 +146,11 @@ void TWriter::WriteDate(double V) {
 }
 
 void TWriter::WriteChar(char C) {
-    WriteString(std::string_view(&C, 1));
+    // A byte above 127 is no character of its own in UTF-8; its code keeps it exact.
+    if (static_cast<unsigned char>(C) >= 0x80)
+        WriteInteger(static_cast<unsigned char>(C));
+    else
+        WriteString(std::string_view(&C, 1));
 }
 
 void TWriter::WriteBinary(const void* Data, std::int64_t Count) {
