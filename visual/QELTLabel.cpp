@@ -1,0 +1,146 @@
+#include "visual/QELTLabel.h"
+
+#include "toolkit/controls/ControlCanvas.h"
+#include "toolkit/graphics/Canvas.h"
+#include "toolkit/graphics/Font.h"
+#include "toolkit/graphics/TextDraw.h"
+#include "visual/QELControls.h"
+
+namespace qel {
+
+static void DescribeLabel(TClassBuilder<TQELLabel>& B) {
+    PublishQELGraphicControl(
+        B); // Anchors, BiDiMode, Constraints, DragCursor/Kind/Mode, ParentBiDiMode
+    B.Enum("Align", &TQELLabel::Align, &TQELLabel::SetAlign).SetDefault(alNone);
+    B.Enum("Alignment", &TQELLabel::Alignment, &TQELLabel::SetAlignment).SetDefault(taLeftJustify);
+    B.String("Caption", &TQELLabel::Caption, &TQELLabel::SetCaption);
+    B.Color("Color", &TQELLabel::Color, &TQELLabel::SetColor)
+        .SetDefault(clWindow)
+        .Stored([](const TObject& O) { return !static_cast<const TQELLabel&>(O).ParentColor(); });
+    B.Bool("Enabled", &TQELLabel::Enabled, &TQELLabel::SetEnabled).SetDefault(true);
+    B.Component("FocusControl", &TQELLabel::FocusControl, &TQELLabel::SetFocusControl);
+    B.Component("FontBackground", &TQELLabel::FontBackground, &TQELLabel::SetBack);
+    B.Object("Font", &TQELLabel::Font, &TQELLabel::SetFont).Stored([](const TObject& O) {
+        return !static_cast<const TQELLabel&>(O).ParentFont();
+    });
+    B.Object("Font3D", &TQELLabel::Font3D, &TQELLabel::Set3D);
+    B.Object("Frame", &TQELLabel::Frame, &TQELLabel::SetFrm);
+    B.Component("Background", &TQELLabel::Background, &TQELLabel::SetBack2);
+    B.Bool("Transparent", &TQELLabel::Transparent, &TQELLabel::SetTransparent).SetDefault(false);
+    B.Bool("ShowHint", &TQELLabel::ShowHint, &TQELLabel::SetShowHint).Stored([](const TObject& O) {
+        return !static_cast<const TQELLabel&>(O).ParentShowHint();
+    });
+    B.Bool("Visible", &TQELLabel::Visible, &TQELLabel::SetVisible).SetDefault(true);
+    B.Bool("WordWrap", &TQELLabel::WordWrap, &TQELLabel::SetWordWrap).SetDefault(false);
+    B.Event("OnClick", &TQELLabel::OnClick);
+    B.Event("OnDblClick", &TQELLabel::OnDblClick);
+    B.Event("OnMouseDown", &TQELLabel::OnMouseDown);
+    B.Event("OnMouseMove", &TQELLabel::OnMouseMove);
+    B.Event("OnMouseUp", &TQELLabel::OnMouseUp);
+    B.Bool("ParentColor", &TQELLabel::ParentColor, &TQELLabel::SetParentColor).SetDefault(false);
+    B.Bool("ParentFont", &TQELLabel::ParentFont, &TQELLabel::SetParentFont).SetDefault(true);
+    B.Bool("ShowAccelChar", &TQELLabel::ShowAccelChar, &TQELLabel::SetShowAccelChar)
+        .SetDefault(true);
+}
+QEL_IMPLEMENT_CLASS(TQELLabel, TCustomLabel, DescribeLabel)
+
+TQELLabel::TQELLabel(TComponent* AOwner) : TCustomLabel(AOwner) {
+    SetAutoSize(false);
+    SetControlStyle(ControlStyle() + TControlStyle{csReplicatable});
+    Font()->SetStyle({fsBold});
+    Font()->SetSize(12);
+    FFont3D = new TQELFont3D(this);
+    FFrame = new TQELFrame(this);
+    FFrame->SetFrameStyle(frameNone);
+}
+
+TQELLabel::~TQELLabel() {
+    if (FFontBackground) FFontBackground->RemoveItem(this);
+    if (FBackground) FBackground->RemoveItem(this);
+    FFontBackground = FBackground = nullptr;
+    delete FFont3D;
+    delete FFrame;
+}
+
+// Both links follow the background protocol: leave the old list, join the new one, repaint.
+// A free notification is asked for as well, so that a background owned by another form cannot
+// leave the label with a dangling link.
+void TQELLabel::Relink(TQELBackground*& Link, TQELBackground* Value) {
+    TQELBackground* Old = Link;
+    if (Old) Old->RemoveItem(this);
+    if (Value) {
+        Value->AddItem(this);
+        Value->FreeNotification(this);
+    }
+    Link = Value;
+    if (Old && Old != FBackground && Old != FFontBackground) Old->RemoveFreeNotification(this);
+    Invalidate();
+}
+
+void TQELLabel::SetBack(TQELBackground* Value) {
+    Relink(FFontBackground, Value);
+}
+
+void TQELLabel::SetBack2(TQELBackground* Value) {
+    Relink(FBackground, Value);
+}
+
+void TQELLabel::Set3D(TQELFont3D* Value) {
+    if (Value != FFont3D) FFont3D->Assign(Value);
+    Invalidate();
+}
+
+void TQELLabel::SetFrm(TQELFrame* Value) {
+    if (Value != FFrame) FFrame->Assign(Value);
+    Invalidate();
+}
+
+void TQELLabel::Notification(TComponent* AComponent, TOperation Operation) {
+    TCustomLabel::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    if (AComponent == FBackground) SetBack2(nullptr);
+    if (AComponent == FFontBackground) SetBack(nullptr);
+}
+
+void TQELLabel::Loaded() {
+    TCustomLabel::Loaded();
+}
+
+TRect TQELLabel::TextRect() const {
+    const int Cw = FFrame->Calcwidth(), Fw = FFrame->FrameWidth();
+    TRect R = ClientRect();
+    R.Left += Cw;
+    R.Bottom -= Cw;
+    R.Top += Cw;
+    R.Right -= Cw;
+    R.Top += Fw;
+    R.Right -= Cw;
+    R.Bottom -= Fw;
+    return R;
+}
+
+int TQELLabel::TextFlags() const {
+    static constexpr UINT Align[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+    return int((WordWrap() ? UINT(DT_WORDBREAK) : 0u) | DT_EXPANDTABS | Align[Alignment()]);
+}
+
+void TQELLabel::Paint() {
+    TCanvas* C = Canvas();
+    const TRect Client = ClientRect();
+    if (!Transparent()) {
+        C->Brush()->SetColor(Color());
+        C->Brush()->SetStyle(bsSolid);
+        C->FillRect(Client);
+        if (FBackground) FBackground->Draw(C->Handle(), Width(), Height(), true);
+    }
+    C->Brush()->SetStyle(bsClear);
+    const TRect R = TextRect();
+    if (FFontBackground)
+        FFontBackground->Write(FFont3D, Font(), C, R, Caption(), TextFlags());
+    else
+        FFont3D->Write(Font(), C->Handle(), R, Caption(), TextFlags(), Enabled());
+    TRect F = Client;
+    FFrame->Draw(C->Handle(), F);
+}
+
+} // namespace qel
