@@ -210,12 +210,20 @@ constexpr bool RopUsesDest(BYTE R) {
 }
 
 // ---- Shapes shared by drawing and regions ----
-// Left inset of every row of the ellipse inscribed in a W x H box (right side mirrored).
-std::vector<int> EllipseInsets(int W, int H);
-std::vector<int> RoundRectInsets(int W, int H, int CW, int CH);
-// Whole shape, and its one-pixel outline, from left insets (box in any coordinates).
-TRegion ShapeRegion(const TRect& Box, const std::vector<int>& Insets);
-TRegion ShapeOutline(const TRect& Box, const std::vector<int>& Insets);
+// Left inset of each row of a figure in a W x H box (the right side mirrors it): a
+// rectangle, the inscribed ellipse, or a rectangle with CW x CH elliptic corners. Rows are
+// computed on demand so only visible rows cost anything.
+struct TInsets {
+    enum class TKind { Rect, Ellipse, Round } Kind;
+    int W, H, CW, CH;
+    int At(int Row) const;
+    static TInsets Rect(int W, int H);
+    static TInsets Ellipse(int W, int H);
+    static TInsets Round(int W, int H, int CW, int CH);
+};
+// Whole figure, and its one-pixel outline, in Box; only rows inside Limit when given.
+TRegion ShapeRegion(const TRect& Box, const TInsets& In, const TRect* Limit = nullptr);
+TRegion ShapeOutline(const TRect& Box, const TInsets& In, const TRect* Limit = nullptr);
 TRegion EllipseRegion(const TRect& Box);
 TRegion RoundRectRegion(const TRect& Box, int CW, int CH);
 

@@ -58,7 +58,7 @@ void AddDisc(std::vector<std::vector<std::pair<int, int>>>& Rows, int Top, int X
     }
 }
 
-TRegion WideStroke(const std::vector<TPoint>& Pts, int W, DWORD Full) {
+TRegion WideStroke(const std::vector<TPoint>& Pts, int W, DWORD Full, const TRect& Limit) {
     const DWORD Cap = Full & PS_ENDCAP_MASK;
     const double Hw = W / 2.0;
     TRegion Out;
@@ -76,7 +76,8 @@ TRegion WideStroke(const std::vector<TPoint>& Pts, int W, DWORD Full) {
         const double Ax = X0 - Ux * Ext, Ay = Y0 - Uy * Ext;
         const double Bx = X1 + Ux * Ext, By = Y1 + Uy * Ext;
         Quad = {{Ax + Nx, Ay + Ny}, {Bx + Nx, By + Ny}, {Bx - Nx, By - Ny}, {Ax - Nx, Ay - Ny}};
-        Out = TRegion::Combine(Out, TRegion::FromPolygons(Quad, {4}, true), TRegion::TOp::Or);
+        Out =
+            TRegion::Combine(Out, TRegion::FromPolygons(Quad, {4}, true, &Limit), TRegion::TOp::Or);
     }
     // Round caps and joins.
     if (Cap == PS_ENDCAP_ROUND) {
@@ -85,9 +86,11 @@ TRegion WideStroke(const std::vector<TPoint>& Pts, int W, DWORD Full) {
             MinY = std::min(MinY, P.Y);
             MaxY = std::max(MaxY, P.Y);
         }
-        const int Top = MinY - W;
+        const int Top = std::max(MinY - W, Limit.Top - W);
+        const int Bottom = std::min(MaxY + W, Limit.Bottom + W);
+        if (Top > Bottom) return Out;
         std::vector<std::vector<std::pair<int, int>>> Rows(
-            static_cast<std::size_t>(MaxY - MinY + 2 * W + 1));
+            static_cast<std::size_t>(Bottom - Top + 1));
         for (const TPoint& P : Pts)
             AddDisc(Rows, Top, P.X, P.Y, W);
         Out = TRegion::Combine(Out, TRegion::FromRows(Top, Rows), TRegion::TOp::Or);
@@ -104,7 +107,8 @@ void StrokePolyline(TDCObj& D, const std::vector<TPoint>& In, bool Closed) {
     const int Rop = D.S.Rop2;
     const std::uint32_t Px = DevicePixel(D, PenColor(D));
     if (D.S.Pen->Width > 1) {
-        FillRegionRop2(D, WideStroke(Pts, D.S.Pen->Width, D.S.Pen->Full), SolidPaint(Px), Rop);
+        FillRegionRop2(D, WideStroke(Pts, D.S.Pen->Width, D.S.Pen->Full, D.EffectiveClip().Box()),
+                       SolidPaint(Px), Rop);
         return;
     }
     const TDash Dash = DashFor(D.S.Pen->Style);

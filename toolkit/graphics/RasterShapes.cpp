@@ -30,85 +30,111 @@ TRect Normalized(int L, int T, int R, int B) {
 
 } // namespace
 
-std::vector<int> EllipseInsets(int W, int H) {
-    std::vector<int> In(static_cast<std::size_t>(std::max(H, 0)), 0);
-    if (W <= 0 || H <= 0) return In;
+int TInsets::At(int R) const {
+    if (R < 0 || R >= H) return 0;
+    if (R > (H - 1) / 2) R = H - 1 - R; // lower half mirrors the upper one
+    if (Kind == TKind::Rect) return 0;
+    int EW = W, EH = H;
+    if (Kind == TKind::Round) {
+        if (R >= CH / 2) return 0; // between the corners
+        EW = CW;
+        EH = CH;
+    }
     // In doubled coordinates the centre of pixel column i is at 2i + 1 - W from the middle;
     // a pixel belongs to the ellipse when (dx/W)^2 + (dy/H)^2 <= 1.
-    const __int128 W2 = static_cast<__int128>(W) * W, H2 = static_cast<__int128>(H) * H;
-    for (int R = 0; 2 * R + 1 <= H; ++R) {
-        const long long Dy = 2LL * R + 1 - H;
-        const __int128 V = W2 * (H2 - static_cast<__int128>(Dy) * Dy);
-        long long M = IsqrtScaled(V, H2);
-        if (((M - (W - 1)) & 1) != 0) --M;
-        if (M < 0) M = (W - 1) & 1; // keep every row at least its middle pixel(s)
-        // The middle row(s) always reach the sides of the box, however flat the ellipse.
-        const int Inset = 2 * R + 2 >= H ? 0 : static_cast<int>((W - 1 - M) / 2);
-        In[static_cast<std::size_t>(R)] = Inset;
-        In[static_cast<std::size_t>(H - 1 - R)] = Inset;
-    }
-    return In;
+    if (2 * R + 2 >= EH) return 0; // the middle row(s) reach the sides, however flat
+    const __int128 W2 = static_cast<__int128>(EW) * EW, H2 = static_cast<__int128>(EH) * EH;
+    const long long Dy = 2LL * R + 1 - EH;
+    const __int128 V = W2 * (H2 - static_cast<__int128>(Dy) * Dy);
+    long long M = IsqrtScaled(V, H2);
+    if (((M - (EW - 1)) & 1) != 0) --M;
+    if (M < 0) M = (EW - 1) & 1; // every row keeps at least its middle pixel(s)
+    return static_cast<int>((EW - 1 - M) / 2);
 }
 
-std::vector<int> RoundRectInsets(int W, int H, int CW, int CH) {
-    std::vector<int> In(static_cast<std::size_t>(std::max(H, 0)), 0);
+TInsets TInsets::Rect(int W, int H) {
+    return {TKind::Rect, W, H, 0, 0};
+}
+TInsets TInsets::Ellipse(int W, int H) {
+    return {TKind::Ellipse, W, H, 0, 0};
+}
+TInsets TInsets::Round(int W, int H, int CW, int CH) {
     CW = std::min(std::abs(CW), W);
     CH = std::min(std::abs(CH), H);
-    if (CW <= 2 || CH <= 2) return In; // too small a corner: a plain rectangle
-    const std::vector<int> E = EllipseInsets(CW, CH);
-    for (int R = 0; R < CH / 2; ++R) {
-        In[static_cast<std::size_t>(R)] = E[static_cast<std::size_t>(R)];
-        In[static_cast<std::size_t>(H - 1 - R)] = E[static_cast<std::size_t>(R)];
+    if (CW <= 2 || CH <= 2) return Rect(W, H); // too small a corner: a plain rectangle
+    return {TKind::Round, W, H, CW, CH};
+}
+
+namespace {
+// Rows of the box that can matter: all of them, or those inside Limit.
+void RowRange(const TRect& Box, const TRect* Limit, int& R0, int& R1) {
+    R0 = 0;
+    R1 = Box.Height();
+    if (Limit) {
+        R0 = std::max(R0, Limit->Top - Box.Top);
+        R1 = std::min(R1, Limit->Bottom - Box.Top);
     }
-    return In;
+}
+} // namespace
+
+TRegion ShapeRegion(const TRect& Box, const TInsets& In, const TRect* Limit) {
+    if (In.Kind == TInsets::TKind::Rect) return TRegion(Box);
+    int R0, R1;
+    RowRange(Box, Limit, R0, R1);
+    if (R0 >= R1) return {};
+    std::vector<std::vector<std::pair<int, int>>> Rows(static_cast<std::size_t>(R1 - R0));
+    for (int R = R0; R < R1; ++R) {
+        const int I = In.At(R);
+        Rows[static_cast<std::size_t>(R - R0)].push_back({Box.Left + I, Box.Right - I});
+    }
+    return TRegion::FromRows(Box.Top + R0, Rows);
 }
 
-TRegion ShapeRegion(const TRect& Box, const std::vector<int>& In) {
-    std::vector<std::vector<std::pair<int, int>>> Rows(In.size());
-    for (std::size_t R = 0; R < In.size(); ++R)
-        Rows[R].push_back({Box.Left + In[R], Box.Right - In[R]});
-    return TRegion::FromRows(Box.Top, Rows);
-}
-
-TRegion ShapeOutline(const TRect& Box, const std::vector<int>& In) {
-    const int H = static_cast<int>(In.size());
-    std::vector<std::vector<std::pair<int, int>>> Rows(In.size());
-    for (int R = 0; R < H; ++R) {
-        const int I = In[static_cast<std::size_t>(R)];
+TRegion ShapeOutline(const TRect& Box, const TInsets& In, const TRect* Limit) {
+    const int H = Box.Height();
+    if (In.Kind == TInsets::TKind::Rect)
+        return TRegion::Combine(
+            TRegion(Box), TRegion(TRect{Box.Left + 1, Box.Top + 1, Box.Right - 1, Box.Bottom - 1}),
+            TRegion::TOp::Diff);
+    int R0, R1;
+    RowRange(Box, Limit, R0, R1);
+    if (R0 >= R1) return {};
+    std::vector<std::vector<std::pair<int, int>>> Rows(static_cast<std::size_t>(R1 - R0));
+    for (int R = R0; R < R1; ++R) {
+        auto& Row = Rows[static_cast<std::size_t>(R - R0)];
+        const int I = In.At(R);
         if (R == 0 || R == H - 1) {
-            Rows[static_cast<std::size_t>(R)].push_back({Box.Left + I, Box.Right - I});
+            Row.push_back({Box.Left + I, Box.Right - I});
             continue;
         }
         // Reach towards the neighbouring rows so the outline stays connected.
-        const int Nb =
-            std::max(In[static_cast<std::size_t>(R - 1)], In[static_cast<std::size_t>(R + 1)]);
-        const int Last = std::max(I, Nb - 1);
-        Rows[static_cast<std::size_t>(R)].push_back({Box.Left + I, Box.Left + Last + 1});
-        Rows[static_cast<std::size_t>(R)].push_back({Box.Right - Last - 1, Box.Right - I});
+        const int Last = std::max(I, std::max(In.At(R - 1), In.At(R + 1)) - 1);
+        Row.push_back({Box.Left + I, Box.Left + Last + 1});
+        Row.push_back({Box.Right - Last - 1, Box.Right - I});
     }
-    return TRegion::FromRows(Box.Top, Rows);
+    return TRegion::FromRows(Box.Top + R0, Rows);
 }
 
 TRegion EllipseRegion(const TRect& Box) {
-    return ShapeRegion(Box, EllipseInsets(Box.Width(), Box.Height()));
+    return ShapeRegion(Box, TInsets::Ellipse(Box.Width(), Box.Height()));
 }
 
 TRegion RoundRectRegion(const TRect& Box, int CW, int CH) {
-    return ShapeRegion(Box, RoundRectInsets(Box.Width(), Box.Height(), CW, CH));
+    return ShapeRegion(Box, TInsets::Round(Box.Width(), Box.Height(), CW, CH));
 }
 
 namespace {
 
-using TInsetFn = std::vector<int> (*)(const TRect&, int, int);
+using TInsetFn = TInsets (*)(const TRect&, int, int);
 
-std::vector<int> RectInsets(const TRect& B, int, int) {
-    return std::vector<int>(static_cast<std::size_t>(std::max(B.Height(), 0)), 0);
+TInsets RectInsets(const TRect& B, int, int) {
+    return TInsets::Rect(B.Width(), B.Height());
 }
-std::vector<int> EllipseInsetsFor(const TRect& B, int, int) {
-    return EllipseInsets(B.Width(), B.Height());
+TInsets EllipseInsetsFor(const TRect& B, int, int) {
+    return TInsets::Ellipse(B.Width(), B.Height());
 }
-std::vector<int> RoundInsetsFor(const TRect& B, int CW, int CH) {
-    return RoundRectInsets(B.Width(), B.Height(), CW, CH);
+TInsets RoundInsetsFor(const TRect& B, int CW, int CH) {
+    return TInsets::Round(B.Width(), B.Height(), CW, CH);
 }
 
 // Outline and interior of a box figure for the DC's pen.
@@ -116,22 +142,24 @@ struct TFigure {
     TRegion Outline, Fill;
 };
 
-TFigure BuildFigure(const TDCObj& D, TRect Box, TInsetFn Fn, int CW, int CH) {
+TFigure BuildFigure(TDCObj& D, TRect Box, TInsetFn Fn, int CW, int CH) {
     TFigure F;
+    // Only rows the clip can show are built, so huge figures cost what is visible.
+    const TRect Limit = D.EffectiveClip().Box();
     const TPenObj* Pen = D.S.Pen.get();
     if (!Pen || Pen->Style == PS_NULL) {
         // Without a pen the figure comes out one pixel smaller on the right and bottom.
         --Box.Right;
         --Box.Bottom;
-        if (Box.Width() > 0 && Box.Height() > 0) F.Fill = ShapeRegion(Box, Fn(Box, CW, CH));
+        if (Box.Width() > 0 && Box.Height() > 0) F.Fill = ShapeRegion(Box, Fn(Box, CW, CH), &Limit);
         return F;
     }
     const int W = Pen->Width;
     if (W <= 1) {
         if (Box.Width() <= 0 || Box.Height() <= 0) return F;
-        const auto In = Fn(Box, CW, CH);
-        F.Outline = ShapeOutline(Box, In);
-        F.Fill = TRegion::Combine(ShapeRegion(Box, In), F.Outline, TRegion::TOp::Diff);
+        const TInsets In = Fn(Box, CW, CH);
+        F.Outline = ShapeOutline(Box, In, &Limit);
+        F.Fill = TRegion::Combine(ShapeRegion(Box, In, &Limit), F.Outline, TRegion::TOp::Diff);
         return F;
     }
     TRect Outer = Box;
@@ -141,9 +169,10 @@ TFigure BuildFigure(const TDCObj& D, TRect Box, TInsetFn Fn, int CW, int CH) {
     }
     const TRect Inner{Outer.Left + W, Outer.Top + W, Outer.Right - W, Outer.Bottom - W};
     if (Outer.Width() <= 0 || Outer.Height() <= 0) return F;
-    const TRegion All = ShapeRegion(Outer, Fn(Outer, CW, CH));
+    const TRegion All = ShapeRegion(Outer, Fn(Outer, CW, CH), &Limit);
     if (Inner.Width() > 0 && Inner.Height() > 0)
-        F.Fill = ShapeRegion(Inner, Fn(Inner, std::max(CW - 2 * W, 0), std::max(CH - 2 * W, 0)));
+        F.Fill =
+            ShapeRegion(Inner, Fn(Inner, std::max(CW - 2 * W, 0), std::max(CH - 2 * W, 0)), &Limit);
     F.Outline = TRegion::Combine(All, F.Fill, TRegion::TOp::Diff);
     return F;
 }
@@ -328,8 +357,11 @@ BOOL PolyPolygon(HDC Hdc, const TPoint* Pts, const int* Counts, int Polys) {
             Outlines.back().push_back(S);
         }
     }
-    if (auto Pa = RealizeDCBrush(*D))
-        FillRegionRop2(*D, TRegion::FromPolygons(F, C, D->S.PolyFill == WINDING), *Pa, D->S.Rop2);
+    if (auto Pa = RealizeDCBrush(*D)) {
+        const TRect Limit = D->EffectiveClip().Box();
+        FillRegionRop2(*D, TRegion::FromPolygons(F, C, D->S.PolyFill == WINDING, &Limit), *Pa,
+                       D->S.Rop2);
+    }
     for (const auto& O : Outlines)
         StrokePolyline(*D, O, true);
     return TRUE;

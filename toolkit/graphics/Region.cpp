@@ -96,7 +96,7 @@ TRegion TRegion::FromRows(int Top, const std::vector<std::vector<std::pair<int, 
 }
 
 TRegion TRegion::FromPolygons(const std::vector<std::pair<double, double>>& Pts,
-                              const std::vector<int>& Counts, bool Winding) {
+                              const std::vector<int>& Counts, bool Winding, const TRect* Limit) {
     struct TEdge {
         double X0, Y0, X1, Y1;
         int Dir;
@@ -121,8 +121,14 @@ TRegion TRegion::FromPolygons(const std::vector<std::pair<double, double>>& Pts,
     }
     TRegion R;
     if (Edges.empty()) return R;
-    const int Y0 = static_cast<int>(std::ceil(MinY - 0.5));
-    const int Y1 = static_cast<int>(std::ceil(MaxY - 0.5));
+    MinY = std::max(MinY, -1e9);
+    MaxY = std::min(MaxY, 1e9);
+    int Y0 = static_cast<int>(std::ceil(MinY - 0.5));
+    int Y1 = static_cast<int>(std::ceil(MaxY - 0.5));
+    if (Limit) {
+        Y0 = std::max(Y0, Limit->Top);
+        Y1 = std::min(Y1, Limit->Bottom);
+    }
     std::vector<std::pair<double, int>> Xs;
     for (int Y = Y0; Y < Y1; ++Y) {
         const double Yc = Y + 0.5;

@@ -23,9 +23,10 @@ class TRegion {
     // Rows Top, Top+1, … each with any spans (unsorted, overlapping allowed).
     static TRegion FromRows(int Top, const std::vector<std::vector<std::pair<int, int>>>& Rows);
     // Pixels whose centres lie inside the polygons (vertices on pixel corners). Alternate or
-    // winding rule as the platform's fill modes 1 and 2.
+    // winding rule as the platform's fill modes 1 and 2. Only rows inside Limit when given.
     static TRegion FromPolygons(const std::vector<std::pair<double, double>>& Pts,
-                                const std::vector<int>& Counts, bool Winding);
+                                const std::vector<int>& Counts, bool Winding,
+                                const TRect* Limit = nullptr);
     static TRegion Combine(const TRegion& A, const TRegion& B, TOp Op);
 
     bool Empty() const { return Bands_.empty(); }

@@ -184,3 +184,21 @@ TEST(RasterShapes, FiguresUseTheRasterOperation) {
     Ellipse(Dc, 0, 0, 8, 8);
     EXPECT_EQ(Dc.Picture(8, 8), TTestDC(8, 8).Picture(8, 8));
 }
+
+TEST(RasterShapes, HugeFiguresCostOnlyTheirVisibleRows) {
+    TTestDC Dc(20, 20);
+    TSelect B(Dc, CreateSolidBrush(Red));
+    Ellipse(Dc, -1000000, -1000000, 1000000, 1000000);
+    Rectangle(Dc, -100000000, 10, 100000000, 100000000);
+    const TPoint Tri[] = {{-100000000, -100000000}, {100000000, -100000000}, {0, 100000000}};
+    Polygon(Dc, Tri, 3);
+    RoundRect(Dc, -50000000, -50000000, 15, 50000000, 400000, 400000);
+    {
+        TSelect P(Dc, CreatePen(PS_SOLID, 5, 0));
+        MoveToEx(Dc, 0, -100000000, nullptr);
+        LineTo(Dc, 0, 100000000);
+    }
+    EXPECT_EQ(Dc.At(10, 5), Red);
+    EXPECT_EQ(Dc.At(1, 5), 0u);   // the wide line
+    EXPECT_EQ(Dc.At(14, 15), 0u); // the round rectangle's right edge
+}
