@@ -1,0 +1,125 @@
+// qel-render FORM -o OUT.png [--size WxH]
+// Loads a text or binary form file with every class of both packages and writes the form's
+// client area as a PNG, drawn by the headless backend. Event handlers that no code backs are
+// reported and left unassigned.
+#include "mail/Corvex40.h"
+#include "toolkit/controls/Forms.h"
+#include "toolkit/core/Exceptions.h"
+#include "toolkit/core/FormReader.h"
+#include "toolkit/core/Streams.h"
+#include "toolkit/graphics/PngCodec.h"
+#include "toolkit/platform/Headless.h"
+#include "toolkit/platform/Window.h"
+#include "visual/Brisca40.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace qel;
+
+namespace {
+
+int Usage() {
+    std::fprintf(stderr, "usage: qel-render FORM -o OUT.png [--size WxH]\n");
+    return 2;
+}
+
+// Class name of the root component: "object Name: TClass" in a text form, or the first short
+// string after the signature (and an optional flags byte) in a binary one.
+std::string RootClassName(const std::string& File) {
+    std::ifstream In(File, std::ios::binary);
+    std::string Data((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+    if (Data.compare(0, 4, "TPF0") == 0) {
+        std::size_t P = 4;
+        if (P < Data.size() && (static_cast<unsigned char>(Data[P]) & 0xF0) == 0xF0) {
+            unsigned Flags = static_cast<unsigned char>(Data[P]) & 0x0F;
+            ++P;
+            if (Flags & 2) { // child position: an integer value follows
+                if (P >= Data.size()) return {};
+                unsigned char T = static_cast<unsigned char>(Data[P++]);
+                P += T == 2 ? 1 : T == 3 ? 2 : 4;
+            }
+        }
+        if (P >= Data.size()) return {};
+        std::size_t Len = static_cast<unsigned char>(Data[P]);
+        return Data.substr(P + 1, Len);
+    }
+    std::size_t Colon = Data.find(':');
+    if (Colon == std::string::npos) return {};
+    std::size_t B = Colon + 1;
+    while (B < Data.size() && (Data[B] == ' ' || Data[B] == '\t'))
+        ++B;
+    std::size_t E = B;
+    while (E < Data.size() && (std::isalnum(static_cast<unsigned char>(Data[E])) || Data[E] == '_'))
+        ++E;
+    return Data.substr(B, E - B);
+}
+
+} // namespace
+
+int main(int Argc, char** Argv) {
+    std::string In, Out;
+    int W = 0, H = 0;
+    for (int I = 1; I < Argc; ++I) {
+        std::string A = Argv[I];
+        if (A == "-o" && I + 1 < Argc) {
+            Out = Argv[++I];
+        } else if (A == "--size" && I + 1 < Argc) {
+            if (std::sscanf(Argv[++I], "%dx%d", &W, &H) != 2 || W <= 0 || H <= 0) return Usage();
+        } else if (!A.empty() && A[0] != '-' && In.empty()) {
+            In = A;
+        } else {
+            return Usage();
+        }
+    }
+    if (In.empty() || Out.empty()) return Usage();
+
+    SetBackend(std::make_unique<THeadlessBackend>());
+    RegisterBrisca40Classes();
+    RegisterCorvex40Classes();
+
+    std::vector<std::string> Warnings;
+    TFormLoadOptions Opts;
+    Opts.MissingMethod = TReadPolicy::Warn;
+    Opts.Warnings = &Warnings;
+    std::unique_ptr<TCustomForm> Form;
+    try {
+        // Forms are usually of a class of their own that only the application declares; such
+        // a form is read into a plain TForm.
+        const TClass* C = GetClass(RootClassName(In));
+        if (C && C->InheritsFrom(TCustomForm::StaticClass()) && !C->IsAbstract()) {
+            Form.reset(static_cast<TCustomForm*>(C->CreateInstance(nullptr)));
+        } else {
+            Form = std::make_unique<TForm>(nullptr);
+        }
+        TFileStream S(In, fmOpenRead);
+        ReadComponent(S, Form.get(), Opts);
+    } catch (const std::exception& E) {
+        std::fprintf(stderr, "qel-render: %s: %s\n", In.c_str(), E.what());
+        return 1;
+    }
+    for (const auto& Wn : Warnings)
+        std::fprintf(stderr, "warning: %s\n", Wn.c_str());
+
+    try {
+        if (W > 0) {
+            Form->SetClientWidth(W);
+            Form->SetClientHeight(H);
+        }
+        Form->Show();
+        for (int I = 0; I < 100 && HasPendingPaint(); ++I)
+            Application->ProcessMessages();
+        Application->ProcessMessages();
+        const TSurface* Surface = GetWindowSurface(Form->Handle());
+        if (!Surface) throw EInvalidOperation("the form has no window");
+        SavePng(*Surface, Out);
+    } catch (const std::exception& E) {
+        std::fprintf(stderr, "qel-render: %s\n", E.what());
+        return 1;
+    }
+    return 0;
+}
