@@ -155,36 +155,46 @@ BOOL Blit(TDCObj& D, TRect Dst, TDCObj* S, TRect Src, BYTE Rop, bool Stretch) {
 
     // Column and row maps: destination index -> source range (in source surface coordinates);
     // destination pixels whose source falls outside the source surface are left alone.
-    std::vector<int> Ca(static_cast<std::size_t>(Dw)), Cb(static_cast<std::size_t>(Dw));
-    std::vector<int> Ra(static_cast<std::size_t>(Dh)), Rb(static_cast<std::size_t>(Dh));
-    for (int I = 0; I < Dw; ++I) {
+    // Only the part of the destination the clip can show is mapped.
+    const TRect ClipBox = D.EffectiveClip().Box();
+    const int Vx0 = std::max(0, ClipBox.Left - DR.Left),
+              Vx1 = std::min(Dw, ClipBox.Right - DR.Left);
+    const int Vy0 = std::max(0, ClipBox.Top - DR.Top), Vy1 = std::min(Dh, ClipBox.Bottom - DR.Top);
+    if (Vx0 >= Vx1 || Vy0 >= Vy1) return TRUE;
+    std::vector<int> CaV(static_cast<std::size_t>(Vx1 - Vx0)), CbV(CaV.size());
+    std::vector<int> RaV(static_cast<std::size_t>(Vy1 - Vy0)), RbV(RaV.size());
+    auto Ca = [&](int I) -> int& { return CaV[static_cast<std::size_t>(I - Vx0)]; };
+    auto Cb = [&](int I) -> int& { return CbV[static_cast<std::size_t>(I - Vx0)]; };
+    auto Ra = [&](int I) -> int& { return RaV[static_cast<std::size_t>(I - Vy0)]; };
+    auto Rb = [&](int I) -> int& { return RbV[static_cast<std::size_t>(I - Vy0)]; };
+    for (int I = Vx0; I < Vx1; ++I) {
         int A, B;
         if (Same)
             A = I, B = I + 1;
         else
             SourceRange(I, Dw, Sw, Combine, A, B);
         if (MirrorX) std::tie(A, B) = std::pair(Sw - B, Sw - A);
-        Ca[I] = std::max(SRead.Left + A, 0);
-        Cb[I] = std::min(SRead.Left + B, SS->Width);
+        Ca(I) = std::max(SRead.Left + A, 0);
+        Cb(I) = std::min(SRead.Left + B, SS->Width);
     }
-    for (int I = 0; I < Dh; ++I) {
+    for (int I = Vy0; I < Vy1; ++I) {
         int A, B;
         if (Same)
             A = I, B = I + 1;
         else
             SourceRange(I, Dh, Sh, Combine, A, B);
         if (MirrorY) std::tie(A, B) = std::pair(Sh - B, Sh - A);
-        Ra[I] = std::max(SRead.Top + A, 0);
-        Rb[I] = std::min(SRead.Top + B, SS->Height);
+        Ra(I) = std::max(SRead.Top + A, 0);
+        Rb(I) = std::min(SRead.Top + B, SS->Height);
     }
-    int X0 = 0, X1 = Dw, Y0 = 0, Y1 = Dh;
-    while (X0 < X1 && Ca[X0] >= Cb[X0])
+    int X0 = Vx0, X1 = Vx1, Y0 = Vy0, Y1 = Vy1;
+    while (X0 < X1 && Ca(X0) >= Cb(X0))
         ++X0;
-    while (X1 > X0 && Ca[X1 - 1] >= Cb[X1 - 1])
+    while (X1 > X0 && Ca(X1 - 1) >= Cb(X1 - 1))
         --X1;
-    while (Y0 < Y1 && Ra[Y0] >= Rb[Y0])
+    while (Y0 < Y1 && Ra(Y0) >= Rb(Y0))
         ++Y0;
-    while (Y1 > Y0 && Ra[Y1 - 1] >= Rb[Y1 - 1])
+    while (Y1 > Y0 && Ra(Y1 - 1) >= Rb(Y1 - 1))
         --Y1;
     const TRect Valid{DR.Left + X0, DR.Top + Y0, DR.Left + X1, DR.Top + Y1};
 
@@ -197,20 +207,20 @@ BOOL Blit(TDCObj& D, TRect Dst, TDCObj* S, TRect Src, BYTE Rop, bool Stretch) {
             const int Di = Y - DR.Top;
             std::uint32_t* Row = DS->Row(Y) + L;
             const std::uint32_t* Src;
-            if (Direct && Rb[Di] - Ra[Di] == 1) {
-                Src = SS->Row(Ra[Di]) + Ca[L - DR.Left];
+            if (Direct && Rb(Di) - Ra(Di) == 1) {
+                Src = SS->Row(Ra(Di)) + Ca(L - DR.Left);
             } else if (!Combine) {
-                const std::uint32_t* SrcRow = SS->Row(Ra[Di]);
+                const std::uint32_t* SrcRow = SS->Row(Ra(Di));
                 for (int X = L; X < R; ++X)
-                    Buf[X - L] = Conv.Convert(SrcRow[Ca[X - DR.Left]]);
+                    Buf[X - L] = Conv.Convert(SrcRow[Ca(X - DR.Left)]);
                 Src = Buf.data();
             } else {
                 for (int X = L; X < R; ++X) {
                     const int Xi = X - DR.Left;
                     std::uint32_t Acc = Mode == BLACKONWHITE ? PixelMask : 0;
                     unsigned SumR = 0, SumG = 0, SumB = 0, Cnt = 0;
-                    for (int Sy = Ra[Di]; Sy < Rb[Di]; ++Sy)
-                        for (int Sx = Ca[Xi]; Sx < Cb[Xi]; ++Sx) {
+                    for (int Sy = Ra(Di); Sy < Rb(Di); ++Sy)
+                        for (int Sx = Ca(Xi); Sx < Cb(Xi); ++Sx) {
                             const std::uint32_t V = Conv.Convert(SS->Row(Sy)[Sx]);
                             if (Mode == BLACKONWHITE)
                                 Acc &= V;
@@ -247,10 +257,10 @@ BOOL BitBlt(HDC Dst, int X, int Y, int W, int H, HDC Src, int SrcX, int SrcY, DW
     const BYTE R = static_cast<BYTE>(Rop >> 16);
     auto S = gdi::DC(Src);
     if (RopUsesSource(R) && !S) return FALSE;
-    const TRect DR{X + D->Dx(), Y + D->Dy(), X + W + D->Dx(), Y + H + D->Dy()};
     if (W <= 0 || H <= 0) return TRUE;
+    const TRect DR = SurfaceRect(*D, X, Y, W, H);
     TRect SR{};
-    if (S) SR = {SrcX + S->Dx(), SrcY + S->Dy(), SrcX + W + S->Dx(), SrcY + H + S->Dy()};
+    if (S) SR = SurfaceRect(*S, SrcX, SrcY, W, H);
     return Blit(*D, DR, S.get(), SR, R, false);
 }
 
@@ -261,9 +271,9 @@ BOOL StretchBlt(HDC Dst, int X, int Y, int W, int H, HDC Src, int SrcX, int SrcY
     const BYTE R = static_cast<BYTE>(Rop >> 16);
     auto S = gdi::DC(Src);
     if (RopUsesSource(R) && !S) return FALSE;
-    const TRect DR{X + D->Dx(), Y + D->Dy(), X + W + D->Dx(), Y + H + D->Dy()};
+    const TRect DR = SurfaceRect(*D, X, Y, W, H);
     TRect SR{};
-    if (S) SR = {SrcX + S->Dx(), SrcY + S->Dy(), SrcX + SrcW + S->Dx(), SrcY + SrcH + S->Dy()};
+    if (S) SR = SurfaceRect(*S, SrcX, SrcY, SrcW, SrcH);
     return Blit(*D, DR, S.get(), SR, R, true);
 }
 

@@ -186,6 +186,15 @@ void PlotRop2(TDCObj& D, int X, int Y, std::uint32_t Pixel, int Rop2);
 
 // Brush handles may also be a system colour index plus one, as window classes use them.
 std::shared_ptr<TBrushObj> BrushOrSysColor(HBRUSH H);
+// Sums of coordinates saturate instead of overflowing.
+inline int Sat(long long V) {
+    return V > 0x3FFFFFFF ? 0x3FFFFFFF : V < -0x3FFFFFFF ? -0x3FFFFFFF : static_cast<int>(V);
+}
+// Rectangle from origin and extents, in surface coordinates of the DC.
+inline TRect SurfaceRect(const TDCObj& D, int X, int Y, long long W, long long H) {
+    const long long L = static_cast<long long>(X) + D.Dx(), T = static_cast<long long>(Y) + D.Dy();
+    return {Sat(L), Sat(T), Sat(L + W), Sat(T + H)};
+}
 // Logical rectangle to surface coordinates.
 TRect ToSurface(const TDCObj& D, TRect R);
 

@@ -287,11 +287,10 @@ std::shared_ptr<TBrushObj> BrushOrSysColor(HBRUSH H) {
 }
 
 TRect ToSurface(const TDCObj& D, TRect R) {
-    R.Left += D.Dx();
-    R.Right += D.Dx();
-    R.Top += D.Dy();
-    R.Bottom += D.Dy();
-    return R;
+    return {Sat(static_cast<long long>(R.Left) + D.Dx()),
+            Sat(static_cast<long long>(R.Top) + D.Dy()),
+            Sat(static_cast<long long>(R.Right) + D.Dx()),
+            Sat(static_cast<long long>(R.Bottom) + D.Dy())};
 }
 
 } // namespace gdi
@@ -331,13 +330,15 @@ BOOL PatBlt(HDC Hdc, int X, int Y, int W, int H, DWORD Rop) {
     if (!D) return FALSE;
     const BYTE R = static_cast<BYTE>(Rop >> 16);
     if (RopUsesSource(R)) return FALSE;
-    TRect Rc{std::min(X, X + W), std::min(Y, Y + H), std::max(X, X + W), std::max(Y, Y + H)};
+    TRect Rc = SurfaceRect(*D, X, Y, W, H);
+    Rc = {std::min(Rc.Left, Rc.Right), std::min(Rc.Top, Rc.Bottom), std::max(Rc.Left, Rc.Right),
+          std::max(Rc.Top, Rc.Bottom)};
     std::optional<TPaint> P;
     if (RopUsesPattern(R)) {
         P = RealizeDCBrush(*D);
         if (!P) return TRUE; // a null brush paints nothing
     }
-    FillRectRop3(*D, ToSurface(*D, Rc), P ? &*P : nullptr, R);
+    FillRectRop3(*D, Rc, P ? &*P : nullptr, R);
     return TRUE;
 }
 

@@ -36,11 +36,14 @@ BOOL ExtTextOutA(HDC Hdc, int X, int Y, UINT Options, const TRect* Rc, LPCSTR St
 
     // Advances and total width.
     std::vector<int> Adv(static_cast<std::size_t>(N));
-    int Width = 0;
+    long long Sum = 0;
     for (int I = 0; I < N; ++I) {
         Adv[I] = Dx ? Dx[I] : Face->CharWidth(static_cast<unsigned char>(Str[I]));
-        Width += Adv[I];
+        Sum += Adv[I];
     }
+    const int Width = Sat(Sum);
+    X = Sat(X);
+    Y = Sat(Y);
     const UINT Align = D->S.TextAlign;
     if (Align & TA_UPDATECP) {
         X = D->S.Pos.X;
@@ -78,7 +81,9 @@ BOOL ExtTextOutA(HDC Hdc, int X, int Y, UINT Options, const TRect* Rc, LPCSTR St
     if (D->S.BkMode == OPAQUE && !(Rc && (Options & ETO_OPAQUE)) && N > 0) {
         const TPaint Bk = SolidPaint(DevicePixel(*D, D->S.BkColor));
         const TRegion Cell = TRegion::Combine(
-            Clip, TRegion(TRect{Left + Ox, Top + Oy, Left + Width + Ox, Top + Face->Height + Oy}),
+            Clip,
+            TRegion(TRect{Sat(0LL + Left + Ox), Sat(0LL + Top + Oy), Sat(0LL + Left + Width + Ox),
+                          Sat(0LL + Top + Face->Height + Oy)}),
             TRegion::TOp::And);
         Cell.ForEach([&](int L, int T, int R, int B) {
             for (int Yy = T; Yy < B; ++Yy)
@@ -94,10 +99,10 @@ BOOL ExtTextOutA(HDC Hdc, int X, int Y, UINT Options, const TRect* Rc, LPCSTR St
         if (!Clip.IsRect() && !Clip.Contains(Px, Py)) return;
         S.Row(Py)[Px] = Fg;
     };
-    int Pen = Left + Ox;
+    long long Pen = static_cast<long long>(Left) + Ox;
     for (int I = 0; I < N; ++I) {
         const TGlyphBitmap& G = Face->Glyph(static_cast<unsigned char>(Str[I]));
-        const int Gx = Pen + G.Left, Gy = Baseline - G.Top;
+        const int Gx = Sat(Pen + G.Left), Gy = Baseline - G.Top;
         if (Gx < Box.Right && Gx + G.Width > Box.Left && Gy < Box.Bottom && Gy + G.Height > Box.Top)
             for (int Ry = 0; Ry < G.Height; ++Ry)
                 for (int Rx = 0; Rx < G.Width; ++Rx)
@@ -106,8 +111,10 @@ BOOL ExtTextOutA(HDC Hdc, int X, int Y, UINT Options, const TRect* Rc, LPCSTR St
     }
     // Decoration lines across the advance width.
     auto Line = [&](int Row, int Thick) {
+        const int From = std::max(Sat(0LL + Left + Ox), Box.Left);
+        const int To = std::min(Sat(0LL + Left + Ox + Width), Box.Right);
         for (int T = 0; T < Thick; ++T)
-            for (int Px = Left + Ox; Px < Left + Ox + Width; ++Px)
+            for (int Px = From; Px < To; ++Px)
                 Plot(Px, Row + T);
     };
     if (Face->Underline && N > 0)

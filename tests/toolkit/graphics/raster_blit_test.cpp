@@ -146,3 +146,12 @@ TEST(RasterBlit, ClipRegionLimitsBlits) {
     BitBlt(Dst, 0, 0, 4, 4, Src, 0, 0, SRCCOPY);
     EXPECT_EQ(Dst.Picture(4, 4), Art({"##..", "##..", "..##", "..##"}));
 }
+
+TEST(RasterBlit, HugeDestinationsMapOnlyWhatTheClipShows) {
+    TTestDC Src(2, 2, 0), Dst(4, 4);
+    EXPECT_TRUE(StretchBlt(Dst, -1000000000, -1000000000, 2000000000, 2000000000, Src, 0, 0, 2, 2,
+                           SRCCOPY));
+    EXPECT_EQ(Dst.At(0, 0), 0u);
+    EXPECT_TRUE(BitBlt(Dst, 2, 2, 2000000000, 2000000000, Src, 0, 0, SRCINVERT));
+    EXPECT_EQ(Dst.Picture(4, 4), Art({"####", "####", "####", "####"}));
+}

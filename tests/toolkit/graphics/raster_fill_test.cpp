@@ -1,6 +1,7 @@
 #include "raster_test_util.h"
 #include "toolkit/graphics/Windows.h"
 
+#include <climits>
 #include <gtest/gtest.h>
 
 using namespace qel;
@@ -166,4 +167,17 @@ TEST(RasterFill, MonochromeBitmapsHoldOnlyBlackAndWhite) {
     DeleteObject(Dark);
     DeleteObject(Mono);
     DeleteDC(Dc);
+}
+
+TEST(RasterFill, ExtremeCoordinatesSaturate) {
+    TTestDC Dc(3, 3);
+    SetViewportOrgEx(Dc, 5, 5, nullptr);
+    HBRUSH B = CreateSolidBrush(0);
+    const TRect R{INT_MIN, INT_MIN, INT_MAX, INT_MAX};
+    FillRect(Dc, &R, B);
+    TSelect S(Dc, B);
+    EXPECT_EQ(Dc.Picture(3, 3), Art({"###", "###", "###"}));
+    PatBlt(Dc, INT_MIN, INT_MIN, INT_MAX, INT_MAX, DSTINVERT);
+    PatBlt(Dc, INT_MAX, INT_MAX, INT_MIN, INT_MIN, DSTINVERT); // starts at 4: misses
+    EXPECT_EQ(Dc.Picture(3, 3), Art({"...", "...", "..."}));
 }
