@@ -16,7 +16,8 @@ namespace qel {
 
 struct TFontSpec {
     std::string Name; // face name as a LOGFONT carries it ("MS Sans Serif", "Arial" ...)
-    int Height = 0;   // < 0: character height, > 0: cell height, 0: default size
+    // < 0: character height (em size, clamped to 2048), > 0: cell height, 0: a 16-pixel cell
+    int Height = 0;
     int Weight = 400; // 0 (don't care) counts as 400; >= 600 selects bold
     bool Italic = false, Underline = false, StrikeOut = false;
     uint8_t Charset = 1; // DEFAULT_CHARSET
