@@ -25,8 +25,8 @@ int PollFor(int Fd, short Events, int TimeoutMs) {
     for (;;) {
         int Wait = -1;
         if (TimeoutMs >= 0) {
-            auto Left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - Clock::now());
+            // Rounded up: a wait must never end before the time asked for.
+            auto Left = std::chrono::ceil<std::chrono::milliseconds>(Deadline - Clock::now());
             Wait = Left.count() > 0 ? static_cast<int>(Left.count()) : 0;
         }
         pollfd P{Fd, Events, 0};

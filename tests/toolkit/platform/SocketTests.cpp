@@ -171,11 +171,11 @@ TEST(ClientSocket, WaitForDataTimesOutAndReadReturnsNothing) {
     TWinSocketStream S(C.Socket(), 50);
     auto T0 = Clock::now();
     EXPECT_FALSE(S.WaitForData(150));
-    EXPECT_GE(MsSince(T0), 140);
+    EXPECT_GE(MsSince(T0), 150); // never shorter than asked
     char Buf[16];
     T0 = Clock::now();
     EXPECT_EQ(S.Read(Buf, sizeof Buf), 0); // nothing within the stream's time-out
-    EXPECT_GE(MsSince(T0), 45);
+    EXPECT_GE(MsSince(T0), 50);
     EXPECT_LT(MsSince(T0), 1000);
     EXPECT_TRUE(C.Active());
     C.Close();
