@@ -121,9 +121,10 @@ void TComponent::Remove(TComponent* AComponent) {
 void TComponent::DestroyComponents() {
     while (!Components_.empty()) {
         TComponent* Instance = Components_.back();
-        // Components that others watch announce their removal to everything the owner holds;
-        // the rest leave quietly, which keeps freeing a large form linear.
-        if (Instance->State_.Contains(csFreeNotification))
+        // Components that asked to hear about this one are told by its destructor (free
+        // notification lists), so the rest leave quietly and freeing a large form stays
+        // linear. In the designer every removal is announced to the whole owner.
+        if (IsDesigning())
             RemoveComponent(Instance);
         else
             Remove(Instance);
@@ -154,13 +155,11 @@ void TComponent::SetComponentState(TComponentStateFlag F, bool On) {
 
 void TComponent::FreeNotification(TComponent* AComponent) {
     if (!AComponent || AComponent == this) return;
-    // Components with the same owner hear about each other through the owner.
-    if (!Owner_ || AComponent->Owner_ != Owner_) {
-        if (std::find(FreeNotifies_.begin(), FreeNotifies_.end(), AComponent) ==
-            FreeNotifies_.end()) {
-            FreeNotifies_.push_back(AComponent);
-            AComponent->FreeNotification(this);
-        }
+    // Kept in both lists even for components of the same owner: freeing a whole form then
+    // tells exactly the components that asked, instead of every component about every other.
+    if (std::find(FreeNotifies_.begin(), FreeNotifies_.end(), AComponent) == FreeNotifies_.end()) {
+        FreeNotifies_.push_back(AComponent);
+        AComponent->FreeNotification(this);
     }
     State_.Include(csFreeNotification);
 }
