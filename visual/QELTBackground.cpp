@@ -16,12 +16,13 @@ namespace {
 // toolkit bitmap is). Everything is released with the object, also when an exception passes.
 class TMemBitmap {
   public:
-    TMemBitmap(int W, int H) : W_(std::max(W, 0)), H_(std::max(H, 0)) {
+    // Covered: the caller paints every pixel itself, so the white start can be skipped.
+    TMemBitmap(int W, int H, bool Covered = false) : W_(std::max(W, 0)), H_(std::max(H, 0)) {
         DC_ = CreateCompatibleDC(0);
         if (W_ > 0 && H_ > 0) {
             Bmp_ = CreateBitmap(W_, H_, 1, 32, nullptr);
             Old_ = SelectObject(DC_, Bmp_);
-            PatBlt(DC_, 0, 0, W_, H_, WHITENESS);
+            if (!Covered) PatBlt(DC_, 0, 0, W_, H_, WHITENESS);
         }
     }
     ~TMemBitmap() {
@@ -214,7 +215,7 @@ void TQELGradient::MultiDraw(HDC DC, int Width, int Height, const TStrings* Betw
                              TColor /*Color*/, bool Forward) const {
     // Every colour is read before anything is drawn, so a bad line leaves DC as it was.
     const std::vector<COLORREF> Colors = ColorList(Between, Forward);
-    TMemBitmap Bmp(Width, Height);
+    TMemBitmap Bmp(Width, Height, true);
     if (Bmp.Empty()) return;
     {
         // The first colour covers the whole bitmap (the solid colour it was cleared with
