@@ -394,6 +394,8 @@ HBRUSH GetSysColorBrush(int Index);
 // Bits: rows padded to 16 bits for 1 bpp, unpadded 32-bit 0x00RRGGBB for 32 bpp, 3 bytes
 // (B, G, R) padded to 16 bits for 24 bpp; nullptr = zero-filled.
 HBITMAP CreateBitmap(int Width, int Height, UINT Planes, UINT BitsPerPixel, const void* Bits);
+// Monochrome when Hdc is a memory DC that still holds its initial 1 x 1 monochrome bitmap (as
+// the platform does); use a screen DC or CreateBitmap(..., 32, ...) for colour.
 HBITMAP CreateCompatibleBitmap(HDC Hdc, int Width, int Height);
 // A colour bitmap holding a copy of Surface.
 HBITMAP CreateBitmapFromSurface(const TSurface& Surface, bool Monochrome = false);

@@ -140,7 +140,9 @@ TEST(RasterText, FontHandlesAndFaces) {
     EXPECT_EQ(Lf.lfHeight, -16);
     EXPECT_STREQ(Lf.lfFaceName, "MS Sans Serif");
     EXPECT_TRUE(GetFontFace(F));
-    EXPECT_FALSE(GetFontFace(CreateSolidBrush(0))); // wrong type: no face
+    HBRUSH Br = CreateSolidBrush(0);
+    EXPECT_FALSE(GetFontFace(Br)); // wrong type: no face
+    DeleteObject(Br);
     HDC Dc = CreateCompatibleDC(0);
     SelectObject(Dc, F);
     char Name[64];
