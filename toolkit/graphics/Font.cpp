@@ -43,8 +43,9 @@ void TFont::Assign(const TPersistent* Source) {
     if (auto* F = dynamic_cast<const TFont*>(Source)) {
         if (F == this) return;
         FName = F->FName;
-        // The character height is what is copied; a different resolution keeps the pixels.
-        FHeight = F->FHeight;
+        // Between resolutions the point size is what carries over.
+        FHeight = F->FPixelsPerInch == FPixelsPerInch ? F->FHeight
+                                                      : -MulDiv(F->Size(), FPixelsPerInch, 72);
         FStyle = F->FStyle;
         FColor = F->FColor;
         FCharset = F->FCharset;

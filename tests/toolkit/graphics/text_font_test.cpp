@@ -102,3 +102,14 @@ TEST(TextFont, AssignAndPublishedProperties) {
     EXPECT_TRUE(B.Style().Contains(fsBold));
     EXPECT_EQ(Changes, 2);
 }
+
+TEST(TextFont, AssignBetweenResolutionsKeepsThePointSize) {
+    TFont Printer;
+    Printer.SetPixelsPerInch(300);
+    Printer.SetSize(10);
+    EXPECT_EQ(Printer.Height(), -42);
+    TFont Screen;
+    Screen.Assign(&Printer);
+    EXPECT_EQ(Screen.Size(), 10);
+    EXPECT_EQ(Screen.Height(), -13);
+}
