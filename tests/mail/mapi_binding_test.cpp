@@ -57,7 +57,7 @@ TEST_F(MapiBinding, TheSecondLibraryNameIsTriedWhenTheFirstFails) {
 }
 
 TEST_F(MapiBinding, OlderSystemsAskTheProfileFile) {
-    ::setenv("QEL_WINDOWS_VERSION", "3.51", 1);
+    Env.Set("QEL_WINDOWS_VERSION", "3.51");
     test::SetMapiValue(nullptr);
     const std::string Lib = test::RecordProviderPath();
     EXPECT_TRUE(InitWith({"mapi32"}, Lib).empty());
@@ -66,7 +66,7 @@ TEST_F(MapiBinding, OlderSystemsAskTheProfileFile) {
     R.WriteString("MAPI", "1");
     EXPECT_EQ(InitWith({"mapi32"}, Lib), std::vector<std::string>{"mapi32"});
     EXPECT_TRUE(QELMapiAvailable());
-    ::setenv("QEL_WINDOWS_VERSION", "3.52", 1); // the registry again, where MAPI is absent
+    Env.Set("QEL_WINDOWS_VERSION", "3.52"); // the registry again, where MAPI is absent
     EXPECT_TRUE(InitWith({"mapi32"}, Lib).empty());
 }
 

@@ -2,6 +2,7 @@
 // Shared by the Simple MAPI tests: a private registry that declares the service present, and
 // the recording provider loaded as "mapi32" with its log and script functions.
 #include "mail/QELTMapiMail.h"
+#include "tests/toolkit/platform/EnvGuard.h"
 #include "toolkit/platform/Registry.h"
 
 #include <cstdlib>
@@ -36,8 +37,9 @@ class MapiTest : public ::testing::Test {
     void SetUp() override {
         char Tmpl[] = "/tmp/qel-mapi-XXXXXX";
         Dir = ::mkdtemp(Tmpl);
-        ::setenv("QEL_REGISTRY", (Dir + "/registry").c_str(), 1);
-        ::unsetenv("QEL_WINDOWS_VERSION");
+        Env.Set("QEL_REGISTRY", Dir + "/registry");
+        Env.Unset("QEL_WINDOWS_VERSION");
+        Env.Unset("QEL_MAPI_LIBRARY");
         SetMapiValue("1");
         UseProvider(RecordProviderPath());
         // Our own reference keeps the recorder (and its log) loaded whatever the binding does.
@@ -52,13 +54,11 @@ class MapiTest : public ::testing::Test {
     void TearDown() override {
         QELMapiFinalize();
         if (Lib) FreeLibrary(Lib);
-        ::unsetenv("QEL_MAPI_LIBRARY");
-        ::unsetenv("QEL_REGISTRY");
-        ::unsetenv("QEL_WINDOWS_VERSION");
+        Env.RestoreAll();
         std::filesystem::remove_all(Dir);
     }
     void UseProvider(const std::string& Path) {
-        ::setenv("QEL_MAPI_LIBRARY", Path.c_str(), 1);
+        Env.Set("QEL_MAPI_LIBRARY", Path);
         QELMapiReinitialize();
         ASSERT_TRUE(QELMapiAvailable()) << QELMapiLoadError() << " " << DynLibErrorText();
     }
@@ -87,6 +87,7 @@ class MapiTest : public ::testing::Test {
         return P;
     }
 
+    EnvGuard Env;
     std::string Dir;
     HMODULE Lib = nullptr;
     const char* (*Log)() = nullptr;

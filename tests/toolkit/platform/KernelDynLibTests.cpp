@@ -30,6 +30,8 @@ TEST_F(KernelTest, ProfileIntegersComeFromTheWinIniKey) {
 }
 
 TEST(Kernel, VersionIsFixedUnlessOverridden) {
+    test::EnvGuard Env;
+    Env.Unset("QEL_WINDOWS_VERSION");
     OSVERSIONINFOA V{};
     EXPECT_EQ(GetVersionExA(&V), 0); // size field not set
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
@@ -38,9 +40,8 @@ TEST(Kernel, VersionIsFixedUnlessOverridden) {
     EXPECT_EQ(V.dwMajorVersion, 4u);
     EXPECT_EQ(V.dwMinorVersion, 0u);
     EXPECT_EQ(V.dwPlatformId, VER_PLATFORM_WIN32_NT);
-    ::setenv("QEL_WINDOWS_VERSION", "3.51.1057", 1);
+    Env.Set("QEL_WINDOWS_VERSION", "3.51.1057");
     ASSERT_EQ(GetVersionExA(&V), 1);
-    ::unsetenv("QEL_WINDOWS_VERSION");
     EXPECT_EQ(V.dwMajorVersion, 3u);
     EXPECT_EQ(V.dwMinorVersion, 51u);
     EXPECT_EQ(V.dwBuildNumber, 1057u);
@@ -58,19 +59,19 @@ TEST(Kernel, ErrorModeAndTime) {
 }
 
 TEST(DynLib, WindowsNamesMapToSharedObjects) {
-    ::unsetenv("QEL_MAPI_LIBRARY");
+    test::EnvGuard Env;
+    Env.Unset("QEL_MAPI_LIBRARY");
     EXPECT_EQ(SharedObjectCandidates("MAPI32.DLL"), std::vector<std::string>{"libqelmapi.so"});
     EXPECT_EQ(SharedObjectCandidates("mapi32"), std::vector<std::string>{"libqelmapi.so"});
-    ::setenv("QEL_MAPI_LIBRARY", "/opt/x/libother.so", 1);
+    Env.Set("QEL_MAPI_LIBRARY", "/opt/x/libother.so");
     EXPECT_EQ(SharedObjectCandidates("mapi32.dll"),
               (std::vector<std::string>{"/opt/x/libother.so", "libqelmapi.so"}));
-    ::unsetenv("QEL_MAPI_LIBRARY");
+    Env.Unset("QEL_MAPI_LIBRARY");
     EXPECT_EQ(SharedObjectCandidates("Foo.dll"), std::vector<std::string>{"libfoo.so"});
     EXPECT_EQ(SharedObjectCandidates("libm.so.6"), std::vector<std::string>{"libm.so.6"});
     EXPECT_EQ(SharedObjectCandidates("./dir/x.dll"), std::vector<std::string>{"./dir/x.dll"});
-    ::setenv("QEL_LIBRARY_PATH", "/first:/second", 1);
+    Env.Set("QEL_LIBRARY_PATH", "/first:/second");
     auto Paths = LibrarySearchPaths("libqelmapi.so");
-    ::unsetenv("QEL_LIBRARY_PATH");
     ASSERT_GE(Paths.size(), 3u);
     EXPECT_EQ(Paths[0], "/first/libqelmapi.so");
     EXPECT_EQ(Paths[1], "/second/libqelmapi.so");
@@ -78,6 +79,9 @@ TEST(DynLib, WindowsNamesMapToSharedObjects) {
 }
 
 TEST(DynLib, LoadsResolvesAndReportsFailures) {
+    test::EnvGuard Env;
+    Env.Unset("QEL_MAPI_LIBRARY");
+    Env.Unset("QEL_LIBRARY_PATH");
     HMODULE M = LoadLibraryA("libm.so.6");
     ASSERT_NE(M, nullptr) << DynLibErrorText();
     auto Cos = reinterpret_cast<double (*)(double)>(GetProcAddress(M, "cos"));
@@ -93,9 +97,8 @@ TEST(DynLib, LoadsResolvesAndReportsFailures) {
         << DynLibErrorText();
 
     // The environment can point mapi32 at any shared object.
-    ::setenv("QEL_MAPI_LIBRARY", "libm.so.6", 1);
+    Env.Set("QEL_MAPI_LIBRARY", "libm.so.6");
     M = LoadLibraryA("mapi32");
-    ::unsetenv("QEL_MAPI_LIBRARY");
     ASSERT_NE(M, nullptr) << DynLibErrorText();
     EXPECT_NE(GetProcAddress(M, "sin"), nullptr);
     FreeLibrary(M);

@@ -1,5 +1,7 @@
 #pragma once
 // Shared by the platform tests: a private registry file and MIME table per test.
+#include "EnvGuard.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -21,18 +23,18 @@ class TempRegistry : public ::testing::Test {
                                    "image/png\t\t\tpng PNG\n"
                                    "text/plain\t\t\ttxt text\n"
                                    "text/x-other\t\t\ttxt\n";
-        ::setenv("QEL_REGISTRY", RegFile.c_str(), 1);
-        ::setenv("QEL_MIME_TYPES", MimeFile.c_str(), 1);
+        Env.Set("QEL_REGISTRY", RegFile);
+        Env.Set("QEL_MIME_TYPES", MimeFile);
     }
     void TearDown() override {
-        ::unsetenv("QEL_REGISTRY");
-        ::unsetenv("QEL_MIME_TYPES");
+        Env.RestoreAll();
         std::filesystem::remove_all(Dir);
     }
     static std::string ReadFile(const std::string& P) {
         std::ifstream In(P);
         return std::string(std::istreambuf_iterator<char>(In), {});
     }
+    EnvGuard Env;
     std::string Dir, RegFile, MimeFile;
 };
 
