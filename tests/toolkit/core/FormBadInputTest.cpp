@@ -166,6 +166,22 @@ TEST(FormBadInput, DeepNestingIsLimited) {
     EXPECT_EQ(LoadError<EParserError>(Lists), "Form nested deeper than 256 levels on line 3");
 }
 
+TEST(FormBadInput, DeepBinaryNestingIsLimited) {
+    std::string Bin = std::string("TPF0") + "\x09TTestForm" +
+                      "\x01"
+                      "F" +
+                      std::string(1, '\0');
+    const std::string Child = std::string("\x0BTTestWidget") + std::string(2, '\0');
+    for (int I = 0; I < 10000; ++I)
+        Bin += Child;
+    Bin += std::string(10001, '\0');
+    std::string Msg = LoadError<EReadError>(Bin);
+    EXPECT_NE(Msg.find("Form data nested deeper than 256 levels (offset "), std::string::npos)
+        << Msg;
+    TStringStream In(Bin), Out;
+    EXPECT_THROW(ObjectBinaryToText(In, Out), EReadError);
+}
+
 TEST(FormBadInput, HugeStringsAreRefusedQuickly) {
     auto Start = std::chrono::steady_clock::now();
     std::string Big = Form("    Caption = '" + std::string(100 * 1024 * 1024, 'x') + "'\n");

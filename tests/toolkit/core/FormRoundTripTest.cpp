@@ -64,6 +64,7 @@ TEST(FormRoundTrip, ReadsEveryPropertyKind) {
     EXPECT_EQ(Panel->Data()[31], 0x1F);
     EXPECT_EQ(Panel->Data()[33], 0x80);
     EXPECT_EQ(Panel->ItemHeights(), (std::vector<int>{12, -4, 100000}));
+    EXPECT_EQ(Panel->Blob(), (TBytes{0xCA, 0xFE}));
     // Nesting by parent, references resolved both ways (one of them forward).
     EXPECT_EQ(Label->Parent(), Panel);
     EXPECT_EQ(Panel->Link(), Label);

@@ -1,6 +1,7 @@
 #include "tests/toolkit/core/TestClasses.h"
 
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/Streams.h"
 
 #include <algorithm>
 
@@ -98,6 +99,16 @@ void TTestWidget::DefineProperties(TFiler& Filer) {
             W.WriteListEnd();
         },
         !ItemHeights_.empty());
+    Filer.DefineBinaryProperty(
+        "Blob",
+        [this](TStream& S) {
+            Blob_.resize(static_cast<std::size_t>(S.Size()));
+            if (!Blob_.empty()) S.ReadBuffer(Blob_.data(), S.Size());
+        },
+        [this](TStream& S) {
+            S.WriteBuffer(Blob_.data(), static_cast<std::int64_t>(Blob_.size()));
+        },
+        !Blob_.empty());
 }
 
 void TTestWidget::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {
@@ -159,6 +170,8 @@ std::string CanonicalFormText() {
       12
       -4
       100000)
+    Blob = {
+      CAFE}
     object Label2: TTestWidget
       Caption =
         '0123456789012345678901234567890123456789012345678901234567890123' +

@@ -91,6 +91,7 @@ class TTestWidget : public TComponent {
     TTestWidget* Link() const { return Link_; }
     void SetLink(TTestWidget* V);
     std::vector<int>& ItemHeights() { return ItemHeights_; }
+    TBytes& Blob() { return Blob_; }
 
     TNotifyEvent OnClick;
 
@@ -127,6 +128,7 @@ class TTestWidget : public TComponent {
     TTestWidget* Parent_ = nullptr;
     std::vector<TTestWidget*> Children_;
     std::vector<int> ItemHeights_;
+    TBytes Blob_; // streamed through DefineBinaryProperty
 };
 
 // A form: the root, publishing the methods events bind to.
