@@ -97,7 +97,10 @@ void TApplication::Run() {
     }
 }
 
+// Switching hints off frees the hint window and switching them on creates a new one from
+// HintWindowClass, which is how a package installs its own hint window class.
 void TApplication::SetShowHint(bool V) {
+    if (V == ShowHint_) return;
     ShowHint_ = V;
     if (!V) {
         CancelHint();
@@ -105,6 +108,10 @@ void TApplication::SetShowHint(bool V) {
             delete HintWindow_;
             HintWindow_ = nullptr;
         }
+    } else if (!HintWindow_ && HintWindowClass) {
+        TObject* O = HintWindowClass->CreateInstance(this);
+        HintWindow_ = Cast<THintWindow>(O);
+        if (!HintWindow_) delete O;
     }
 }
 

@@ -311,7 +311,7 @@ class TControl : public TComponent {
     TControlStyle ControlStyle_;
     TControlState ControlState_;
     TColor Color_ = clWindow;
-    bool ParentColor_ = false;
+    bool ParentColor_ = true;
     TFont* Font_ = nullptr;
     bool ParentFont_ = true;
     std::string Text_;

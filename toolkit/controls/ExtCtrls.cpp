@@ -63,6 +63,9 @@ void TCustomPanel::Paint() {
     C->Brush()->SetStyle(bsClear);
     C->Font()->Assign(Font());
     HDC DC = C->Handle();
+    // Raw text calls draw with what the DC holds, so select the control's font for them.
+    SelectObject(DC, Font()->Handle());
+    SetTextColor(DC, ColorToRGB(Font()->Color()));
     TRect M = R;
     DrawTextA(DC, Caption().c_str(), -1, &M, DT_SINGLELINE | DT_CALCRECT);
     int H = M.Height();

@@ -226,12 +226,8 @@ void TCustomForm::SetFocus() {
 
 void TCustomForm::FocusControl(TWinControl* C) {
     if (!C) return;
-    bool WasActive = ActiveControl_ == C;
     ActiveControl_ = C;
-    if (!Visible_ || !HandleAllocated() || !C->CanFocus()) {
-        if (!WasActive) FocusedControl_ = FocusedControl_ ? FocusedControl_ : nullptr;
-        return;
-    }
+    if (!Visible_ || !HandleAllocated() || !C->CanFocus()) return;
     ::qel::SetFocus(C->Handle());
 }
 
@@ -266,7 +262,7 @@ void TCustomForm::DefocusControl(TWinControl* C, bool Removing) {
     if (Removing && ActiveControl_ && C->ContainsControl(ActiveControl_)) ActiveControl_ = nullptr;
     if (FocusedControl_ && C->ContainsControl(FocusedControl_)) {
         FocusedControl_ = nullptr;
-        if (HandleAllocated()) ::qel::SetFocus(Handle());
+        if (HandleAllocated() && !IsDestroying() && Visible_) ::qel::SetFocus(Handle());
     }
 }
 

@@ -52,7 +52,11 @@ void THintWindow::Paint() {
     R.Left += 1, R.Top += 1;
     C->Font()->Assign(Font());
     C->Brush()->SetStyle(bsClear);
-    DrawTextA(C->Handle(), Caption().c_str(), -1, &R, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
+    HDC DC = C->Handle();
+    SelectObject(DC, Font()->Handle());
+    SetTextColor(DC, ColorToRGB(Font()->Color()));
+    SetBkMode(DC, TRANSPARENT);
+    DrawTextA(DC, Caption().c_str(), -1, &R, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
 }
 
 TRect THintWindow::CalcHintRect(int MaxWidth, const std::string& Hint, void*) {

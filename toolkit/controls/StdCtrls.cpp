@@ -732,6 +732,7 @@ QEL_IMPLEMENT_CLASS(TButton, TButtonControl, [](TClassBuilder<TButton>& B) {
 // ---- TCustomCheckBox ----
 
 TCustomCheckBox::TCustomCheckBox(TComponent* AOwner) : TButtonControl(AOwner) {
+    ParentColor_ = false;
     Width_ = 97;
     Height_ = 17;
     ControlStyle_ = TControlStyle{csSetCaption, csDoubleClicks};
@@ -835,6 +836,7 @@ QEL_IMPLEMENT_CLASS(TCheckBox, TCustomCheckBox, [](TClassBuilder<TCheckBox>& B) 
 // ---- TRadioButton ----
 
 TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner) {
+    ParentColor_ = false;
     Width_ = 113;
     Height_ = 17;
     ControlStyle_ = TControlStyle{csSetCaption, csDoubleClicks};

@@ -173,6 +173,8 @@ void TWinControl::RemoveControl(TControl* C) {
     Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(C), 0);
     if (C->Visible_) C->InvalidateControl(true, false);
     if (auto* W = dynamic_cast<TWinControl*>(C)) {
+        // The form must not keep pointing at a control that leaves it.
+        if (TCustomForm* F = GetParentForm()) F->DefocusControl(W, true);
         if (W->Handle_ && !IsDestroying()) W->DestroyHandle();
         std::erase(TabList_, W);
     }
@@ -214,6 +216,11 @@ void TWinControl::Broadcast(TMessage& M) {
 }
 
 void TWinControl::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {
+    // The root also hands over what it owns that has no place among the controls (timers,
+    // backgrounds), before its controls.
+    if (Root == this)
+        for (int I = 0; I < ComponentCount(); ++I)
+            if (TComponent* C = Components(I); !C->HasParent()) Proc(C);
     for (TControl* C : Controls_)
         if (C->Owner() == Root) Proc(C);
 }

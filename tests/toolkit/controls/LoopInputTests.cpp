@@ -290,6 +290,52 @@ TEST_F(MouseTests, HintShowsAfterThePauseWithTheShortPart) {
     Application->SetHintPause(500);
 }
 
+class TMyHint : public THintWindow {
+    QEL_CLASS(TMyHint, THintWindow)
+  public:
+    using THintWindow::THintWindow;
+};
+
+// A control that rewrites its hint through CM_HINTSHOW.
+class TRewriting : public TProbe {
+  public:
+    using TProbe::TProbe;
+    void WndProc(TMessage& M) override {
+        if (M.Msg == CM_HINTSHOW) {
+            auto* Info = reinterpret_cast<THintInfo*>(M.LParam);
+            Info->HintStr = "rewritten";
+            return;
+        }
+        TProbe::WndProc(M);
+    }
+};
+
+TEST_F(MouseTests, AnInstalledHintWindowClassIsUsedAfterShowHintIsToggled) {
+    const TClass* Saved = HintWindowClass;
+    HintWindowClass = &TMyHint::StaticClass();
+    Application->SetShowHint(false);
+    Application->SetShowHint(true);
+    ASSERT_NE(Application->HintWindow(), nullptr);
+    EXPECT_TRUE(Application->HintWindow()->Is<TMyHint>());
+    auto* A = new TRewriting(Form);
+    A->SetParent(Form);
+    A->SetHint("original");
+    A->SetShowHint(true);
+    Application->SetHintPause(10);
+    Headless().MouseMove(1000, 700);
+    Form->Show();
+    Pump();
+    TPoint P = At(A, 3, 3);
+    Headless().MouseMove(P.X, P.Y);
+    ASSERT_TRUE(PumpUntil([&] { return Application->HintWindow()->Visible(); }));
+    EXPECT_EQ(Application->HintWindow()->Caption(), "rewritten");
+    Application->CancelHint();
+    Application->SetHintPause(500);
+    HintWindowClass = Saved;
+    Application->SetShowHint(false);
+    Application->SetShowHint(true);
+}
+
 using TimerThreadTests = LoopFixture;
 
 TEST_F(TimerThreadTests, SlowTimerHandlerDelaysTheNextEvent) {
@@ -371,3 +417,5 @@ TEST_F(TimerThreadTests, FreeOnTerminateDeletesTheThreadOnTheGuiThread) {
 }
 
 } // namespace
+
+QEL_IMPLEMENT_CLASS(TMyHint, THintWindow, NoProperties<TMyHint>)

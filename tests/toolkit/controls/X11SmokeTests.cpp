@@ -1,7 +1,6 @@
 // The X11 backend shows exactly the pixels the headless backend draws: a form is rendered
 // headless, then shown in a real window on an X server and read back with XGetImage.
 #include "ControlsTestSupport.h"
-
 #include "toolkit/controls/ExtCtrls.h"
 #include "toolkit/controls/StdCtrls.h"
 #include "toolkit/platform/X11Backend.h"
@@ -40,16 +39,18 @@ class TXServer {
             struct stat St;
             if (stat(Sock.c_str(), &St) == 0 || stat(Lock.c_str(), &St) == 0) continue;
             std::string D = ":" + std::to_string(N);
-            const char* Argv[] = {Xvfb.c_str(), D.c_str(), "-screen", "0", "1024x768x24",
-                                  "-nolisten", "tcp", nullptr};
+            const char* Argv[] = {Xvfb.c_str(),  D.c_str(),   "-screen", "0",
+                                  "1024x768x24", "-nolisten", "tcp",     nullptr};
             posix_spawn_file_actions_t Fa;
             posix_spawn_file_actions_init(&Fa);
             posix_spawn_file_actions_addopen(&Fa, 1, "/dev/null", 1, 0);
             posix_spawn_file_actions_addopen(&Fa, 2, "/dev/null", 1, 0);
-            int R = posix_spawn(&Pid_, Xvfb.c_str(), &Fa, nullptr, const_cast<char**>(Argv), environ);
+            int R =
+                posix_spawn(&Pid_, Xvfb.c_str(), &Fa, nullptr, const_cast<char**>(Argv), environ);
             posix_spawn_file_actions_destroy(&Fa);
             if (R != 0) return;
-            for (int I = 0; I < 200 && stat(Sock.c_str(), &St) != 0; ++I) usleep(25000);
+            for (int I = 0; I < 200 && stat(Sock.c_str(), &St) != 0; ++I)
+                usleep(25000);
             Display_ = D;
             return;
         }
