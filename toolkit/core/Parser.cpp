@@ -204,7 +204,8 @@ void TParser::ScanNumber() {
             V = V * 16 + static_cast<std::uint64_t>(HexValue(Text_[Pos_++]));
         }
         if (Pos_ == DigitsStart) Error("Hexadecimal digits expected after $");
-        TokenInt_ = Neg ? -static_cast<std::int64_t>(V) : static_cast<std::int64_t>(V);
+        // Two's complement through unsigned arithmetic: -$8000000000000000 is the minimum.
+        TokenInt_ = static_cast<std::int64_t>(Neg ? 0 - V : V);
         TokenString_.assign(Text_.substr(Start, Pos_ - Start));
         Token_ = toInteger;
         return;

@@ -98,13 +98,14 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
         if (CreatedRoot) {
             delete Root;
         } else {
+            // Components that existed before (the root, inherited ones) stay, out of the
+            // loading state; the ones created here go again, newest first.
+            for (TComponent* C : Loaded_) {
+                C->SetComponentState(csReading, false);
+                C->SetComponentState(csLoading, false);
+            }
             for (auto It = Created_.rbegin(); It != Created_.rend(); ++It)
                 delete *It;
-            for (TComponent* C : Loaded_)
-                if (C == Root) {
-                    Root->SetComponentState(csReading, false);
-                    Root->SetComponentState(csLoading, false);
-                }
         }
         Created_.clear();
         Loaded_.clear();

@@ -4,6 +4,8 @@
 #include "toolkit/core/Streams.h"
 #include "toolkit/core/TextForm.h"
 
+#include <cmath>
+
 namespace qel {
 
 namespace {
@@ -115,9 +117,12 @@ class TTextConverter {
             return;
         case toFloat:
             switch (P_.FloatSuffix()) {
-            case 's':
-                W_.WriteSingle(static_cast<float>(P_.TokenFloat()));
+            case 's': {
+                double V = P_.TokenFloat();
+                if (std::fabs(V) > 3.4028234663852886e38) P_.Error("Float out of range for single");
+                W_.WriteSingle(static_cast<float>(V));
                 break;
+            }
             case 'c':
                 W_.WriteCurrency(P_.TokenCurrency());
                 break;
