@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <mutex>
+#include <new>
 #include <unordered_set>
 
 namespace qel::mapi {
@@ -262,7 +263,7 @@ MapiRecipDesc* NewRecipient(MAPI_ULONG Class, const std::string& Name, const std
     const std::size_t Size = sizeof(MapiRecipDesc) + Name.size() + 1 + Address.size() + 1;
     char* Block = static_cast<char*>(std::calloc(1, Size));
     if (!Block) return nullptr;
-    auto* R = reinterpret_cast<MapiRecipDesc*>(Block);
+    auto* R = new (Block) MapiRecipDesc{};
     char* S = Block + sizeof(MapiRecipDesc);
     std::memcpy(S, Name.c_str(), Name.size() + 1);
     char* A = S + Name.size() + 1;
