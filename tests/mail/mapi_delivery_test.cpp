@@ -222,7 +222,7 @@ TEST_F(MapiDelivery, WithoutAServerMailGoesToTheOutboxAndFaxesToTheSpool) {
     Mail->Attachments()->Add(Attachment);
     TQELMapiMessage* Fax = M.Messages()->Add();
     Fax->SetSendMethod(ccFax);
-    Fax->SetSubject("Order");
+    Fax->SetSubject("Order\r\nBcc: evil@example.test"); // must not become a header
     Fax->SetFaxNumber("+49 30 777");
     Fax->SetFaxTo("Supplier");
     Fax->Message()->Add("Please deliver.");
@@ -250,7 +250,8 @@ TEST_F(MapiDelivery, WithoutAServerMailGoesToTheOutboxAndFaxesToTheSpool) {
     Parsed = ParseWithPython(Faxes[0], Dir + "/parsed");
     EXPECT_TRUE(Has(Parsed, "X-Fax-Number: +49 30 777")) << Parsed;
     EXPECT_TRUE(Has(Parsed, "X-Fax-Recipient: Supplier")) << Parsed;
-    EXPECT_TRUE(Has(Parsed, "Subject: Order")) << Parsed;
+    EXPECT_TRUE(Has(Parsed, "Subject: Order  Bcc: evil@example.test")) << Parsed;
+    EXPECT_TRUE(Has(Parsed, "Bcc: <none>")) << Parsed;
     EXPECT_TRUE(Has(Parsed, "Please deliver.")) << Parsed;
 }
 
