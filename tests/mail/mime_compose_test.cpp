@@ -82,6 +82,7 @@ class MimeCompose : public ::testing::Test {
 };
 
 TEST_F(MimeCompose, PlainMessageLayout) {
+    const std::string OldTitle = Application->Title();
     Application->SetTitle("Mailer Test");
     Msg->Message()->Add("First line");
     Msg->Message()->Add(".starts with a dot");
@@ -89,6 +90,7 @@ TEST_F(MimeCompose, PlainMessageLayout) {
     Mail.Signature()->Add("-- ");
     Mail.Signature()->Add(".sig");
     auto Out = Mail.InitializeMessage(Msg);
+    Application->SetTitle(OldTitle);
     ASSERT_TRUE(Out);
     auto L = Lines(*Out);
     ASSERT_EQ(L.size(), 9u + 1 + 3 + 2 + 2);
@@ -221,6 +223,22 @@ TEST_F(MimeCompose, EncodeProgressFollowsEncodedLines) {
     EXPECT_EQ(Percents, Want);
     EXPECT_EQ(Percents.front(), 2);
     EXPECT_EQ(Percents.back(), 100);
+}
+
+TEST_F(MimeCompose, AnErrorDuringEncodingAbortsComposition) {
+    TQELAttachment* A = Msg->Attachments()->Add(MakeFile("big", 50000));
+    int Errors = 0;
+    Mail.OnError = [&](TObject*, int, const std::string&) { ++Errors; };
+    Mail.OnEncodeProgress = [&](TObject*, std::uint16_t P) {
+        Percents.push_back(P);
+        if (P == 10) Mail.RaiseError(eeGeneral);
+    };
+    EXPECT_EQ(Mail.InitializeMessage(Msg), nullptr);
+    EXPECT_EQ(Errors, 1);
+    // The current block is finished, then encoding stops: no closing 100.
+    EXPECT_LT(Percents.back(), 20);
+    EXPECT_EQ(std::count(Events.begin(), Events.end(), "end"), 0);
+    EXPECT_EQ(A->EncodedLines()->Count(), 0);
 }
 
 TEST_F(MimeCompose, UnreadableAttachmentRaisesFileError) {

@@ -5,6 +5,8 @@
 #include "toolkit/controls/Forms.h"
 
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -104,6 +106,28 @@ TEST_F(SmtpDialogue, OneMessageFollowsTheDialogueAndEventOrder) {
     EXPECT_EQ(Progress.back(), 100);
     EXPECT_TRUE(Errors.empty());
     EXPECT_TRUE(Shown.empty());
+}
+
+TEST_F(SmtpDialogue, AttachmentsAreEncodedBeforeTheDialogueStarts) {
+    const std::string Path = ::testing::TempDir() + "smtp-dialogue-attachment.bin";
+    std::ofstream(Path, std::ios::binary) << std::string(3000, 'z');
+    AddMessage("bob@example.test")->Attachments()->Add(Path);
+    Mail->OnEncodeStart = [this](TObject*, const std::string&, int N) {
+        Log.push_back("EncodeStart " + std::to_string(N));
+    };
+    Mail->OnEncodeEnd = [this](TObject*) { Log.push_back("EncodeEnd"); };
+    ASSERT_TRUE(Run());
+    std::remove(Path.c_str());
+    const std::vector<std::string> Want = {"Execute",   "Connect",    "EncodeStart 3000",
+                                           "EncodeEnd", "BeforeSend", "SuccessSend",
+                                           "AfterSend", "Disconnect"};
+    EXPECT_EQ(Log, Want);
+    ASSERT_EQ(Server.Bodies.size(), 1u);
+    const auto& B = Server.Bodies[0];
+    EXPECT_NE(
+        std::find(B.begin(), B.end(),
+                  "enp6enp6enp6enp6enp6enp6enp6enp6enp6enp6enp6enp6enp6enp6enp6enp6enp6enp6enp6"),
+        B.end());
 }
 
 TEST_F(SmtpDialogue, EmptyCollectionStillGreetsAndQuits) {

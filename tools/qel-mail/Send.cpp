@@ -32,7 +32,8 @@ class TProgressDisplay {
             std::cerr << "\r" << Text << "\x1b[K" << std::flush;
             Open_ = Percent < 100;
             if (!Open_) std::cerr << "\n";
-        } else {
+        } else if (Percent % 10 == 0) {
+            // Into a file or pipe every tenth step is enough.
             std::cerr << What << " " << Percent << "%\n";
         }
     }
