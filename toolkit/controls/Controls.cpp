@@ -187,8 +187,9 @@ void TControl::HandleMouse(TMessage& M) {
         break;
     case WM_LBUTTONDBLCLK:
         if (ControlStyle_.Contains(csDoubleClicks)) {
+            auto Alive = LifeToken();
             DblClick();
-            DoMouseDown(M, mbLeft, {ssDouble});
+            if (!Alive.expired()) DoMouseDown(M, mbLeft, {ssDouble});
         } else {
             DoMouseDown(M, mbLeft, {});
         }
@@ -238,8 +239,9 @@ void TControl::DoMouseUp(TMessage& M, TMouseButton Button) {
         }
         if (CaptureControl_ == this) SetCaptureControl(nullptr);
     }
+    auto Alive = LifeToken();
     MouseUp(Button, KeysToShiftState(Mm.Keys), Mm.XPos, Mm.YPos);
-    if (Clicked) Click();
+    if (Clicked && !Alive.expired()) Click();
 }
 
 void TControl::WndProc(TMessage& M) {

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -274,6 +275,9 @@ class TControl : public TComponent {
     virtual void DblClick();
 
     void Loaded() override;
+    // Expires when the control is freed: code that calls an event handler and then goes on
+    // checks it, since a handler may free the control it was called for.
+    std::weak_ptr<const int> LifeToken() const { return Life_; }
     // The device context a canvas for this control draws through (released with ReleaseDC
     // on WindowHandle).
     HDC GetDeviceContextFor(HWND& WindowHandle) { return GetDeviceContext(WindowHandle); }
@@ -327,6 +331,7 @@ class TControl : public TComponent {
     bool ParentBiDiMode_ = true;
     bool MouseInside_ = false;
     bool InAlign_ = false;
+    std::shared_ptr<const int> Life_ = std::make_shared<const int>(0);
 
   private:
     void HandleMouse(TMessage& M);

@@ -602,8 +602,9 @@ void TButtonControl::WndProc(TMessage& M) {
     case WM_LBUTTONUP:
         if (!IsDesigning()) {
             TWMMouse Mm(M);
-            DefaultHandler(M);
-            MouseUp(mbLeft, KeysToShiftState(Mm.Keys), Mm.XPos, Mm.YPos);
+            auto Alive = LifeToken();
+            DefaultHandler(M); // may click, and the click handler may free the button
+            if (!Alive.expired()) MouseUp(mbLeft, KeysToShiftState(Mm.Keys), Mm.XPos, Mm.YPos);
             return;
         }
         break;

@@ -6,6 +6,8 @@
 #include "toolkit/core/FormReader.h"
 #include "toolkit/core/FormWriter.h"
 #include "toolkit/core/Streams.h"
+#include "toolkit/graphics/Bitmap.h"
+#include "toolkit/graphics/Canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +15,10 @@ using namespace qel;
 using namespace qel::test;
 
 namespace {
+
+int ClientWidth(TControl* C) {
+    return C->ClientWidth();
+}
 
 const char* const FormText = R"(object Form1: TForm
   Left = 200
@@ -128,6 +134,52 @@ TEST(FormStream, LoadedFormPaintsItsControls) {
     PumpUntil([] { return !HasPendingPaint(); });
     EXPECT_EQ(PixelAt(F.get(), 16 + 200, 40 + 50), 0xFF0000u) << "the red panel";
     EXPECT_EQ(PixelAt(F.get(), 5, 5), PixelFromRGB(ColorToRGB(clBtnFace)));
+    // GetFormImage paints the same picture into a bitmap.
+    std::unique_ptr<TBitmap> Image(F->GetFormImage());
+    ASSERT_EQ(Image->Width(), F->ClientWidth());
+    const TSurface* S = GetWindowSurface(F->Handle());
+    int Diff = 0;
+    for (int Y = 0; Y < S->Height; Y += 3)
+        for (int X = 0; X < S->Width; X += 3)
+            if (PixelFromRGB(Image->Canvas()->Pixels(X, Y)) != S->Get(X, Y)) ++Diff;
+    EXPECT_EQ(Diff, 0);
+}
+
+// A check box that shows a picture instead of its caption, the way owner-painted check boxes
+// hand the native control their caption bitmap.
+class TImageCheck : public TCheckBox {
+  public:
+    using TCheckBox::TCheckBox;
+    HBITMAP Image = 0;
+
+  protected:
+    void CreateParams(TCreateParams& P) override {
+        TCheckBox::CreateParams(P);
+        P.Style |= BS_BITMAP | BS_PUSHLIKE | 0x300;
+        P.ExStyle |= WS_EX_CLIENTEDGE;
+    }
+};
+
+TEST(FormStream, PushLikeBitmapCheckBoxShowsItsImageInsideAClientEdge) {
+    Headless();
+    TForm F(nullptr);
+    F.SetBounds(0, 0, 200, 100);
+    auto* C = new TImageCheck(&F);
+    C->SetParent(&F);
+    C->SetBounds(10, 10, 100, 40);
+    TSurface Red(20, 10, 0xFF0000);
+    HBITMAP B = CreateBitmapFromSurface(Red);
+    F.Show();
+    SendMessageA(C->Handle(), BM_SETIMAGE, IMAGE_BITMAP, static_cast<LPARAM>(B));
+    C->Invalidate();
+    PumpUntil([] { return !HasPendingPaint(); });
+    EXPECT_EQ(ClientWidth(C), 96) << "two-pixel client edge on each side";
+    // Centred in the client area (inside the edge), pushed-like face around it.
+    TPoint Mid = C->ClientToScreen({48, 18});
+    Mid = F.ScreenToClient(Mid);
+    EXPECT_EQ(PixelAt(&F, Mid.X, Mid.Y), 0xFF0000u);
+    EXPECT_EQ(PixelAt(&F, 10, 10), PixelFromRGB(ColorToRGB(clBtnShadow))) << "sunken edge";
+    DeleteObject(B);
 }
 
 } // namespace

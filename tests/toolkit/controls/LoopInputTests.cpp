@@ -246,6 +246,27 @@ TEST_F(MouseTests, OwnerDrawnButtonGetsDrawItemWithPressedAndFocusStates) {
     EXPECT_TRUE(B->States.back() & ODS_DISABLED);
 }
 
+TEST_F(MouseTests, AClickHandlerMayFreeItsOwnButton) {
+    auto* B = new TButton(Form);
+    B->SetParent(Form);
+    int Ups = 0;
+    B->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { ++Ups; };
+    B->OnClick = [&](TObject*) { delete B; };
+    auto* P = new TPaintBox(Form);
+    P->SetParent(Form);
+    P->SetBounds(10, 100, 40, 40);
+    P->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { delete P; };
+    P->OnClick = [&](TObject*) { ADD_FAILURE() << "clicked after being freed"; };
+    Form->Show();
+    Pump();
+    TPoint Pb = At(B, 5, 5), Pp = At(P, 5, 5);
+    Headless().Click(Pb.X, Pb.Y);
+    Headless().Click(Pp.X, Pp.Y);
+    Pump();
+    EXPECT_EQ(Form->ControlCount(), 0);
+    EXPECT_EQ(Ups, 0);
+}
+
 TEST_F(MouseTests, RepaintsAreMergedIntoOnePaintPerTurn) {
     auto* A = new TProbe(Form);
     A->SetParent(Form);
