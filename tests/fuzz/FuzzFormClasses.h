@@ -5,6 +5,8 @@
 #include "toolkit/core/Collection.h"
 #include "toolkit/core/Component.h"
 #include "toolkit/core/Filer.h"
+#include "toolkit/core/FormReader.h"
+#include "toolkit/core/Streams.h"
 #include "toolkit/core/Strings.h"
 
 #include <memory>
