@@ -30,9 +30,26 @@ void Base64EncodeGroup(const std::uint8_t* In, char* Out) {
     Out[3] = Base64Alphabet[In[2] & 63];
 }
 
+namespace {
+// Two output characters for every 12-bit value: a line is the hot path of every attachment.
+struct TPairTable {
+    char Pairs[4096][2];
+    TPairTable() {
+        for (int V = 0; V < 4096; ++V) {
+            Pairs[V][0] = Base64Alphabet[V >> 6];
+            Pairs[V][1] = Base64Alphabet[V & 63];
+        }
+    }
+};
+const TPairTable PairTable;
+} // namespace
+
 void Base64EncodeLine(const std::uint8_t* In, char* Out) {
-    for (std::size_t G = 0; G < Base64LineBytes / 3; ++G)
-        Base64EncodeGroup(In + 3 * G, Out + 4 * G);
+    for (std::size_t G = 0; G < Base64LineBytes / 3; ++G, In += 3, Out += 4) {
+        const std::uint32_t V = (std::uint32_t(In[0]) << 16) | (std::uint32_t(In[1]) << 8) | In[2];
+        std::memcpy(Out, PairTable.Pairs[V >> 12], 2);
+        std::memcpy(Out + 2, PairTable.Pairs[V & 0xFFF], 2);
+    }
 }
 
 std::string Base64EncodeTail(const std::uint8_t* In, std::size_t Count) {
@@ -1033,15 +1050,15 @@ void TQELSMTPMail::Base64Encode(TQELAttachment*& Attachment) {
     std::int64_t Encoded = 0;
 
     std::uint8_t Block[Base64BlockBytes];
-    char Line[Base64LineChars];
+    std::string Line(Base64LineChars, '\0');
     const std::int64_t Blocks = Size / static_cast<std::int64_t>(Base64BlockBytes);
     for (std::int64_t K = 0; K < Blocks; ++K) {
         QELProcessMessages();
         if (Abort_) return;
         File.ReadExact(Block, Base64BlockBytes);
         for (std::size_t J = 0; J < Base64BlockBytes / Base64LineBytes; ++J) {
-            Base64EncodeLine(Block + J * Base64LineBytes, Line);
-            Lines->Add(std::string(Line, Base64LineChars));
+            Base64EncodeLine(Block + J * Base64LineBytes, Line.data());
+            Lines->Add(Line);
             Encoded += static_cast<std::int64_t>(Base64LineBytes);
             Progress.Update(static_cast<double>(Encoded), static_cast<double>(Size));
             QELProcessMessages();
