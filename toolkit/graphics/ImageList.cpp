@@ -53,6 +53,8 @@ TImageList::TImageList(int AWidth, int AHeight) : TComponent(nullptr) {
 }
 
 TImageList::~TImageList() {
+    // No change notifications from a list that is going away: the handler's owner may be gone.
+    OnChange = nullptr;
     Clear();
 }
 
@@ -146,7 +148,7 @@ void TImageList::Clear() {
         DeleteObject(E.Mask);
     }
     FImages.clear();
-    if (Had && !IsDestroying()) Change();
+    if (Had) Change();
 }
 
 void TImageList::Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabled) const {
