@@ -1,0 +1,73 @@
+// `qel-mail send` as a user runs it: exit status and what it prints, against the scripted peer.
+#include "smtp_fake_server.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+
+using qeltest::Say;
+using qeltest::TFakeSmtpServer;
+
+namespace {
+
+std::string Tool() {
+    return std::string(QEL_BINARY_DIR) + "/bin/qel-mail";
+}
+
+// Runs the command line, returns its exit status and combined output.
+int RunTool(const std::string& Cmd, std::string& Out) {
+    FILE* P = ::popen((Cmd + " 2>&1").c_str(), "r");
+    if (!P) return -1;
+    char Buf[4096];
+    std::size_t N;
+    while ((N = std::fread(Buf, 1, sizeof Buf, P)) > 0)
+        Out.append(Buf, N);
+    int Status = ::pclose(P);
+    return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+}
+
+std::string SendCmd(int Port, const std::string& To) {
+    return Tool() + " send --host 127.0.0.1 --port " + std::to_string(Port) +
+           " --from alice@example.test --to " + To + " --subject Hi --line-pause 0 --timeout 3000";
+}
+
+TEST(SmtpCli, AcceptedMessageExitsZero) {
+    if (!std::filesystem::exists(Tool())) GTEST_SKIP() << "qel-mail not built";
+    TFakeSmtpServer Server;
+    Server.Start();
+    std::string Out;
+    int Rc = RunTool(SendCmd(Server.Port(), "bob@example.test,carol@example.test"), Out);
+    Server.Stop();
+    EXPECT_EQ(Rc, 0) << Out;
+    EXPECT_NE(Out.find("accepted: 250 2.0.0 Ok: queued"), std::string::npos) << Out;
+    EXPECT_EQ(Server.Bodies.size(), 1u);
+}
+
+TEST(SmtpCli, RefusalExitsNonZeroWithTheServersCodeAndText) {
+    if (!std::filesystem::exists(Tool())) GTEST_SKIP() << "qel-mail not built";
+    TFakeSmtpServer Server;
+    Server.OnCommand = [](const std::string& Cmd) {
+        if (Cmd.rfind("RCPT", 0) == 0) return Say("550 5.1.1 No such user here\r\n");
+        return TFakeSmtpServer::Standard(Cmd);
+    };
+    Server.Start();
+    std::string Out;
+    int Rc = RunTool(SendCmd(Server.Port(), "nobody@example.test"), Out);
+    Server.Stop();
+    EXPECT_EQ(Rc, 1) << Out;
+    EXPECT_NE(Out.find("550: 5.1.1 No such user here"), std::string::npos) << Out;
+    EXPECT_TRUE(Server.Bodies.empty());
+}
+
+TEST(SmtpCli, BadArgumentsExitTwo) {
+    if (!std::filesystem::exists(Tool())) GTEST_SKIP() << "qel-mail not built";
+    std::string Out;
+    EXPECT_EQ(RunTool(Tool() + " send --host 127.0.0.1", Out), 2);
+    EXPECT_NE(Out.find("usage:"), std::string::npos);
+    Out.clear();
+    EXPECT_EQ(RunTool(Tool() + " no-such-command", Out), 2);
+}
+
+} // namespace
