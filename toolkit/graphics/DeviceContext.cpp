@@ -768,6 +768,45 @@ int GetStretchBltMode(HDC Hdc) {
     return D->S.StretchMode;
 }
 
+COLORREF SetDCPenColor(HDC Hdc, COLORREF Color) {
+    QEL_DC_OR(CLR_INVALID_COLOR);
+    return std::exchange(D->S.DcPenColor, Color & 0xFFFFFF);
+}
+COLORREF GetDCPenColor(HDC Hdc) {
+    QEL_DC_OR(CLR_INVALID_COLOR);
+    return D->S.DcPenColor;
+}
+COLORREF SetDCBrushColor(HDC Hdc, COLORREF Color) {
+    QEL_DC_OR(CLR_INVALID_COLOR);
+    return std::exchange(D->S.DcBrushColor, Color & 0xFFFFFF);
+}
+COLORREF GetDCBrushColor(HDC Hdc) {
+    QEL_DC_OR(CLR_INVALID_COLOR);
+    return D->S.DcBrushColor;
+}
+
+int GetDeviceCaps(HDC Hdc, int Index) {
+    QEL_DC_OR(0);
+    const TSurface* S = D->Surface();
+    const bool Mono = D->Mono();
+    switch (Index) {
+    case HORZRES:
+        return D->Visible ? D->Visible->Width() : S ? S->Width : 0;
+    case VERTRES:
+        return D->Visible ? D->Visible->Height() : S ? S->Height : 0;
+    case BITSPIXEL:
+        return Mono ? 1 : 32;
+    case PLANES:
+        return 1;
+    case NUMCOLORS:
+        return Mono ? 2 : -1;
+    case LOGPIXELSX:
+    case LOGPIXELSY:
+        return 96;
+    }
+    return 0;
+}
+
 namespace {
 BOOL SetPointState(HDC Hdc, TPoint TDCState::*Field, int X, int Y, TPoint* Old) {
     QEL_DC_OR(FALSE);

@@ -434,6 +434,23 @@ BOOL SetViewportOrgEx(HDC Hdc, int X, int Y, TPoint* Old);
 BOOL GetViewportOrgEx(HDC Hdc, TPoint* P);
 BOOL SetWindowOrgEx(HDC Hdc, int X, int Y, TPoint* Old);
 BOOL GetWindowOrgEx(HDC Hdc, TPoint* P);
+// Colours of the DC_PEN and DC_BRUSH stock objects while they are selected.
+COLORREF SetDCPenColor(HDC Hdc, COLORREF Color);
+COLORREF GetDCPenColor(HDC Hdc);
+COLORREF SetDCBrushColor(HDC Hdc, COLORREF Color);
+COLORREF GetDCBrushColor(HDC Hdc);
+// Device capabilities: size of the surface, colour depth (1 for monochrome bitmaps, else 32)
+// and the fixed 96 pixels per inch.
+enum : int {
+    HORZRES = 8,
+    VERTRES = 10,
+    BITSPIXEL = 12,
+    PLANES = 14,
+    NUMCOLORS = 24,
+    LOGPIXELSX = 88,
+    LOGPIXELSY = 90,
+};
+int GetDeviceCaps(HDC Hdc, int Index);
 BOOL MoveToEx(HDC Hdc, int X, int Y, TPoint* Old);
 BOOL GetCurrentPositionEx(HDC Hdc, TPoint* P);
 

@@ -126,3 +126,22 @@ TEST(RasterDC, BitmapsFromBitsAndSurfaces) {
     for (HGDIOBJ O : {B, C, M})
         EXPECT_TRUE(DeleteObject(O));
 }
+
+TEST(RasterDC, DCPenAndBrushColoursAndCaps) {
+    qel::test::TTestDC Dc(4, 2);
+    SelectObject(Dc, GetStockObject(DC_PEN));
+    SelectObject(Dc, GetStockObject(DC_BRUSH));
+    SetDCPenColor(Dc, RGB(255, 0, 0));
+    EXPECT_EQ(SetDCBrushColor(Dc, RGB(0, 0, 255)), 0xFFFFFFu);
+    Rectangle(Dc, 0, 0, 4, 2);
+    MoveToEx(Dc, 0, 0, nullptr);
+    EXPECT_EQ(Dc.At(0, 0), RGB(255, 0, 0));
+    PatBlt(Dc, 0, 0, 1, 1, PATCOPY);
+    EXPECT_EQ(Dc.At(0, 0), RGB(0, 0, 255));
+    EXPECT_EQ(GetDeviceCaps(Dc, HORZRES), 4);
+    EXPECT_EQ(GetDeviceCaps(Dc, BITSPIXEL), 32);
+    EXPECT_EQ(GetDeviceCaps(Dc, LOGPIXELSY), 96);
+    HDC Fresh = CreateCompatibleDC(0);
+    EXPECT_EQ(GetDeviceCaps(Fresh, BITSPIXEL), 1);
+    DeleteDC(Fresh);
+}
