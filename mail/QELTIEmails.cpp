@@ -369,6 +369,7 @@ class TProgressRule {
 };
 
 constexpr int StreamTimeOut = 20;
+constexpr std::size_t MaxReplyLine = 64 * 1024;
 constexpr int WaitSlice = 200;
 // Lines are collected up to this size before a write when no pause is asked for.
 constexpr std::size_t DataChunk = 64 * 1024;
@@ -842,6 +843,9 @@ std::string TQELSMTPMail::GetSocketText() {
                 return Line;
             }
         }
+        // A reply line is at most 512 characters; a peer that never ends its line must not
+        // fill the memory while the time-out runs.
+        if (Lines_.PendingSize() > MaxReplyLine) return Fail("Reply line too long");
         if (!Stream_ || !Connected_ || !Socket_->Socket()->Connected())
             return Fail("Connection closed by the server");
         const auto Left =

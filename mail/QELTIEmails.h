@@ -61,6 +61,8 @@ class TLineBuffer {
     void Append(const char* Data, std::size_t Count) { Pending_.append(Data, Count); }
     bool NextLine(std::string& Line);
     bool Empty() const { return Pending_.empty(); }
+    // Bytes of the unfinished line (all of them once NextLine has returned false).
+    std::size_t PendingSize() const { return Pending_.size(); }
     void Clear() { Pending_.clear(); }
 
   private:

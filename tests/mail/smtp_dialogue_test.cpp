@@ -301,6 +301,18 @@ TEST_F(SmtpDialogue, SilentServerTimesOut) {
     EXPECT_EQ(CountCommands("DATA"), 0);
 }
 
+TEST_F(SmtpDialogue, EndlessReplyLineIsCutOff) {
+    Server.OnCommand = [](const std::string& Cmd) {
+        if (Cmd.rfind("HELO", 0) == 0) return TFakeReply{{std::string(200000, '2')}};
+        return TFakeSmtpServer::Standard(Cmd);
+    };
+    EXPECT_TRUE(Run());
+    EXPECT_LT(Elapsed, 2000);
+    ASSERT_EQ(Errors.size(), 1u);
+    EXPECT_EQ(Errors[0].first, 0);
+    EXPECT_EQ(Errors[0].second, "Reply line too long");
+}
+
 TEST_F(SmtpDialogue, NoGreetingAtAllTimesOut) {
     Server.Greeting = TFakeReply{};
     Mail->SetReplyTimeout(300);
