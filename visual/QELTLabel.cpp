@@ -37,7 +37,7 @@ static void DescribeLabel(TClassBuilder<TQELLabel>& B) {
     B.Event("OnMouseDown", &TQELLabel::OnMouseDown);
     B.Event("OnMouseMove", &TQELLabel::OnMouseMove);
     B.Event("OnMouseUp", &TQELLabel::OnMouseUp);
-    B.Bool("ParentColor", &TQELLabel::ParentColor, &TQELLabel::SetParentColor).SetDefault(false);
+    B.Bool("ParentColor", &TQELLabel::ParentColor, &TQELLabel::SetParentColor).SetDefault(true);
     B.Bool("ParentFont", &TQELLabel::ParentFont, &TQELLabel::SetParentFont).SetDefault(true);
     B.Bool("ShowAccelChar", &TQELLabel::ShowAccelChar, &TQELLabel::SetShowAccelChar)
         .SetDefault(true);
@@ -50,8 +50,7 @@ TQELLabel::TQELLabel(TComponent* AOwner) : TCustomLabel(AOwner) {
     Font()->SetStyle({fsBold});
     Font()->SetSize(12);
     FFont3D = new TQELFont3D(this);
-    FFrame = new TQELFrame(this);
-    FFrame->SetFrameStyle(frameNone);
+    FFrame = new TQELFrame(this, frameNone);
 }
 
 TQELLabel::~TQELLabel() {

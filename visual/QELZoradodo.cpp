@@ -55,7 +55,14 @@ static void DescribeFont3D(TClassBuilder<TQELFont3D>& B) {
 QEL_IMPLEMENT_CLASS(TQELFont3D, TGraphicsObject, DescribeFont3D)
 
 static void DescribeFrame(TClassBuilder<TQELFrame>& B) {
-    B.Enum("FrameStyle", &TQELFrame::FrameStyle, &TQELFrame::SetFrameStyle).SetDefault(frameRaised);
+    // Stored when it differs from the style the owner created the frame with (frameRaised for
+    // a plain frame); a fixed default would lose a raised frame on a label.
+    B.Enum("FrameStyle", &TQELFrame::FrameStyle, &TQELFrame::SetFrameStyle)
+        .NoDefault()
+        .Stored([](const TObject& O) {
+            const auto& F = static_cast<const TQELFrame&>(O);
+            return F.FrameStyle() != F.InitialStyle();
+        });
     B.Set<TQELFrameEdge>("Edges", &TQELFrame::Edges, &TQELFrame::SetEdges)
         .SetDefault(TQELFrameEdges{EdgeLeft, EdgeRight, EdgeTop, EdgeBottom}.Bits());
     B.Color("Highlight", &TQELFrame::Highlight, &TQELFrame::SetHighlight)
@@ -228,6 +235,10 @@ void TQELFont3D::Write(const TFont* Font, HDC DC, const TRect& Rect, const std::
 
 TQELFrame::TQELFrame(TObject* AOwner) : FOwner(AOwner) {
     OnChange = [this](TObject* Sender) { Invalidate(Sender); };
+}
+
+TQELFrame::TQELFrame(TObject* AOwner, TQELFrameStyle InitialStyle) : TQELFrame(AOwner) {
+    FFrameStyle = FInitialStyle = InitialStyle;
 }
 
 TQELFrame::~TQELFrame() {

@@ -154,11 +154,15 @@ class TQELFrame : public TGraphicsObject {
     QEL_CLASS(TQELFrame, TGraphicsObject)
   public:
     explicit TQELFrame(TObject* AOwner = nullptr);
+    // Owners whose frames start in another style (labels start without a frame) say so here,
+    // so that a form file keeps every style that differs from the one the owner creates.
+    TQELFrame(TObject* AOwner, TQELFrameStyle InitialStyle);
     TQELFrame(TCollection*) = delete; // not a collection item
     ~TQELFrame() override;
     void Assign(const TPersistent* Source) override;
 
     TQELFrameStyle FrameStyle() const { return FFrameStyle; }
+    TQELFrameStyle InitialStyle() const { return FInitialStyle; }
     void SetFrameStyle(TQELFrameStyle Value);
     TQELFrameEdges Edges() const { return FEdges; }
     void SetEdges(TQELFrameEdges Value);
@@ -188,6 +192,7 @@ class TQELFrame : public TGraphicsObject {
   private:
     TObject* FOwner;
     TQELFrameStyle FFrameStyle = frameRaised;
+    TQELFrameStyle FInitialStyle = frameRaised;
     TQELFrameEdges FEdges{EdgeLeft, EdgeRight, EdgeTop, EdgeBottom};
     TColor FHighlight = clBtnHighlight;
     TColor FShadow = clBtnShadow;

