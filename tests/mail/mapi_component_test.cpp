@@ -51,8 +51,8 @@ struct EventLog {
 };
 
 TEST_F(MapiMail, SuccessfulExecuteFiresEveryStepInOrder) {
+    EventLog L; // outlives M, whose destructor may still fire events
     TQELMapiMail M(nullptr);
-    EventLog L;
     L.Attach(M);
     TQELMapiMessage* Msg = M.Messages()->Add();
     Msg->SetSubject("one");
@@ -147,8 +147,8 @@ TEST_F(MapiMail, NamesAreResolvedAndBracketedAddressesPassedLiterally) {
 }
 
 TEST_F(MapiMail, AmbiguousNamesAskAgainWithTheDialogAndUnresolvedOnesStopTheMessage) {
+    EventLog L; // outlives M, whose destructor may still fire events
     TQELMapiMail M(nullptr);
-    EventLog L;
     L.Attach(M);
     TQELMapiMessage* A = M.Messages()->Add();
     A->SetSubject("a");
@@ -208,8 +208,8 @@ TEST_F(MapiMail, FaxesGoToOneFaxRecipient) {
 TEST_F(MapiMail, TooManyRecipientsOrFilesEndTheRunAtOnce) {
     for (int Limit : {0, 1}) {
         Reset();
-        TQELMapiMail M(nullptr);
         EventLog L;
+        TQELMapiMail M(nullptr);
         L.Attach(M);
         TQELMapiMessage* First = M.Messages()->Add();
         First->SetSubject("first");
@@ -252,8 +252,8 @@ TEST_F(MapiMail, TooManyRecipientsOrFilesEndTheRunAtOnce) {
 }
 
 TEST_F(MapiMail, DeleteAfterSendRemovesOnlyWhatWasSent) {
+    EventLog L; // outlives M, whose destructor may still fire events
     TQELMapiMail M(nullptr);
-    EventLog L;
     L.Attach(M);
     for (const char* S : {"one", "two"}) {
         TQELMapiMessage* Msg = M.Messages()->Add();
@@ -275,8 +275,8 @@ TEST_F(MapiMail, DeleteAfterSendRemovesOnlyWhatWasSent) {
 }
 
 TEST_F(MapiMail, LogonRefusedTwiceSkipsSendingAndLogoff) {
+    EventLog L; // outlives M, whose destructor may still fire events
     TQELMapiMail M(nullptr);
-    EventLog L;
     L.Attach(M);
     M.SetDefaultProfile(false);
     M.SetProfile("Work");
@@ -324,8 +324,8 @@ TEST_F(MapiMail, DefaultProfileComesFromTheRegistry) {
 }
 
 TEST_F(MapiMail, LogoffFailureIsReportedAndTheSessionForgotten) {
+    EventLog L; // outlives M, whose destructor may still fire events
     TQELMapiMail M(nullptr);
-    EventLog L;
     L.Attach(M);
     ASSERT_EQ(M.Logon(), 0);
     Script("MAPILogoff=2");
