@@ -153,7 +153,7 @@ TScrollBar::TScrollBar(TComponent* AOwner) : TCustomControl(AOwner) {
     Width_ = 121;
     Height_ = TScrollBarPart::DefaultSize;
     Bar_.Kind = sbHorizontal;
-    ControlStyle_ = {csFramed, csDoubleClicks, csOpaque};
+    ControlStyle_ = {csFramed, csCaptureMouse, csDoubleClicks, csOpaque};
     SetTabStop(true);
 }
 

@@ -1,0 +1,193 @@
+// List box navigation, selection, owner draw and the scroll-bar control, with injected input.
+#include "ControlsTestSupport.h"
+#include "toolkit/controls/ListBox.h"
+#include "toolkit/controls/ScrollBar.h"
+#include "toolkit/core/Exceptions.h"
+#include "toolkit/graphics/Canvas.h"
+
+#include <gtest/gtest.h>
+
+using namespace qel;
+using namespace qel::test;
+
+namespace {
+
+struct ListFixture : ::testing::Test {
+    void SetUp() override {
+        Headless();
+        Form = new TForm(nullptr);
+        Form->SetBounds(100, 100, 400, 300);
+        List = new TListBox(Form);
+        List->SetParent(Form);
+        List->SetBounds(10, 10, 200, 164);
+        List->SetItemHeight(16);
+        for (int I = 0; I < 50; ++I)
+            List->Items()->Add("item " + std::to_string(I));
+        Form->Show();
+        Pump();
+    }
+    void TearDown() override {
+        delete Form;
+        Pump();
+    }
+    TPoint ItemPoint(int Index) {
+        TRect R = List->ItemRect(Index);
+        return At(List, R.Left + 20, R.Top + R.Height() / 2);
+    }
+    TForm* Form = nullptr;
+    TListBox* List = nullptr;
+};
+
+TEST_F(ListFixture, KeyboardNavigationScrollsTheFocusedItemIntoView) {
+    int Clicks = 0;
+    List->OnClick = [&](TObject*) { ++Clicks; };
+    List->SetFocus();
+    Headless().Key(VK_DOWN);
+    Headless().Key(VK_DOWN);
+    Pump();
+    EXPECT_EQ(List->ItemIndex(), 1);
+    EXPECT_EQ(Clicks, 2);
+    Headless().Key(VK_NEXT);
+    Pump();
+    EXPECT_EQ(List->ItemIndex(), 1 + List->ClientHeight() / 16 - 1);
+    Headless().Key(VK_END);
+    Pump();
+    EXPECT_EQ(List->ItemIndex(), 49);
+    EXPECT_EQ(List->TopIndex(), 50 - (List->ClientHeight() - 0) / 16)
+        << "the last item sits at the bottom";
+    Headless().Key(VK_DOWN);
+    Pump();
+    EXPECT_EQ(List->ItemIndex(), 49) << "no wrap past the end";
+    Headless().Type("i");
+    Pump();
+    EXPECT_EQ(List->ItemIndex(), 0) << "typing a letter finds the next item with it";
+    EXPECT_EQ(List->TopIndex(), 0);
+}
+
+TEST_F(ListFixture, MouseClickSelectsAndExtendedMultiSelectWithShiftAndCtrl) {
+    TPoint P = ItemPoint(3);
+    Headless().Click(P.X, P.Y);
+    Pump();
+    EXPECT_EQ(List->ItemIndex(), 3);
+    List->SetMultiSelect(true);
+    Headless().Click(ItemPoint(1).X, ItemPoint(1).Y);
+    Pump();
+    TPoint Q = ItemPoint(4);
+    Headless().MouseDown(1, Q.X, Q.Y, MK_SHIFT);
+    Headless().MouseUp(1, Q.X, Q.Y, MK_SHIFT);
+    Pump();
+    EXPECT_EQ(List->SelCount(), 4);
+    TPoint R = ItemPoint(2);
+    Headless().MouseDown(1, R.X, R.Y, MK_CONTROL);
+    Headless().MouseUp(1, R.X, R.Y, MK_CONTROL);
+    Pump();
+    EXPECT_EQ(List->SelCount(), 3);
+    EXPECT_FALSE(List->Selected(2));
+    EXPECT_TRUE(List->Selected(4));
+    EXPECT_THROW(List->Selected(50), EListError);
+    Headless().Key(VK_DOWN, MK_SHIFT);
+    Pump();
+    EXPECT_TRUE(List->Selected(3));
+    EXPECT_EQ(List->ItemIndex(), 3);
+}
+
+TEST_F(ListFixture, ScrollBarClicksAndDeletingItemsClampTheState) {
+    TRect C = List->ClientRect();
+    TPoint Down = At(List, C.Right - 8, C.Bottom - 8);
+    Headless().Click(Down.X, Down.Y);
+    Pump();
+    EXPECT_EQ(List->TopIndex(), 1);
+    TPoint Track = At(List, C.Right - 8, C.Bottom - 30);
+    Headless().Click(Track.X, Track.Y);
+    Pump();
+    EXPECT_GT(List->TopIndex(), 5) << "a click below the thumb pages down";
+    List->SetItemIndex(45);
+    while (List->Items()->Count() > 10)
+        List->Items()->Delete(List->Items()->Count() - 1);
+    Pump();
+    EXPECT_EQ(List->ItemIndex(), 9);
+    EXPECT_EQ(List->TopIndex(), 0) << "ten items fit, so nothing scrolls";
+}
+
+TEST_F(ListFixture, OwnerDrawVariablePaintsOnlyVisibleItemsWithMeasuredHeights) {
+    std::vector<int> Drawn;
+    List->SetStyle(lbOwnerDrawVariable);
+    List->OnMeasureItem = [](TWinControl*, int Index, int& H) { H = Index % 2 ? 30 : 10; };
+    List->OnDrawItem = [&](TWinControl* C, int Index, TRect R, TOwnerDrawState State) {
+        Drawn.push_back(Index);
+        static_cast<TListBox*>(C)->Canvas()->FillRect(R);
+        if (Index == 1) {
+            EXPECT_EQ(R.Height(), 30);
+            EXPECT_EQ(State.Contains(odSelected), true);
+        }
+    };
+    List->SetItemIndex(1);
+    List->Repaint();
+    Pump();
+    ASSERT_FALSE(Drawn.empty());
+    EXPECT_EQ(Drawn.front(), 0);
+    EXPECT_LE(Drawn.size(), 9u) << "160 pixels hold 8 items of 10 and 30 plus a partial one";
+    EXPECT_EQ(List->ItemAtPos({5, 15}, true), 1);
+    EXPECT_EQ(List->ItemAtPos({5, 45}, true), 2);
+    Drawn.clear();
+    List->SetTopIndex(40);
+    List->Repaint();
+    Pump();
+    ASSERT_FALSE(Drawn.empty());
+    EXPECT_EQ(Drawn.front(), 40);
+}
+
+TEST_F(ListFixture, HundredThousandItemsPaintOnlyTheView) {
+    List->Items()->BeginUpdate();
+    for (int I = 0; I < 100000; ++I)
+        List->Items()->Add("row " + std::to_string(I));
+    List->Items()->EndUpdate();
+    List->SetTopIndex(50000);
+    List->Repaint();
+    Pump();
+    EXPECT_EQ(List->TopIndex(), 50000);
+    EXPECT_LE(List->LastPaintedItems(), List->ClientHeight() / 16 + 1);
+}
+
+TEST(ScrollBarTests, KeysClicksAndRangeChecks) {
+    Headless();
+    TForm Form(nullptr);
+    Form.SetBounds(50, 50, 300, 100);
+    TScrollBar Bar(&Form);
+    Bar.SetParent(&Form);
+    Bar.SetBounds(10, 10, 200, 16);
+    Bar.SetLargeChange(10);
+    std::vector<TScrollCode> Codes;
+    Bar.OnScroll = [&](TObject*, TScrollCode C, int&) { Codes.push_back(C); };
+    Form.Show();
+    Pump();
+    Bar.SetFocus();
+    Headless().Key(VK_RIGHT);
+    Headless().Key(VK_NEXT);
+    Pump();
+    EXPECT_EQ(Bar.Position(), 11);
+    Headless().Key(VK_END);
+    Pump();
+    EXPECT_EQ(Bar.Position(), 100);
+    TPoint Left = At(&Bar, 5, 8);
+    Headless().Click(Left.X, Left.Y);
+    Pump();
+    EXPECT_EQ(Bar.Position(), 99);
+    EXPECT_EQ(Codes.back(), scLineUp);
+    Bar.SetPageSize(20);
+    EXPECT_EQ(Bar.Position(), 81) << "the page ends at Max";
+    EXPECT_THROW(Bar.SetParams(0, 10, 5), EInvalidOperation);
+    EXPECT_THROW(Bar.SetPageSize(500), EInvalidOperation);
+    // Dragging the thumb to the far left reaches Min.
+    Bar.SetPosition(50);
+    Pump();
+    int Mid = 16 + (200 - 32) / 2;
+    TPoint T0 = At(&Bar, Mid, 8), T1 = At(&Bar, -100, 8);
+    Headless().MouseDown(1, T0.X, T0.Y);
+    Headless().MouseMove(T1.X, T1.Y);
+    Headless().MouseUp(1, T1.X, T1.Y);
+    Pump();
+    EXPECT_EQ(Bar.Position(), 0);
+}
+
+} // namespace

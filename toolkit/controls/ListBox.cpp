@@ -1,0 +1,533 @@
+#include "toolkit/controls/ListBox.h"
+
+#include "toolkit/controls/Forms.h"
+#include "toolkit/core/Exceptions.h"
+#include "toolkit/graphics/Canvas.h"
+#include "toolkit/graphics/Font.h"
+#include "toolkit/graphics/TextDraw.h"
+
+#include <algorithm>
+
+namespace qel {
+
+TCustomListBox::TCustomListBox(TComponent* AOwner) : TCustomControl(AOwner) {
+    Width_ = 121;
+    Height_ = 97;
+    ControlStyle_ = {csCaptureMouse, csClickEvents, csDoubleClicks, csOpaque};
+    Color_ = clWindow;
+    ParentColor_ = false;
+    SetTabStop(true);
+    Items_ = new TStringList;
+    Items_->OnChange = [this](TObject*) { ItemsChanged(); };
+    VBar_.Kind = sbVertical;
+    HBar_.Kind = sbHorizontal;
+}
+
+TCustomListBox::~TCustomListBox() {
+    Items_->OnChange = nullptr;
+    delete Items_;
+}
+
+void TCustomListBox::CreateParams(TCreateParams& P) {
+    TCustomControl::CreateParams(P);
+    if (BorderStyle_ == bsSingle) P.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomListBox::SetBorderStyle(TBorderStyle V) {
+    if (BorderStyle_ == V) return;
+    BorderStyle_ = V;
+    if (HandleAllocated()) RecreateWnd();
+}
+
+void TCustomListBox::ItemsChanged() {
+    // Adding an item must stay O(1): heights are measured again only when needed.
+    int N = Items_->Count();
+    HeightsDirty_ = true;
+    if (static_cast<int>(Sel_.size()) > N || MultiSelect_)
+        Sel_.resize(static_cast<std::size_t>(N), 0);
+    if (ItemIndex_ >= N) ItemIndex_ = N - 1;
+    if (Anchor_ >= N) Anchor_ = N - 1;
+    if (TopIndex_ >= N) TopIndex_ = std::max(0, N - 1);
+    Invalidate();
+}
+
+int TCustomListBox::ItemHeight() const {
+    if (ItemHeight_ > 0) return ItemHeight_;
+    return std::max(1, Font()->Height() < 0 ? -Font()->Height() + 3 : Font()->Height() + 3);
+}
+
+void TCustomListBox::SetItemHeight(int V) {
+    ItemHeight_ = std::max(0, V);
+    HeightsDirty_ = true;
+    Invalidate();
+}
+
+void TCustomListBox::SetStyle(TListBoxStyle V) {
+    Style_ = V;
+    HeightsDirty_ = true;
+    Invalidate();
+}
+
+void TCustomListBox::SetMultiSelect(bool V) {
+    MultiSelect_ = V;
+    Sel_.assign(static_cast<std::size_t>(Items_->Count()), 0);
+    if (V && ItemIndex_ >= 0) Sel_[static_cast<std::size_t>(ItemIndex_)] = 1;
+    Invalidate();
+}
+
+void TCustomListBox::SetHorizontalExtent(int V) {
+    HorizontalExtent_ = std::max(0, V);
+    LeftPx_ = std::min(LeftPx_, HorizontalExtent_);
+    Invalidate();
+}
+
+void TCustomListBox::MeasureItem(int Index, int& Height) {
+    if (OnMeasureItem) OnMeasureItem(this, Index, Height);
+}
+
+void TCustomListBox::UpdateHeights() const {
+    if (Style_ != lbOwnerDrawVariable || !HeightsDirty_) return;
+    int N = Items_->Count();
+    Tops_.resize(static_cast<std::size_t>(N) + 1);
+    int Y = 0;
+    auto* Self = const_cast<TCustomListBox*>(this);
+    for (int I = 0; I < N; ++I) {
+        Tops_[static_cast<std::size_t>(I)] = Y;
+        int H = ItemHeight();
+        Self->MeasureItem(I, H);
+        Y += std::max(1, H);
+    }
+    Tops_[static_cast<std::size_t>(N)] = Y;
+    HeightsDirty_ = false;
+}
+
+int TCustomListBox::ItemTop(int Index) const {
+    if (Style_ != lbOwnerDrawVariable) return Index * ItemHeight();
+    UpdateHeights();
+    return Tops_[static_cast<std::size_t>(std::clamp(Index, 0, Items_->Count()))];
+}
+
+int TCustomListBox::ContentHeight() const {
+    return ItemTop(Items_->Count());
+}
+
+int TCustomListBox::IndexAtOffset(int Y) const {
+    int N = Items_->Count();
+    if (Style_ != lbOwnerDrawVariable) return std::clamp(Y / ItemHeight(), 0, std::max(0, N - 1));
+    UpdateHeights();
+    auto It = std::upper_bound(Tops_.begin(), Tops_.end() - 1, Y);
+    return std::clamp(static_cast<int>(It - Tops_.begin()) - 1, 0, std::max(0, N - 1));
+}
+
+bool TCustomListBox::HasVBar() const {
+    return ContentHeight() > ClientRect().Height();
+}
+
+bool TCustomListBox::HasHBar() const {
+    return HorizontalExtent_ > ClientRect().Width() - (HasVBar() ? TScrollBarPart::DefaultSize : 0);
+}
+
+TRect TCustomListBox::ListRect() const {
+    TRect R = ClientRect();
+    if (HasVBar()) R.Right -= TScrollBarPart::DefaultSize;
+    if (HasHBar()) R.Bottom -= TScrollBarPart::DefaultSize;
+    return R;
+}
+
+TRect TCustomListBox::VBarRect() const {
+    TRect C = ClientRect();
+    return {C.Right - TScrollBarPart::DefaultSize, C.Top, C.Right,
+            C.Bottom - (HasHBar() ? TScrollBarPart::DefaultSize : 0)};
+}
+
+TRect TCustomListBox::HBarRect() const {
+    TRect C = ClientRect();
+    return {C.Left, C.Bottom - TScrollBarPart::DefaultSize,
+            C.Right - (HasVBar() ? TScrollBarPart::DefaultSize : 0), C.Bottom};
+}
+
+int TCustomListBox::PageItems() const {
+    int H = ListRect().Height();
+    int Top = ItemTop(TopIndex_);
+    int Last = IndexAtOffset(Top + H);
+    if (ItemTop(Last + 1) > Top + H) --Last; // only whole items make a page
+    return std::max(1, Last - TopIndex_ + 1);
+}
+
+void TCustomListBox::UpdateBars() const {
+    int N = Items_->Count();
+    // The last top index that still fills the view.
+    int H = ListRect().Height();
+    int MaxTop = IndexAtOffset(std::max(0, ContentHeight() - H));
+    if (ItemTop(MaxTop) < ContentHeight() - H) ++MaxTop;
+    MaxTop = std::clamp(MaxTop, 0, std::max(0, N - 1));
+    VBar_.Min = 0;
+    VBar_.Max = std::max(0, N - 1);
+    VBar_.PageSize = std::max(1, N - MaxTop);
+    VBar_.LargeChange = VBar_.PageSize;
+    VBar_.Position = std::min(TopIndex_, MaxTop);
+    HBar_.Min = 0;
+    HBar_.Max = std::max(0, HorizontalExtent_ - 1);
+    HBar_.PageSize = std::clamp(ListRect().Width(), 1, HBar_.Max + 1);
+    HBar_.SmallChange = 8;
+    HBar_.Position = LeftPx_;
+}
+
+void TCustomListBox::SetTopIndex(int V) {
+    UpdateBars();
+    V = std::clamp(V, 0, VBar_.MaxPosition());
+    if (V == TopIndex_) return;
+    TopIndex_ = V;
+    Invalidate();
+}
+
+void TCustomListBox::MakeVisible(int Index) {
+    if (Index < 0) return;
+    if (Index < TopIndex_) {
+        SetTopIndex(Index);
+        return;
+    }
+    int H = ListRect().Height();
+    if (ItemTop(Index + 1) - ItemTop(TopIndex_) > H) {
+        int T = IndexAtOffset(ItemTop(Index + 1) - H);
+        if (ItemTop(Index + 1) - ItemTop(T) > H) ++T;
+        SetTopIndex(std::min(T, Index));
+    }
+}
+
+TRect TCustomListBox::ItemRect(int Index) const {
+    TRect L = ListRect();
+    int Y = L.Top + ItemTop(Index) - ItemTop(TopIndex_);
+    int H = ItemTop(Index + 1) - ItemTop(Index);
+    if (Index >= Items_->Count()) H = ItemHeight();
+    return {L.Left - LeftPx_, Y, std::max(L.Right, L.Left - LeftPx_ + HorizontalExtent_), Y + H};
+}
+
+int TCustomListBox::ItemAtPos(TPoint Pos, bool Existing) const {
+    TRect L = ListRect();
+    int N = Items_->Count();
+    if (N == 0) return Existing ? -1 : 0;
+    int Off = Pos.Y - L.Top + ItemTop(TopIndex_);
+    if (Off < 0) return Existing ? -1 : TopIndex_;
+    if (Off >= ContentHeight()) return Existing ? -1 : N;
+    if (Existing && (Pos.X < L.Left || Pos.X >= L.Right)) return -1;
+    return IndexAtOffset(Off);
+}
+
+bool TCustomListBox::Selected(int Index) const {
+    if (Index < 0 || Index >= Items_->Count())
+        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    if (!MultiSelect_) return Index == ItemIndex_;
+    return static_cast<std::size_t>(Index) < Sel_.size() && Sel_[static_cast<std::size_t>(Index)];
+}
+
+void TCustomListBox::SetSelected(int Index, bool V) {
+    if (Index < 0 || Index >= Items_->Count())
+        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    if (!MultiSelect_) {
+        if (V)
+            SetItemIndex(Index);
+        else if (Index == ItemIndex_)
+            SetItemIndex(-1);
+        return;
+    }
+    Sel_.resize(static_cast<std::size_t>(Items_->Count()), 0);
+    Sel_[static_cast<std::size_t>(Index)] = V ? 1 : 0;
+    Invalidate();
+}
+
+int TCustomListBox::SelCount() const {
+    if (!MultiSelect_) return -1;
+    return static_cast<int>(std::count(Sel_.begin(), Sel_.end(), 1));
+}
+
+void TCustomListBox::SetItemIndex(int V) {
+    if (V < -1 || V >= Items_->Count()) V = -1;
+    ItemIndex_ = V;
+    Anchor_ = V;
+    if (MultiSelect_) {
+        Sel_.assign(static_cast<std::size_t>(Items_->Count()), 0);
+        if (V >= 0) Sel_[static_cast<std::size_t>(V)] = 1;
+    }
+    MakeVisible(V);
+    Invalidate();
+}
+
+// ---- painting ----
+
+void TCustomListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
+    if (Style_ != lbStandard && OnDrawItem) {
+        OnDrawItem(this, Index, Rect, State);
+        return;
+    }
+    TCanvas* C = Canvas();
+    C->FillRect(Rect);
+    std::string S = Items_->Strings(Index);
+    HDC DC = C->Handle();
+    SetBkMode(DC, TRANSPARENT);
+    TRect T = Rect;
+    T.Left += 2;
+    DrawTextA(DC, S.c_str(), static_cast<int>(S.size()), &T,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
+
+void TCustomListBox::Paint() {
+    TCanvas* C = Canvas();
+    TRect Client = ClientRect();
+    TRect L = ListRect();
+    UpdateBars();
+    TopIndex_ = std::min(TopIndex_, VBar_.MaxPosition());
+    HDC DC = C->Handle();
+    HRGN Clip = CreateRectRgn(L.Left, L.Top, L.Right, L.Bottom);
+    SelectClipRgn(DC, Clip);
+    int N = Items_->Count();
+    bool Focus = Focused();
+    LastPainted_ = 0;
+    int Y = L.Top;
+    for (int I = TopIndex_; I < N && Y < L.Bottom; ++I) {
+        TRect R = ItemRect(I);
+        Y = R.Bottom;
+        TOwnerDrawState St;
+        bool Sel = MultiSelect_ ? (static_cast<std::size_t>(I) < Sel_.size() &&
+                                   Sel_[static_cast<std::size_t>(I)])
+                                : I == ItemIndex_;
+        if (Sel) St.Include(odSelected);
+        if (!Enabled()) St.Include(odDisabled);
+        if (Focus && I == ItemIndex_) St.Include(odFocused);
+        C->Font()->Assign(Font());
+        C->Brush()->SetStyle(bsSolid);
+        C->Brush()->SetColor(Sel ? clHighlight : Color());
+        C->Font()->SetColor(Sel ? clHighlightText : (Enabled() ? Font()->Color() : clGrayText));
+        SelectObject(DC, C->Font()->Handle());
+        ::qel::SetTextColor(DC, ColorToRGB(C->Font()->Color()));
+        DrawItem(I, R, St);
+        if (St.Contains(odFocused)) {
+            TRect F{L.Left, R.Top, L.Right, R.Bottom};
+            C->DrawFocusRect(F);
+        }
+        ++LastPainted_;
+    }
+    if (Y < L.Bottom) {
+        C->Brush()->SetStyle(bsSolid);
+        C->Brush()->SetColor(Color());
+        C->FillRect({L.Left, Y, L.Right, L.Bottom});
+    }
+    SelectClipRgn(DC, 0);
+    DeleteObject(Clip);
+    bool V = HasVBar(), H = HasHBar();
+    if (V) VBar_.Paint(DC, VBarRect(), Enabled());
+    if (H) HBar_.Paint(DC, HBarRect(), Enabled());
+    if (V && H) {
+        TRect Corner{VBarRect().Left, HBarRect().Top, Client.Right, Client.Bottom};
+        FillRect(DC, &Corner, GetSysColorBrush(COLOR_BTNFACE));
+    }
+}
+
+// ---- input ----
+
+void TCustomListBox::UserChanged() {
+    Invalidate();
+    Click();
+}
+
+void TCustomListBox::SelectTo(int Index, TShiftState Shift, bool Toggle) {
+    int N = Items_->Count();
+    if (N == 0) return;
+    Index = std::clamp(Index, 0, N - 1);
+    if (!MultiSelect_) {
+        if (Index == ItemIndex_) {
+            MakeVisible(Index);
+            return;
+        }
+        ItemIndex_ = Anchor_ = Index;
+        MakeVisible(Index);
+        UserChanged();
+        return;
+    }
+    Sel_.resize(static_cast<std::size_t>(N), 0);
+    if (ExtendedSelect_ && Shift.Contains(ssShift) && Anchor_ >= 0) {
+        if (!Shift.Contains(ssCtrl)) std::fill(Sel_.begin(), Sel_.end(), 0);
+        int A = std::min(Anchor_, Index), B = std::max(Anchor_, Index);
+        std::fill(Sel_.begin() + A, Sel_.begin() + B + 1, 1);
+    } else if (Toggle || (ExtendedSelect_ && Shift.Contains(ssCtrl))) {
+        Sel_[static_cast<std::size_t>(Index)] ^= 1;
+        Anchor_ = Index;
+    } else if (ExtendedSelect_) {
+        std::fill(Sel_.begin(), Sel_.end(), 0);
+        Sel_[static_cast<std::size_t>(Index)] = 1;
+        Anchor_ = Index;
+    }
+    ItemIndex_ = Index;
+    MakeVisible(Index);
+    UserChanged();
+}
+
+void TCustomListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (CanFocus() && !Focused()) SetFocus();
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    if (Button != mbLeft) return;
+    UpdateBars();
+    for (auto [Bar, R, Has] :
+         {std::tuple{&VBar_, VBarRect(), HasVBar()}, std::tuple{&HBar_, HBarRect(), HasHBar()}}) {
+        if (!Has || !PtInRect(&R, {X, Y})) continue;
+        TScrollCode Code = Bar->MouseDown(R, {X, Y});
+        if (Code == scTrack)
+            BarDrag_ = Bar;
+        else
+            Bar->Scroll(Code);
+        if (Bar == &VBar_)
+            SetTopIndex(VBar_.Position);
+        else
+            LeftPx_ = HBar_.Position;
+        Invalidate();
+        return;
+    }
+    int I = ItemAtPos({X, Y}, true);
+    if (I < 0) return;
+    Tracking_ = true;
+    // Without extended selection a click toggles the item in a multi-select list.
+    SelectTo(I, Shift, MultiSelect_ && !ExtendedSelect_);
+}
+
+void TCustomListBox::MouseMove(TShiftState Shift, int X, int Y) {
+    TCustomControl::MouseMove(Shift, X, Y);
+    if (BarDrag_) {
+        TRect R = BarDrag_ == &VBar_ ? VBarRect() : HBarRect();
+        if (BarDrag_->MouseMove(R, {X, Y})) {
+            if (BarDrag_ == &VBar_)
+                SetTopIndex(VBar_.Position);
+            else
+                LeftPx_ = HBar_.Position;
+            Invalidate();
+        }
+        return;
+    }
+    if (!Tracking_ || (MultiSelect_ && !ExtendedSelect_)) return;
+    int I = ItemAtPos({X, Y}, false);
+    if (I != ItemIndex_) SelectTo(I, MultiSelect_ ? TShiftState{ssShift} : TShiftState{}, false);
+}
+
+void TCustomListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    Tracking_ = false;
+    if (BarDrag_) BarDrag_->MouseUp();
+    BarDrag_ = nullptr;
+    TCustomControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TCustomListBox::KeyDown(WORD& Key, TShiftState Shift) {
+    TCustomControl::KeyDown(Key, Shift);
+    int N = Items_->Count();
+    if (Key == 0 || N == 0) return;
+    int Cur = ItemIndex_ < 0 ? -1 : ItemIndex_;
+    int To;
+    switch (Key) {
+    case VK_UP:
+        To = Cur < 0 ? 0 : Cur - 1;
+        break;
+    case VK_DOWN:
+        To = Cur + 1;
+        break;
+    case VK_PRIOR:
+        To = Cur - (PageItems() - 1);
+        break;
+    case VK_NEXT:
+        To = Cur + (PageItems() - 1);
+        break;
+    case VK_HOME:
+        To = 0;
+        break;
+    case VK_END:
+        To = N - 1;
+        break;
+    case VK_SPACE:
+        if (!MultiSelect_ || Cur < 0) return;
+        SelectTo(Cur, {}, true);
+        Key = 0;
+        return;
+    default:
+        return;
+    }
+    // Moving with Ctrl in an extended list moves the focus without selecting.
+    if (MultiSelect_ && ExtendedSelect_ && Shift.Contains(ssCtrl) && !Shift.Contains(ssShift)) {
+        ItemIndex_ = std::clamp(To, 0, N - 1);
+        MakeVisible(ItemIndex_);
+        Invalidate();
+    } else {
+        SelectTo(To, Shift, false);
+    }
+    Key = 0;
+}
+
+void TCustomListBox::KeyPress(char& Key) {
+    TCustomControl::KeyPress(Key);
+    unsigned char K = static_cast<unsigned char>(Key);
+    if (K <= 32 || Items_->Count() == 0) return;
+    // Typing a letter goes to the next item that starts with it.
+    int N = Items_->Count();
+    for (int Step = 1; Step <= N; ++Step) {
+        int I = (std::max(ItemIndex_, 0) + Step) % N;
+        std::string S = Items_->Strings(I);
+        if (!S.empty() && std::tolower(static_cast<unsigned char>(S[0])) == std::tolower(K)) {
+            SelectTo(I, {}, false);
+            break;
+        }
+    }
+    Key = 0;
+}
+
+void TCustomListBox::WndProc(TMessage& M) {
+    switch (M.Msg) {
+    case WM_GETDLGCODE:
+        M.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+        return;
+    case CM_FONTCHANGED:
+    case CM_PARENTFONTCHANGED:
+        HeightsDirty_ = true;
+        break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        Invalidate();
+        break;
+    default:
+        break;
+    }
+    TCustomControl::WndProc(M);
+}
+
+QEL_IMPLEMENT_ABSTRACT(TCustomListBox, TCustomControl, NoProperties<TCustomListBox>)
+
+QEL_IMPLEMENT_CLASS(TListBox, TCustomListBox, [](TClassBuilder<TListBox>& B) {
+    using T = TListBox;
+    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
+    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
+        .SetDefault(TAnchors{akLeft, akTop}.Bits());
+    B.Enum("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).SetDefault(bsSingle);
+    B.Color("Color", &T::Color, &T::SetColor).SetDefault(clWindow);
+    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
+    B.Bool("ExtendedSelect", &T::ExtendedSelect, &T::SetExtendedSelect).SetDefault(true);
+    B.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {
+        return !static_cast<const T&>(O).ParentFont();
+    });
+    B.String("Hint", &T::Hint, &T::SetHint);
+    B.Integer("HorizontalExtent", &T::HorizontalExtent, &T::SetHorizontalExtent).SetDefault(0);
+    B.Bool("IntegralHeight", &T::IntegralHeight, &T::SetIntegralHeight).SetDefault(false);
+    B.Integer("ItemHeight", &T::ItemHeight, &T::SetItemHeight).NoDefault();
+    B.Strings("Items", &T::Items, &T::SetItems);
+    B.Bool("MultiSelect", &T::MultiSelect, &T::SetMultiSelect).SetDefault(false);
+    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
+    B.Bool("Sorted", &T::Sorted, &T::SetSorted).SetDefault(false);
+    B.Enum("Style", &T::Style, &T::SetStyle).SetDefault(lbStandard);
+    B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
+    B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(true);
+    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
+    B.Event("OnClick", &T::OnClick);
+    B.Event("OnDblClick", &T::OnDblClick);
+    B.Event("OnDrawItem", &T::OnDrawItem);
+    B.Event("OnEnter", &T::OnEnter);
+    B.Event("OnExit", &T::OnExit);
+    B.Event("OnKeyDown", &T::OnKeyDown);
+    B.Event("OnKeyPress", &T::OnKeyPress);
+    B.Event("OnMeasureItem", &T::OnMeasureItem);
+})
+
+} // namespace qel
