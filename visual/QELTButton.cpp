@@ -44,6 +44,7 @@ static void DescribeButton(TClassBuilder<TQELButton>& B) {
     B.Event("OnClick", &T::OnClick);
     B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor).SetDefault(crDrag);
     B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
+    B.Component("PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
     B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
     B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(true);
     B.Event("OnEnter", &T::OnEnter);
