@@ -1,0 +1,134 @@
+// Radio groups, group boxes, status bars and bitmap buttons with injected input.
+#include "ControlsTestSupport.h"
+#include "toolkit/controls/BitBtn.h"
+#include "toolkit/controls/ExtCtrls.h"
+#include "toolkit/controls/ExtCtrls2.h"
+#include "toolkit/controls/StatusBar.h"
+#include "toolkit/controls/StdCtrls2.h"
+#include "toolkit/core/FormReader.h"
+#include "toolkit/core/FormWriter.h"
+#include "toolkit/core/Streams.h"
+
+#include <gtest/gtest.h>
+
+using namespace qel;
+using namespace qel::test;
+
+namespace {
+
+struct GroupFixture : ::testing::Test {
+    void SetUp() override {
+        Headless();
+        Form = new TForm(nullptr);
+        Form->SetBounds(100, 100, 400, 300);
+    }
+    void TearDown() override {
+        delete Form;
+        Pump();
+    }
+    TForm* Form = nullptr;
+};
+
+TEST_F(GroupFixture, RadioGroupClickChecksOneItemAndKeepsButtonsInStep) {
+    auto* G = new TRadioGroup(Form);
+    G->SetParent(Form);
+    G->SetBounds(10, 10, 200, 120);
+    G->SetCaption("Size");
+    G->Items()->Add("Small");
+    G->Items()->Add("Medium");
+    G->Items()->Add("Large");
+    int Clicks = 0;
+    G->OnClick = [&](TObject*) { ++Clicks; };
+    Form->Show();
+    Pump();
+    ASSERT_EQ(G->ButtonCount(), 3);
+    EXPECT_EQ(G->ItemIndex(), -1);
+    TRadioButton* Large = G->Buttons(2);
+    EXPECT_GT(Large->Top(), G->Buttons(0)->Top()) << "one column, top to bottom";
+    TPoint P = At(Large, 5, Large->Height() / 2);
+    Headless().Click(P.X, P.Y);
+    Pump();
+    EXPECT_EQ(G->ItemIndex(), 2);
+    EXPECT_EQ(Clicks, 1);
+    EXPECT_TRUE(Large->Checked());
+    G->SetItemIndex(0);
+    EXPECT_TRUE(G->Buttons(0)->Checked());
+    EXPECT_FALSE(Large->Checked());
+    G->Items()->Delete(2);
+    EXPECT_EQ(G->ButtonCount(), 2);
+    G->SetColumns(2);
+    EXPECT_EQ(G->Buttons(0)->Top(), G->Buttons(1)->Top()) << "two columns side by side";
+}
+
+TEST_F(GroupFixture, RadioGroupStreamsItsItemsButNotItsButtons) {
+    auto* G = new TRadioGroup(Form);
+    G->SetName("Choice");
+    G->SetParent(Form);
+    G->Items()->Add("A");
+    G->Items()->Add("B");
+    G->SetItemIndex(1);
+    TMemoryStream S;
+    WriteComponent(S, Form);
+    std::string Text(reinterpret_cast<const char*>(S.Memory()), static_cast<std::size_t>(S.Size()));
+    EXPECT_NE(Text.find("ItemIndex = 1"), std::string::npos) << Text;
+    EXPECT_EQ(Text.find("TRadioButton"), std::string::npos) << Text;
+    S.SetPosition(0);
+    auto Copy = LoadComponentFromStream(S);
+    auto* G2 = dynamic_cast<TRadioGroup*>(Copy->FindComponent("Choice"));
+    ASSERT_NE(G2, nullptr);
+    EXPECT_EQ(G2->ButtonCount(), 2);
+    EXPECT_TRUE(G2->Buttons(1)->Checked());
+}
+
+TEST_F(GroupFixture, GroupBoxClientAreaLeavesRoomForTheCaption) {
+    auto* G = new TGroupBox(Form);
+    G->SetParent(Form);
+    G->SetBounds(10, 10, 200, 100);
+    G->SetCaption("Options");
+    auto* Inner = new TPanel(Form);
+    Inner->SetParent(G);
+    Inner->SetAlign(alClient);
+    EXPECT_GT(Inner->Top(), 8);
+    EXPECT_LT(Inner->Height(), 100 - 8);
+}
+
+TEST_F(GroupFixture, StatusBarPanelsAndBitBtnKinds) {
+    auto* Bar = new TStatusBar(Form);
+    Bar->SetParent(Form);
+    auto* P1 = Bar->Panels()->Add();
+    P1->SetWidth(100);
+    P1->SetText("Ready");
+    Bar->Panels()->Add()->SetText("rest");
+    Form->Show();
+    Pump();
+    EXPECT_EQ(Bar->Top() + Bar->Height(), Form->ClientHeight()) << "aligned to the bottom";
+    EXPECT_EQ(Bar->PanelRect(0).Right, 100);
+    EXPECT_EQ(Bar->PanelRect(1).Right, Bar->ClientWidth()) << "the last panel takes the rest";
+
+    auto* Ok = new TBitBtn(Form);
+    Ok->SetParent(Form);
+    Ok->SetBounds(10, 10, 90, 27);
+    Ok->SetKind(bkOK);
+    EXPECT_EQ(Ok->Caption(), "OK");
+    EXPECT_EQ(Ok->ModalResult(), mrOk);
+    EXPECT_TRUE(Ok->Default());
+    int Clicks = 0;
+    Ok->OnClick = [&](TObject*) { ++Clicks; };
+    Pump();
+    // The owner-drawn face has the tick in green left of the caption.
+    bool Green = false;
+    TPoint Org = Ok->ClientToScreen({0, 0});
+    TPoint FormOrg = Form->ClientToScreen({0, 0});
+    for (int Y = 0; Y < 27 && !Green; ++Y)
+        for (int X = 0; X < 45 && !Green; ++X)
+            Green = PixelAt(Form, Org.X - FormOrg.X + X, Org.Y - FormOrg.Y + Y) == 0xFF008000u ||
+                    (PixelAt(Form, Org.X - FormOrg.X + X, Org.Y - FormOrg.Y + Y) & 0xFFFFFF) ==
+                        0x008000u;
+    EXPECT_TRUE(Green);
+    TPoint C = At(Ok, 45, 13);
+    Headless().Click(C.X, C.Y);
+    Pump();
+    EXPECT_EQ(Clicks, 1);
+}
+
+} // namespace

@@ -1,0 +1,25 @@
+#pragma once
+// The group box: an etched frame with a caption that holds other controls.
+#include "toolkit/controls/StdCtrls.h"
+
+namespace qel {
+
+class TCustomGroupBox : public TCustomControl {
+    QEL_CLASS(TCustomGroupBox, TCustomControl)
+  public:
+    explicit TCustomGroupBox(TComponent* AOwner);
+    void WndProc(TMessage& Message) override;
+
+  protected:
+    void AdjustClientRect(TRect& Rect) override;
+    void Paint() override;
+    int CaptionHeight() const;
+};
+
+class TGroupBox : public TCustomGroupBox {
+    QEL_CLASS(TGroupBox, TCustomGroupBox)
+  public:
+    explicit TGroupBox(TComponent* AOwner) : TCustomGroupBox(AOwner) {}
+};
+
+} // namespace qel
