@@ -1,0 +1,397 @@
+#include "toolkit/controls/ComboBox.h"
+
+#include "toolkit/controls/Forms.h"
+#include "toolkit/graphics/Canvas.h"
+#include "toolkit/graphics/Font.h"
+#include "toolkit/graphics/TextDraw.h"
+
+#include <algorithm>
+
+namespace qel {
+
+// The edit part; it hands Enter and Escape to the combo while the list is down.
+class TComboEdit : public TCustomEdit {
+  public:
+    TComboEdit(TCustomComboBox* Combo) : TCustomEdit(Combo), Combo_(Combo) {
+        SetBorderStyle(bsNone);
+    }
+    void WndProc(TMessage& M) override {
+        if (M.Msg == CM_WANTSPECIALKEY && Combo_->DroppedDown() &&
+            (M.WParam == VK_RETURN || M.WParam == VK_ESCAPE)) {
+            M.Result = 1;
+            return;
+        }
+        TCustomEdit::WndProc(M);
+    }
+
+  protected:
+    void KeyDown(WORD& Key, TShiftState Shift) override {
+        if (Combo_->HandleKey(Key, Shift)) return;
+        TCustomEdit::KeyDown(Key, Shift);
+    }
+    void Change() override {
+        TCustomEdit::Change();
+        Combo_->EditChanged();
+    }
+
+  private:
+    TCustomComboBox* Combo_;
+};
+
+// The drop-down list: a borderless top-level window that takes no focus.
+class TComboPopupList : public TCustomListBox {
+  public:
+    explicit TComboPopupList(TCustomComboBox* Combo) : TCustomListBox(nullptr), Combo_(Combo) {
+        SetTabStop(false);
+        Visible_ = false;
+    }
+    void Popup(const TRect& ScreenRect) {
+        SetBounds(ScreenRect.Left, ScreenRect.Top, ScreenRect.Width(), ScreenRect.Height());
+        SetWindowPos(Handle(), HWND_TOPMOST, ScreenRect.Left, ScreenRect.Top, ScreenRect.Width(),
+                     ScreenRect.Height(), SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        Visible_ = true;
+        Down_ = Tracking_ = false;
+        SetCaptureControl(this);
+        Invalidate();
+    }
+    void Hide() {
+        if (GetCaptureControl() == this) SetCaptureControl(nullptr);
+        if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
+        Visible_ = false;
+    }
+    bool Shown() const { return Visible_; }
+
+  protected:
+    void CreateParams(TCreateParams& P) override {
+        TCustomListBox::CreateParams(P);
+        P.Style = WS_POPUP | WS_BORDER;
+        P.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+    }
+    void MouseDown(TMouseButton, TShiftState, int X, int Y) override {
+        TRect C = ClientRect();
+        if (!PtInRect(&C, {X, Y})) {
+            Combo_->CloseUp(false); // a click elsewhere closes the list unchanged
+            return;
+        }
+        Down_ = true;
+        int I = ItemAtPos({X, Y}, true);
+        if (I >= 0) SetItemIndex(I);
+        SetCaptureControl(this);
+    }
+    void MouseMove(TShiftState Shift, int X, int Y) override {
+        TRect C = ClientRect();
+        if (!PtInRect(&C, {X, Y})) return;
+        int I = ItemAtPos({X, Y}, true);
+        if (I >= 0 && I != ItemIndex()) SetItemIndex(I);
+        if (Shift.Contains(ssLeft)) Tracking_ = true;
+    }
+    void MouseUp(TMouseButton, TShiftState, int X, int Y) override {
+        TRect C = ClientRect();
+        if (!(Down_ || Tracking_)) {
+            SetCaptureControl(this); // the release of the click that opened the list
+            return;
+        }
+        if (PtInRect(&C, {X, Y}) && ItemAtPos({X, Y}, true) >= 0)
+            Combo_->CloseUp(true);
+        else
+            SetCaptureControl(this);
+    }
+
+  private:
+    TCustomComboBox* Combo_;
+    bool Down_ = false, Tracking_ = false;
+};
+
+TCustomComboBox::TCustomComboBox(TComponent* AOwner) : TCustomControl(AOwner) {
+    Width_ = 145;
+    Height_ = 21;
+    ControlStyle_ = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks, csOpaque};
+    Color_ = clWindow;
+    ParentColor_ = false;
+    SetTabStop(true);
+    Items_ = new TStringList;
+    Items_->OnChange = [this](TObject*) {
+        if (ItemIndex_ >= Items_->Count()) ItemIndex_ = -1;
+        Invalidate();
+    };
+    Edit_ = new TComboEdit(this);
+    Edit_->SetParent(this);
+    ArrangeEdit();
+}
+
+TCustomComboBox::~TCustomComboBox() {
+    Items_->OnChange = nullptr;
+    delete List_;
+    delete Items_;
+}
+
+void TCustomComboBox::CreateParams(TCreateParams& P) {
+    TCustomControl::CreateParams(P);
+    P.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+TCustomListBox* TCustomComboBox::DropList() const {
+    return List_;
+}
+TCustomEdit* TCustomComboBox::EditControl() const {
+    return Style_ == csDropDownList ? nullptr : Edit_;
+}
+
+int TCustomComboBox::MaxLength() const {
+    return Edit_->MaxLength();
+}
+void TCustomComboBox::SetMaxLength(int V) {
+    Edit_->SetMaxLength(V);
+}
+
+TRect TCustomComboBox::ButtonRect() const {
+    TRect C = ClientRect();
+    return {C.Right - 16, C.Top, C.Right, C.Bottom};
+}
+
+void TCustomComboBox::ArrangeEdit() {
+    TRect C = ClientRect();
+    Edit_->SetVisible(Style_ != csDropDownList);
+    Edit_->SetBounds(C.Left + 1, C.Top + 1, std::max(0, C.Width() - 18),
+                     std::max(0, C.Height() - 2));
+}
+
+void TCustomComboBox::BoundsChanged() {
+    TCustomControl::BoundsChanged();
+    ArrangeEdit();
+}
+
+void TCustomComboBox::SetStyle(TComboBoxStyle V) {
+    Style_ = V;
+    ArrangeEdit();
+    Invalidate();
+}
+
+void TCustomComboBox::SetFocus() {
+    if (Style_ != csDropDownList && Edit_->CanFocus())
+        Edit_->SetFocus();
+    else
+        TCustomControl::SetFocus();
+}
+
+void TCustomComboBox::SelectItem(int Index, bool User) {
+    Index = std::clamp(Index, -1, Items_->Count() - 1);
+    bool Changed = Index != ItemIndex_;
+    ItemIndex_ = Index;
+    Syncing_ = true;
+    std::string T = Index >= 0 ? Items_->Strings(Index) : std::string();
+    Edit_->SetText(T);
+    Edit_->SelectAll();
+    Syncing_ = false;
+    Text_ = T;
+    Invalidate();
+    if (User && Changed) {
+        auto Alive = LifeToken();
+        if (OnSelect) OnSelect(this);
+        if (!Alive.expired() && OnChange) OnChange(this);
+    }
+}
+
+void TCustomComboBox::SetItemIndex(int V) {
+    // Items may follow ItemIndex in a form file.
+    if (IsLoading()) {
+        ItemIndex_ = V;
+        return;
+    }
+    SelectItem(V, false);
+}
+
+void TCustomComboBox::Loaded() {
+    TCustomControl::Loaded();
+    if (ItemIndex_ >= 0) SelectItem(ItemIndex_, false);
+}
+
+void TCustomComboBox::EditChanged() {
+    if (Syncing_) return;
+    Text_ = Edit_->Text();
+    ItemIndex_ = Items_->IndexOf(Text_);
+    if (OnChange) OnChange(this);
+}
+
+bool TCustomComboBox::DroppedDown() const {
+    return List_ && List_->Shown();
+}
+
+void TCustomComboBox::SetDroppedDown(bool V) {
+    if (V == DroppedDown()) return;
+    if (!V) {
+        CloseUp(false);
+        return;
+    }
+    if (OnDropDown) OnDropDown(this);
+    if (!List_) List_ = new TComboPopupList(this);
+    List_->Font()->Assign(Font());
+    List_->Items()->Assign(Items_);
+    List_->SetItemIndex(ItemIndex_);
+    int Rows = std::clamp(Items_->Count(), 1, DropDownCount_);
+    int H = Rows * List_->ItemHeight() + 2;
+    TPoint P = ClientToScreen({0, 0});
+    TRect R = Bounds(P.X - 2, P.Y + ClientHeight() + 2, Width(), H);
+    // Below the box when it fits, else above it.
+    if (R.Bottom > Screen->Height()) R = Bounds(P.X - 2, P.Y - 2 - H, Width(), H);
+    List_->Popup(R);
+    Invalidate();
+}
+
+void TCustomComboBox::CloseUp(bool Accept) {
+    if (!DroppedDown()) return;
+    int Chosen = List_->ItemIndex();
+    List_->Hide();
+    Invalidate();
+    if (Accept) SelectItem(Chosen, true);
+    if (OnCloseUp) OnCloseUp(this);
+}
+
+bool TCustomComboBox::HandleKey(WORD& Key, TShiftState Shift) {
+    bool Down = DroppedDown();
+    if (Key == VK_F4 || ((Key == VK_DOWN || Key == VK_UP) && Shift.Contains(ssAlt))) {
+        SetDroppedDown(!Down);
+        Key = 0;
+        return true;
+    }
+    if (Down) {
+        switch (Key) {
+        case VK_RETURN:
+            CloseUp(true);
+            break;
+        case VK_ESCAPE:
+            CloseUp(false);
+            break;
+        case VK_UP:
+            List_->SetItemIndex(std::max(0, List_->ItemIndex() - 1));
+            break;
+        case VK_DOWN:
+            List_->SetItemIndex(std::min(Items_->Count() - 1, List_->ItemIndex() + 1));
+            break;
+        default:
+            return false;
+        }
+        Key = 0;
+        return true;
+    }
+    if (Key == VK_UP || Key == VK_DOWN) {
+        if (Items_->Count() > 0)
+            SelectItem(std::clamp(ItemIndex_ + (Key == VK_DOWN ? 1 : -1), 0, Items_->Count() - 1),
+                       true);
+        Key = 0;
+        return true;
+    }
+    return false;
+}
+
+void TCustomComboBox::KeyDown(WORD& Key, TShiftState Shift) {
+    TCustomControl::KeyDown(Key, Shift);
+    if (Key) HandleKey(Key, Shift);
+}
+
+void TCustomComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (Button == mbLeft) {
+        TRect B = ButtonRect();
+        if (Style_ == csDropDownList || PtInRect(&B, {X, Y})) {
+            SetFocus();
+            SetDroppedDown(!DroppedDown());
+        }
+    }
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
+void TCustomComboBox::Paint() {
+    TCanvas* C = Canvas();
+    HDC DC = C->Handle();
+    C->Brush()->SetColor(Enabled() ? Color() : clBtnFace);
+    C->Brush()->SetStyle(bsSolid);
+    C->FillRect(ClientRect());
+    TRect B = ButtonRect();
+    DrawClassicButtonFace(DC, B, DroppedDown(), false);
+    HBRUSH Arrow = GetSysColorBrush(Enabled() ? COLOR_BTNTEXT : COLOR_GRAYTEXT);
+    int Cx = (B.Left + B.Right) / 2, Cy = (B.Top + B.Bottom) / 2 - 1;
+    for (int I = 0; I < 4; ++I) {
+        TRect S{Cx - 3 + I, Cy + I, Cx + 4 - I, Cy + I + 1};
+        FillRect(DC, &S, Arrow);
+    }
+    if (Style_ == csDropDownList) {
+        TRect T = ClientRect();
+        T.Right = B.Left;
+        InflateRect(&T, -2, -2);
+        bool Focus = Focused() && !DroppedDown();
+        if (Focus) {
+            FillRect(DC, &T, GetSysColorBrush(COLOR_HIGHLIGHT));
+            DrawFocusRect(DC, &T);
+        }
+        SelectObject(DC, Font()->Handle());
+        SetBkMode(DC, TRANSPARENT);
+        ::qel::SetTextColor(DC, ColorToRGB(Focus ? clHighlightText : Font()->Color()));
+        T.Left += 2;
+        DrawTextA(DC, Text_.c_str(), -1, &T, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    }
+}
+
+void TCustomComboBox::WndProc(TMessage& M) {
+    switch (M.Msg) {
+    case WM_GETDLGCODE:
+        M.Result = DLGC_WANTARROWS;
+        return;
+    case CM_WANTSPECIALKEY:
+        if (DroppedDown() && (M.WParam == VK_RETURN || M.WParam == VK_ESCAPE)) {
+            M.Result = 1;
+            return;
+        }
+        break;
+    case CM_TEXTCHANGED:
+        if (!Syncing_) {
+            Syncing_ = true;
+            Edit_->SetText(Text_);
+            Syncing_ = false;
+            ItemIndex_ = Items_->IndexOf(Text_);
+        }
+        Invalidate();
+        return;
+    case WM_KILLFOCUS:
+    case CM_EXIT:
+        Invalidate();
+        break;
+    case WM_SETFOCUS:
+        Invalidate();
+        break;
+    default:
+        break;
+    }
+    TCustomControl::WndProc(M);
+}
+
+QEL_IMPLEMENT_ABSTRACT(TCustomComboBox, TCustomControl, NoProperties<TCustomComboBox>)
+
+QEL_IMPLEMENT_CLASS(TComboBox, TCustomComboBox, [](TClassBuilder<TComboBox>& B) {
+    using T = TComboBox;
+    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
+        .SetDefault(TAnchors{akLeft, akTop}.Bits());
+    B.Color("Color", &T::Color, &T::SetColor).SetDefault(clWindow);
+    B.Integer("DropDownCount", &T::DropDownCount, &T::SetDropDownCount).SetDefault(8);
+    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
+    B.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {
+        return !static_cast<const T&>(O).ParentFont();
+    });
+    B.Integer("ItemIndex", &T::ItemIndex, &T::SetItemIndex).SetDefault(-1);
+    B.Strings("Items", &T::Items, &T::SetItems);
+    B.Integer("MaxLength", &T::MaxLength, &T::SetMaxLength).SetDefault(0);
+    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
+    B.Bool("Sorted", &T::Sorted, &T::SetSorted).SetDefault(false);
+    B.Enum("Style", &T::Style, &T::SetStyle).SetDefault(csDropDown);
+    B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
+    B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(true);
+    B.String("Text", &T::Text, &T::SetText);
+    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
+    B.Event("OnChange", &T::OnChange);
+    B.Event("OnCloseUp", &T::OnCloseUp);
+    B.Event("OnDropDown", &T::OnDropDown);
+    B.Event("OnEnter", &T::OnEnter);
+    B.Event("OnExit", &T::OnExit);
+    B.Event("OnSelect", &T::OnSelect);
+})
+
+} // namespace qel

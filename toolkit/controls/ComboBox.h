@@ -1,0 +1,82 @@
+#pragma once
+// The combo box: an edit (csDropDown) or a fixed text (csDropDownList) with a button that
+// drops its Items down in a popup list window. While the list is down it holds the mouse;
+// the keyboard stays with the combo box (arrows move in the list, Enter takes the item,
+// Escape closes without a change).
+#include "toolkit/controls/Edit.h"
+#include "toolkit/controls/ListBox.h"
+
+namespace qel {
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+QEL_ENUM_INFO(TComboBoxStyle, "csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed",
+              "csOwnerDrawVariable")
+
+class TComboPopupList;
+
+class TCustomComboBox : public TCustomControl {
+    QEL_CLASS(TCustomComboBox, TCustomControl)
+  public:
+    explicit TCustomComboBox(TComponent* AOwner);
+    ~TCustomComboBox() override;
+    TStrings* Items() const { return Items_; }
+    void SetItems(TStrings* V) { Items_->Assign(V); }
+    int ItemIndex() const { return ItemIndex_; }
+    void SetItemIndex(int V);
+    TComboBoxStyle Style() const { return Style_; }
+    void SetStyle(TComboBoxStyle V);
+    int DropDownCount() const { return DropDownCount_; }
+    void SetDropDownCount(int V) { DropDownCount_ = V < 1 ? 1 : V; }
+    bool Sorted() const { return Items_->Sorted(); }
+    void SetSorted(bool V) { Items_->SetSorted(V); }
+    int MaxLength() const;
+    void SetMaxLength(int V);
+    bool DroppedDown() const;
+    void SetDroppedDown(bool V);
+    // The popup list while it exists (tests click into it).
+    TCustomListBox* DropList() const;
+    TCustomEdit* EditControl() const;
+    void GetChildren(const std::function<void(TComponent*)>&, TComponent*) override {}
+    void SetFocus() override;
+    void Loaded() override;
+    void WndProc(TMessage& Message) override;
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnDropDown;
+    TNotifyEvent OnCloseUp;
+    TNotifyEvent OnSelect;
+
+  protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Paint() override;
+    void BoundsChanged() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+
+  private:
+    friend class TComboPopupList;
+    friend class TComboEdit;
+    TRect ButtonRect() const;
+    void ArrangeEdit();
+    // Takes the list's choice (Accept) or leaves everything as it was, and hides the list.
+    void CloseUp(bool Accept);
+    void SelectItem(int Index, bool User);
+    bool HandleKey(WORD& Key, TShiftState Shift);
+    void EditChanged();
+
+    TStringList* Items_ = nullptr;
+    TCustomEdit* Edit_ = nullptr;
+    TComboPopupList* List_ = nullptr;
+    TComboBoxStyle Style_ = csDropDown;
+    int ItemIndex_ = -1;
+    int DropDownCount_ = 8;
+    bool Syncing_ = false;
+};
+
+class TComboBox : public TCustomComboBox {
+    QEL_CLASS(TComboBox, TCustomComboBox)
+  public:
+    explicit TComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {}
+};
+
+} // namespace qel
