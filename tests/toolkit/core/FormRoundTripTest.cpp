@@ -4,6 +4,7 @@
 #include "toolkit/core/Exceptions.h"
 #include "toolkit/core/FormReader.h"
 #include "toolkit/core/FormWriter.h"
+#include "toolkit/core/IdentMap.h"
 #include "toolkit/core/Streams.h"
 #include "toolkit/core/TextForm.h"
 
@@ -51,7 +52,7 @@ TEST(FormRoundTrip, ReadsEveryPropertyKind) {
     EXPECT_TRUE(Panel->Edges() == (TTestEdges{teRight, teBottom}));
     EXPECT_DOUBLE_EQ(Panel->Ratio(), 0.25);
     EXPECT_EQ(Panel->Letter(), 'z');
-    EXPECT_EQ(Panel->Color(), 0xFF00FF);
+    EXPECT_EQ(Panel->Color(), 0x123456); // no colour name, so written as a number
     EXPECT_EQ(Panel->Font3D()->Offset(), 2);
     EXPECT_EQ(Panel->Font3D()->Style(), tsSquare);
     EXPECT_DOUBLE_EQ(Panel->Font3D()->Depth(), 1.5);
@@ -224,4 +225,23 @@ TEST(FormRoundTrip, FilesInBothFormats) {
     EXPECT_EQ(ComponentToText(FromText.get()), CanonicalFormText());
     EXPECT_EQ(ComponentToText(FromBin.get()), CanonicalFormText());
     EXPECT_THROW(LoadComponentFromFile(Dir + "/no_such_form.txt"), EFOpenError);
+}
+
+TEST(FormRoundTrip, ColoursUseTheRegisteredNames) {
+    std::string Name;
+    std::int64_t Value = 0x0000FF; // red in the blue-green-red layout
+    if (!ColorIntToIdent(Value, Name)) GTEST_SKIP() << "no colour names registered";
+    TTestForm Form(nullptr);
+    Form.SetName("F");
+    auto* W = new TTestWidget(&Form);
+    W->SetName("W");
+    W->SetColor(static_cast<std::int32_t>(Value));
+    std::string Text = ComponentToText(&Form);
+    EXPECT_NE(Text.find("Color = " + Name + "\n"), std::string::npos) << Text;
+    auto Back = LoadText(Text);
+    EXPECT_EQ(As<TTestWidget>(*Back->FindComponent("W")).Color(), Value);
+    EXPECT_THROW(
+        LoadText("object F: TTestForm\n  object W: TTestWidget\n    Color = clNoSuchColour\n"
+                 "  end\nend"),
+        EReadError);
 }

@@ -145,7 +145,7 @@ std::string CanonicalFormText() {
     Edges = [teRight, teBottom]
     Ratio = 0.25
     Letter = 'z'
-    Color = 16711935
+    Color = 1193046
     Font3D.Offset = 2
     Font3D.Style = tsSquare
     Font3D.Depth = 1.5
