@@ -184,7 +184,7 @@ TFontFace::TFontFace(TBuildKey, const TFontSpec& S) : FSpec(S), FImpl(std::make_
     long long Sum = 0;
     for (int I = 0; I < 26; ++I)
         Sum += static_cast<long long>(AvgWeights[I]) * FAdvance['a' + I];
-    Sum += static_cast<long long>(AvgWeights[26]) * FAdvance[' '];
+    Sum += static_cast<long long>(AvgWeights[26]) * FAdvance[static_cast<unsigned char>(' ')];
     AveCharWidth = std::max(1, RoundDiv(Sum, 1000));
     MaxCharWidth = 0;
     for (int C = 0x20; C < 256; ++C)
