@@ -317,7 +317,6 @@ class TApplication : public TComponent {
     void StopHintTimer();
 
     bool Terminated_ = false;
-    bool InPending_ = false;
     std::string Title_;
     TForm* MainForm_ = nullptr;
     bool ShowHint_ = true;
