@@ -133,7 +133,6 @@ class TCustomEdit : public TCustomControl {
     TEditCharCase CharCase_ = ecNormal;
     TBorderStyle BorderStyle_ = bsSingle;
     bool Selecting_ = false;
-    bool InternalChange_ = false;
     TScrollBarPart VBar_, HBar_;
     TScrollBarPart* BarDrag_ = nullptr;
 };
