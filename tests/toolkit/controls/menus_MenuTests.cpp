@@ -1,0 +1,141 @@
+// Menu navigation with injected keys and clicks: popup menus, submenus, the main menu bar,
+// shortcuts and their text form.
+#include "ControlsTestSupport.h"
+#include "toolkit/controls/Edit.h"
+#include "toolkit/controls/Menus.h"
+
+#include <gtest/gtest.h>
+
+using namespace qel;
+using namespace qel::test;
+
+namespace {
+
+struct MenuFixture : ::testing::Test {
+    void SetUp() override {
+        Headless();
+        Form = new TForm(nullptr);
+        Form->SetBounds(100, 100, 400, 300);
+    }
+    void TearDown() override {
+        delete Form;
+        Pump();
+    }
+    TMenuItem* Item(TComponent* Owner, TMenuItem* Parent, const std::string& Caption) {
+        auto* I = new TMenuItem(Owner);
+        I->SetCaption(Caption);
+        I->OnClick = [this, Caption](TObject*) { Log.push_back(Caption); };
+        Parent->Add(I);
+        return I;
+    }
+    TForm* Form = nullptr;
+    std::vector<std::string> Log;
+};
+
+TEST_F(MenuFixture, PopupKeyboardSkipsSeparatorsAndDisabledItemsStayInert) {
+    TPopupMenu Menu(Form);
+    Item(Form, Menu.Items(), "&Cut");
+    Item(Form, Menu.Items(), "-");
+    Item(Form, Menu.Items(), "&Paste")->SetEnabled(false);
+    Item(Form, Menu.Items(), "&Delete");
+    Form->Show();
+    Pump();
+    // Down, Down: Cut, then over the separator to Paste; Enter on a disabled item does nothing.
+    Headless().Key(VK_DOWN);
+    Headless().Key(VK_DOWN);
+    Headless().Key(VK_RETURN);
+    Headless().Key(VK_DOWN);
+    Headless().Key(VK_RETURN);
+    TMenuItem* Chosen = Menu.Popup(200, 200);
+    ASSERT_NE(Chosen, nullptr);
+    EXPECT_EQ(Chosen->Caption(), "&Delete");
+    EXPECT_EQ(Log, std::vector<std::string>{"&Delete"});
+    Headless().Type("c");
+    Menu.Popup(200, 200);
+    EXPECT_EQ(Log.back(), "&Cut") << "the accelerator letter chooses";
+    Headless().Key(VK_ESCAPE);
+    EXPECT_EQ(Menu.Popup(200, 200), nullptr);
+    EXPECT_EQ(Log.size(), 2u);
+}
+
+TEST_F(MenuFixture, MouseOpensSubmenuAndClicksItsItemOrCancelsOutside) {
+    TPopupMenu Menu(Form);
+    Item(Form, Menu.Items(), "Open");
+    TMenuItem* Recent = Item(Form, Menu.Items(), "Recent");
+    Item(Form, Recent, "a.txt");
+    Item(Form, Recent, "b.txt");
+    Form->Show();
+    Pump();
+    TMenuItem* Chosen = nullptr;
+    // Hovering "Recent" (row 1 of the menu at 300, 100) opens its submenu, which takes the keys.
+    Menu.OnPopup = [&](TObject*) {
+        Headless().MouseMove(330, 100 + 33);
+        Headless().Key(VK_DOWN);
+        Headless().Key(VK_DOWN);
+        Headless().Key(VK_RETURN);
+    };
+    Chosen = Menu.Popup(300, 100);
+    ASSERT_NE(Chosen, nullptr);
+    EXPECT_EQ(Chosen->Caption(), "b.txt");
+    Menu.OnPopup = [](TObject*) {
+        Headless().MouseDown(1, 50, 700);
+        Headless().MouseUp(1, 50, 700);
+    };
+    EXPECT_EQ(Menu.Popup(300, 100), nullptr) << "a click outside cancels";
+    Menu.OnPopup = [](TObject*) {
+        Headless().MouseMove(330, 100 + 12);
+        Headless().MouseDown(1, 330, 100 + 12);
+        Headless().MouseUp(1, 330, 100 + 12);
+    };
+    Chosen = Menu.Popup(300, 100);
+    ASSERT_NE(Chosen, nullptr);
+    EXPECT_EQ(Chosen->Caption(), "Open");
+}
+
+TEST_F(MenuFixture, MainMenuBarAltAcceleratorArrowsAndShortcuts) {
+    auto* Main = new TMainMenu(Form);
+    TMenuItem* File = Item(Form, Main->Items(), "&File");
+    TMenuItem* Save = Item(Form, File, "&Save");
+    Save->SetShortCut(TextToShortCut("Ctrl+S"));
+    Item(Form, File, "E&xit");
+    TMenuItem* View = Item(Form, Main->Items(), "&View");
+    TMenuItem* Grid = Item(Form, View, "&Grid");
+    Grid->SetAutoCheck(true);
+    auto* Edit = new TEdit(Form);
+    Edit->SetParent(Form);
+    Form->Show();
+    Pump();
+    ASSERT_NE(Main->Bar(), nullptr);
+    EXPECT_EQ(Main->Bar()->Top(), 0);
+    Edit->SetFocus();
+    // Alt+F opens File with Save selected; Right moves to View; Enter toggles Grid.
+    std::vector<std::function<void()>> Steps;
+    Main->OnDropDown = [&](TObject*) {
+        if (!Steps.empty()) {
+            Steps.front()();
+            Steps.erase(Steps.begin());
+        }
+    };
+    Steps.push_back([] {
+        Headless().Key(VK_RIGHT);
+        Headless().Key(VK_RETURN);
+    });
+    Headless().Key('F', SHIFT_ALT, 'f');
+    Pump(50);
+    EXPECT_EQ(Log, std::vector<std::string>{"&Grid"});
+    EXPECT_TRUE(Grid->Checked());
+    EXPECT_TRUE(Edit->Focused()) << "the focus comes back after the menu";
+    EXPECT_TRUE(Main->IsShortCut('S', {ssCtrl}));
+    EXPECT_EQ(Log.back(), "&Save");
+    EXPECT_FALSE(Main->IsShortCut('S', {ssShift}));
+}
+
+TEST(ShortCutTests, TextRoundTrip) {
+    for (const char* T : {"Ctrl+S", "Shift+Del", "F5", "Ctrl+Alt+Enter", "Shift+Ctrl+F12"})
+        EXPECT_EQ(ShortCutToText(TextToShortCut(T)), T);
+    EXPECT_EQ(TextToShortCut("Ctrl+"), 0);
+    EXPECT_EQ(TextToShortCut("Hyper+X"), 0);
+    EXPECT_EQ(TextToShortCut("ctrl+s"), ShortCut('S', {ssCtrl}));
+}
+
+} // namespace
