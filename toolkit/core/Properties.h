@@ -4,6 +4,7 @@
 // these entries. Accessors call the class's own getters and Set… methods, so a property read
 // from a form file behaves exactly like one set from code.
 #include "toolkit/core/Event.h"
+#include "toolkit/core/IdentMap.h"
 #include "toolkit/core/Object.h"
 
 #include <any>
@@ -98,6 +99,9 @@ struct TPropInfo {
     bool Signed = true;                // Integer
     const TEnumInfo* Enum = nullptr;   // Enumeration, Set
     const TClass* PropClass = nullptr; // Class, Strings, Collection, Component
+    // Integer: names for some values (crHandPoint, DEFAULT_CHARSET …), written instead of the
+    // number and accepted on reading.
+    const TIdentMapHooks* Idents = nullptr;
     // Fills PropClass when the class's property list is first used: a class may publish a
     // reference to its own class (or to one that refers back), which must not be looked up
     // while the class itself is still being described.
@@ -124,6 +128,10 @@ struct TPropInfo {
     // Chaining helpers for describe functions.
     TPropInfo& SetDefault(std::int64_t V) {
         Default = V;
+        return *this;
+    }
+    TPropInfo& WithIdents(const TIdentMapHooks& Map) {
+        Idents = &Map;
         return *this;
     }
     TPropInfo& NoDefault() {

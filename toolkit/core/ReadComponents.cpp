@@ -308,8 +308,15 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& P, TComponen
     try {
         switch (P.Kind) {
         case TPropKind::Integer: {
-            if (!IsIntType(T)) TypeError(P, T);
-            std::int64_t V = ReadInt64();
+            std::int64_t V;
+            if (T == vaIdent && P.Idents && P.Idents->IdentToInt) {
+                std::string Id = ReadIdent();
+                if (!P.Idents->IdentToInt(Id, V))
+                    Error("Invalid property value: " + Id + " is not a value of " + P.Name);
+            } else {
+                if (!IsIntType(T)) TypeError(P, T);
+                V = ReadInt64();
+            }
             if (!InOrdRange(P, V))
                 Error("Invalid property value: " + std::to_string(V) + " is out of range for " +
                       P.Name);

@@ -293,9 +293,15 @@ void TWriter::WritePropertiesPrefixed(const TPersistent* Instance, const std::st
 
 void TWriter::WriteProperty(const TPersistent* Instance, const TPropInfo& P) {
     switch (P.Kind) {
-    case TPropKind::Integer:
-        WriteInteger(P.GetOrd(*Instance));
+    case TPropKind::Integer: {
+        std::int64_t V = P.GetOrd(*Instance);
+        std::string Id;
+        if (P.Idents && P.Idents->IntToIdent && P.Idents->IntToIdent(V, Id))
+            WriteIdent(Id);
+        else
+            WriteInteger(V);
         break;
+    }
     case TPropKind::Boolean:
         WriteBoolean(P.GetOrd(*Instance) != 0);
         break;
