@@ -130,6 +130,29 @@ TEST_F(MenuFixture, MainMenuBarAltAcceleratorArrowsAndShortcuts) {
     EXPECT_FALSE(Main->IsShortCut('S', {ssShift}));
 }
 
+TEST_F(MenuFixture, ClickOnTheBarOpensTheDropDown) {
+    auto* Main = new TMainMenu(Form);
+    TMenuItem* File = Item(Form, Main->Items(), "&File");
+    Item(Form, File, "&Open");
+    Item(Form, File, "E&xit");
+    int Opened = 0;
+    Main->OnDropDown = [&](TObject*) {
+        ++Opened;
+        Headless().Key(VK_DOWN);
+        Headless().Key(VK_DOWN);
+        Headless().Key(VK_RETURN);
+    };
+    Form->Show();
+    Pump();
+    TRect R = Main->Bar()->ItemRect(0);
+    TPoint P = At(Main->Bar(), R.Left + 5, R.Top + 5);
+    Headless().Click(P.X, P.Y);
+    Pump(50);
+    EXPECT_EQ(Opened, 1);
+    EXPECT_EQ(Log, std::vector<std::string>{"E&xit"});
+    EXPECT_EQ(Main->Bar()->HotIndex(), -1) << "the bar item is released after the menu";
+}
+
 TEST(ShortCutTests, TextRoundTrip) {
     for (const char* T : {"Ctrl+S", "Shift+Del", "F5", "Ctrl+Alt+Enter", "Shift+Ctrl+F12"})
         EXPECT_EQ(ShortCutToText(TextToShortCut(T)), T);
