@@ -17,7 +17,9 @@ void DescribeFont(TClassBuilder<TFont>& B) {
     B.Enum("Pitch", &TFont::Pitch, &TFont::SetPitch).SetDefault(fpDefault);
     // Size is Height seen in points; only Height is stored.
     B.Integer("Size", &TFont::Size, &TFont::SetSize).Stored(false);
-    B.Set<TFontStyle>("Style", &TFont::Style, &TFont::SetStyle).SetDefault(0);
+    // No default either: a control whose constructor sets a style (a bold label) must get an
+    // empty style back from its form file.
+    B.Set<TFontStyle>("Style", &TFont::Style, &TFont::SetStyle).NoDefault();
 }
 } // namespace
 

@@ -98,6 +98,9 @@ TEST(TextFont, AssignAndPublishedProperties) {
     const TPropInfo* Height = TFont::StaticClass().FindProperty("Height");
     EXPECT_FALSE(Height->IsDefaultValue(B));
     const TPropInfo* Style = TFont::StaticClass().FindProperty("Style");
+    // An empty style is written too, so it survives a control that starts bold.
+    TFont Plain;
+    EXPECT_FALSE(Style->IsDefaultValue(Plain));
     Style->SetOrd(B, TFontStyles{fsBold}.Bits());
     EXPECT_TRUE(B.Style().Contains(fsBold));
     EXPECT_EQ(Changes, 2);
