@@ -47,14 +47,14 @@ static void DescribeButton(TClassBuilder<TQELButton>& B) {
     B.Component("PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
     B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
     B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(true);
-    B.Event("OnEnter", &T::OnEnter);
-    B.Event("OnExit", &T::OnExit);
     B.Event("OnKeyDown", &T::OnKeyDown);
     B.Event("OnKeyPress", &T::OnKeyPress);
     B.Event("OnKeyUp", &T::OnKeyUp);
     B.Event("OnMouseDown", &T::OnMouseDown);
     B.Event("OnMouseMove", &T::OnMouseMove);
     B.Event("OnMouseUp", &T::OnMouseUp);
+    B.Event("OnEnter", &T::OnEnter);
+    B.Event("OnExit", &T::OnExit);
     B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
     B.Integer("Width", &T::Width, &T::SetWidth).SetDefault(75);
     B.Integer("Height", &T::Height, &T::SetHeight).SetDefault(25);

@@ -9,8 +9,16 @@
 namespace qel {
 
 static void DescribeLabel(TClassBuilder<TQELLabel>& B) {
-    PublishQELGraphicControl(
-        B); // Anchors, BiDiMode, Constraints, DragCursor/Kind/Mode, ParentBiDiMode
+    using T = TQELLabel;
+    // DragCursor and DragMode come late in a label's form text, after the events.
+    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
+        .SetDefault(TAnchors{akLeft, akTop}.Bits());
+    B.Enum("BiDiMode", &T::BiDiMode, &T::SetBiDiMode)
+        .SetDefault(bdLeftToRight)
+        .Stored([](const TObject& O) { return !static_cast<const T&>(O).ParentBiDiMode(); });
+    B.Object("Constraints", &T::Constraints, &T::SetConstraints);
+    B.Enum("DragKind", &T::DragKind, &T::SetDragKind).SetDefault(dkDrag);
+    B.Bool("ParentBiDiMode", &T::ParentBiDiMode, &T::SetParentBiDiMode).SetDefault(true);
     B.Enum("Align", &TQELLabel::Align, &TQELLabel::SetAlign).SetDefault(alNone);
     B.Enum("Alignment", &TQELLabel::Alignment, &TQELLabel::SetAlignment).SetDefault(taLeftJustify);
     B.String("Caption", &TQELLabel::Caption, &TQELLabel::SetCaption);
@@ -37,6 +45,8 @@ static void DescribeLabel(TClassBuilder<TQELLabel>& B) {
     B.Event("OnMouseDown", &TQELLabel::OnMouseDown);
     B.Event("OnMouseMove", &TQELLabel::OnMouseMove);
     B.Event("OnMouseUp", &TQELLabel::OnMouseUp);
+    B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor).SetDefault(crDrag);
+    B.Enum("DragMode", &T::DragMode, &T::SetDragMode).SetDefault(dmManual);
     B.Bool("ParentColor", &TQELLabel::ParentColor, &TQELLabel::SetParentColor).SetDefault(true);
     B.Bool("ParentFont", &TQELLabel::ParentFont, &TQELLabel::SetParentFont).SetDefault(true);
     B.Bool("ShowAccelChar", &TQELLabel::ShowAccelChar, &TQELLabel::SetShowAccelChar)
