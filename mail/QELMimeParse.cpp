@@ -228,7 +228,11 @@ void QELBase64Decode(const TMimeLines& Lines, const std::string& FileName, std::
     std::uint8_t V[4];
     int Pos = 0;
     for (std::size_t LineIndex = 0; LineIndex < Lines.size(); ++LineIndex) {
-        bool GroupDone = false;
+        // Every group is one unit of progress; its percentage is that of its line. A line
+        // of several groups can therefore fire several events while the threshold catches
+        // up with a percentage that jumped more than one step.
+        const std::uint16_t Percent =
+            TQELMimeProgress::Percentage(static_cast<double>(LineIndex), Count);
         for (unsigned char Ch : Lines[LineIndex]) {
             std::uint8_t X = kBase64[Ch];
             // Characters outside the alphabet (spaces, stray line noise) are skipped so that
@@ -248,19 +252,14 @@ void QELBase64Decode(const TMimeLines& Lines, const std::string& FileName, std::
                 V[3] = 0;
                 N = 2;
             }
-            if (N == 0) {
-                GroupDone = true;
-                continue;
+            if (N > 0) {
+                char B[3] = {static_cast<char>(V[0] * 4 + V[1] / 16),
+                             static_cast<char>((V[1] & 15) * 16 + V[2] / 4),
+                             static_cast<char>((V[2] & 3) * 64 + V[3])};
+                Out.append(B, static_cast<std::size_t>(N));
             }
-            char B[3] = {static_cast<char>(V[0] * 4 + V[1] / 16),
-                         static_cast<char>((V[1] & 15) * 16 + V[2] / 4),
-                         static_cast<char>((V[2] & 3) * 64 + V[3])};
-            Out.append(B, static_cast<std::size_t>(N));
-            GroupDone = true;
+            Progress.UpdatePercent(Percent);
         }
-        // The percentage depends on the line only, so one evaluation per line that completed a
-        // group gives the same events as one per group.
-        if (GroupDone) Progress.Update(static_cast<double>(LineIndex), Count);
         if (Events.ProcessMessages) Events.ProcessMessages();
     }
     Progress.Finish();
