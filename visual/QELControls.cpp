@@ -19,7 +19,7 @@ TQELCustomControl::~TQELCustomControl() {
 }
 
 void TQELCustomControl::SetBack(TQELBackground* Value) {
-    if (Background_) Background_->RemoveItem(this);
+    QELLeaveBackground(Background_, this);
     if (Value) Value->AddItem(this);
     Background_ = Value;
     if (Value) Value->FreeNotification(this);

@@ -159,4 +159,11 @@ class TQELBackground : public TComponent {
     std::unique_ptr<TQELBrushFill> FBrushFill;
 };
 
+// Takes Client off Background's list when it unlinks. A background that is being destroyed
+// sends its removal notification after its own members, the client list among them, are gone,
+// so a client that unlinks in answer to it must leave the list alone.
+inline void QELLeaveBackground(TQELBackground* Background, TObject* Client) {
+    if (Background && !Background->IsDestroying()) Background->RemoveItem(Client);
+}
+
 } // namespace qel

@@ -126,7 +126,7 @@ void TQELButton::SetButtonSunk(bool Value) {
 
 void TQELButton::SetFBack(TQELBackground* Value) {
     if (FBackground) {
-        FBackground->RemoveItem(this);
+        QELLeaveBackground(FBackground, this);
         if (FBackground != Value) FBackground->RemoveFreeNotification(this);
     }
     if (Value) {

@@ -76,7 +76,7 @@ TQELLabel::~TQELLabel() {
 // leave the label with a dangling link.
 void TQELLabel::Relink(TQELBackground*& Link, TQELBackground* Value) {
     TQELBackground* Old = Link;
-    if (Old) Old->RemoveItem(this);
+    QELLeaveBackground(Old, this);
     if (Value) {
         Value->AddItem(this);
         Value->FreeNotification(this);
