@@ -3,6 +3,7 @@
 // QELMimeParse; the result is copied into the message model.
 #include "mail/QELMimeParse.h"
 #include "mail/QELTIEmails.h"
+#include "toolkit/controls/Dialogs.h"
 #include "toolkit/controls/Forms.h"
 
 #include <chrono>
@@ -111,8 +112,9 @@ bool TQELPOPMail::Execute() {
         if (Login()) {
             Init();
             RetrieveAllMessages(Messages());
-        } else if (Application) {
-            Application->ShowException(Exception("Unable to connect"));
+        } else {
+            // Shown, not raised: Execute still ends normally and keeps its result.
+            ShowMessage("Unable to connect");
         }
         Disconnect();
         Busy_ = false;

@@ -2,6 +2,7 @@
 // 127.0.0.1:11110 and, for the round trip, Postfix on 127.0.0.1:2525. Mail for the POP3-only
 // cases is written straight into bob's Maildir; the round trip goes to alice.
 #include "mail/QELTIEmails.h"
+#include "tests/mail/review_message_boxes.h"
 
 #include <arpa/inet.h>
 #include <chrono>
@@ -230,6 +231,11 @@ TEST(Pop3Server, FetchCommandSavesAttachmentsAndReportsFailure) {
                            (Dir / "out1").string() + " 2>&1")
                               .c_str()),
               0);
+    {
+        std::ifstream Told(Dir / "out1");
+        std::string All((std::istreambuf_iterator<char>(Told)), std::istreambuf_iterator<char>());
+        EXPECT_NE(All.find("qel-mail fetch: Unable to connect"), std::string::npos) << All;
+    }
     EXPECT_EQ(std::system((Base + "--password-file " + (Dir / "pw").string() + " --delete --save " +
                            (Dir / "saved").string() + " > " + (Dir / "out2").string())
                               .c_str()),

@@ -2,6 +2,7 @@
 // servers that fail in the middle of a session.
 #include "mail/QELTIEmails.h"
 #include "tests/mail/pop3_fake_server.h"
+#include "tests/mail/review_message_boxes.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -108,8 +109,10 @@ TEST(Pop3Session, WrongPasswordReports2001AndNeverAsksForTheCount) {
     Server.Mails = {Mail("a")};
     Server.Start();
     TPopFixture F(Server);
-    F.Pop.Execute();
+    mailtest::ShownMessageBoxes().clear();
+    EXPECT_TRUE(F.Pop.Execute()); // told in a message box, not raised
     Server.Join();
+    EXPECT_EQ(mailtest::ShownMessageBoxes(), std::vector<std::string>{"Unable to connect"});
     EXPECT_EQ(F.Errors, std::vector<int>{2001});
     EXPECT_EQ(F.ErrorTexts.at(0), "[AUTH] Authentication failed.");
     EXPECT_EQ(Server.Commands(), (std::vector<std::string>{"USER alice", "PASS secret"}));

@@ -1,11 +1,13 @@
 // qel-mail fetch --host H --port P --user U --password-file F [--delete] [--save DIR]:
 // retrieves every waiting mail over POP3, saves the attachments and prints one line per mail.
 #include "mail/QELTIEmails.h"
+#include "toolkit/controls/Dialogs.h"
 #include "tools/qel-mail/Commands.h"
 #include "tools/qel-mail/MailOutput.h"
 
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,7 +67,17 @@ int RunFetch(const std::vector<std::string>& Args) {
             Failed = true;
             std::cerr << "qel-mail fetch: error " << Code << ": " << Text << "\n";
         };
+        // A console has nobody to click a message box away: what the component shows goes to
+        // standard error and counts as a failure.
+        bool Told = false;
+        TMessageDlgAnswerHook Previous = SetMessageDlgAnswerHook(
+            [&](const std::string& Msg, TMsgDlgType, TMsgDlgButtons) -> std::optional<int> {
+                Told = true;
+                std::cerr << "qel-mail fetch: " << Msg << "\n";
+                return mrOk;
+            });
         bool Ok = Pop.Execute();
+        SetMessageDlgAnswerHook(std::move(Previous));
         TSavedNames Names;
         TQELMessages* Msgs = Pop.Messages();
         for (int I = 0; I < Msgs->Count(); ++I) {
@@ -85,7 +97,7 @@ int RunFetch(const std::vector<std::string>& Args) {
             }
             std::cout << "\n";
         }
-        return Ok && !Failed ? 0 : 1;
+        return Ok && !Failed && !Told ? 0 : 1;
     } catch (const std::exception& E) {
         std::cerr << "qel-mail fetch: " << E.what() << "\n";
         return 1;
