@@ -97,7 +97,8 @@ TQELPOPMail::~TQELPOPMail() {
 
 bool TQELPOPMail::Execute() {
     bool Result = TQELMailHost::Execute();
-    if (Busy_) return Result;
+    // A refused second start retrieved nothing, so it is no success (as for the sender).
+    if (Busy_) return false;
     Busy_ = true;
     try {
         Deleted_->Clear();

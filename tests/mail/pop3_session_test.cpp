@@ -258,7 +258,7 @@ TEST(Pop3Session, SecondExecuteDuringASessionReturnsAtOnce) {
     TPopFixture F(Server);
     std::string Headers;
     F.Pop.BeforeRetrieve = [&](TObject*, std::uint16_t I) {
-        EXPECT_TRUE(F.Pop.Execute()); // the guard: no second session
+        EXPECT_FALSE(F.Pop.Execute()); // the guard: no second session
         Headers = F.Pop.RetrieveHeaders(I);
     };
     EXPECT_TRUE(F.Pop.Execute());
