@@ -405,8 +405,10 @@ std::string TQELPOPMail::RetrieveHeaders(std::uint16_t Index) {
         Received += Chunk;
         Found = Received.find(kTerminator, From);
     }
-    std::size_t LineEnd = Received.find("\r\n");
-    return Received.substr(LineEnd + 2);
+    // The status line is the text up to the first line end, whether or not it held the
+    // terminator's CR LF; a server that ends it with a bare LF must not lose the headers.
+    std::size_t LineEnd = Received.find('\n');
+    return LineEnd == std::string::npos ? std::string() : Received.substr(LineEnd + 1);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,5 +1,9 @@
-// The base64 decoder's progress when a line holds several groups.
+// The receiver's header request and the base64 decoder's progress when a line holds several
+// groups.
 #include "mail/QELMimeParse.h"
+#include "mail/QELTIEmails.h"
+#include "tests/mail/pop3_fake_server.h"
+#include "tests/mail/review_message_boxes.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -21,6 +25,32 @@ TEST(ReviewDecode, EveryBase64GroupIsAUnitOfProgress) {
     EXPECT_EQ(Out, "ABCABCABCABCABCABCABCABCABC");
     EXPECT_EQ(Events, (std::vector<std::uint16_t>{33, 33, 33, 67, 67, 67, 100}));
     EXPECT_EQ(Last, 67);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ReviewPop3, HeadersAfterAStatusLineEndingInABareLineFeed) {
+    pop3test::TFakePop3 Server;
+    Server.Mails = {"Subject: a\r\n\r\nbody\r\n"};
+    Server.Hook = [](const std::string& Cmd, pop3test::TFakePop3::TConn& C, bool&) {
+        if (Cmd != "TOP 1 0") return false;
+        C.Send("+OK headers follow\nSubject: a\r\n\r\n.\r\n");
+        return true;
+    };
+    Server.Start();
+    TQELPOPMail Pop(nullptr);
+    Pop.SetHost("127.0.0.1");
+    Pop.SetPort(Server.PortText());
+    Pop.SetUsername("alice");
+    Pop.SetPassword("secret");
+    Pop.SetReplyTimeout(2000);
+    std::string Headers = "unset";
+    Pop.BeforeRetrieve = [&](TObject*, std::uint16_t I) { Headers = Pop.RetrieveHeaders(I); };
+    EXPECT_TRUE(Pop.Execute());
+    Server.Join();
+    EXPECT_EQ(Headers, "Subject: a\r\n\r\n.\r\n");
 }
 
 } // namespace
