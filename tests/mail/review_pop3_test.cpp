@@ -1,5 +1,5 @@
-// The receiver's header request and the base64 decoder's progress when a line holds several
-// groups.
+// The receiver's published interface and the base64 decoder's progress when a line holds
+// several groups.
 #include "mail/QELMimeParse.h"
 #include "mail/QELTIEmails.h"
 #include "tests/mail/pop3_fake_server.h"
@@ -12,6 +12,30 @@
 using namespace qel;
 
 namespace {
+
+TEST(ReviewPop3, PublishedPropertiesInOrderAndRetrievedMailIsNeverStored) {
+    TQELPOPMail Pop(nullptr);
+    const TClass& C = TQELPOPMail::StaticClass();
+    std::vector<std::string> Names;
+    bool Ours = false;
+    for (const TPropInfo* P : C.Properties()) {
+        Ours = Ours || P->Name == "DesignExecute";
+        if (Ours) Names.push_back(P->Name);
+    }
+    const std::vector<std::string> Want = {
+        "DesignExecute",  "Messages",       "OnExecute",          "ProgressStep",     "Port",
+        "Host",           "DeleteOfServer", "Username",           "Password",         "OnConnect",
+        "OnDisconnect",   "OnError",        "OnDecodeStart",      "OnDecodeProgress", "OnDecodeEnd",
+        "BeforeRetrieve", "AfterRetrieve",  "OnRetrieveProgress", "OnDelete"};
+    EXPECT_EQ(Names, Want);
+    Pop.Messages()->Add()->SetSubject("retrieved");
+    EXPECT_FALSE(C.FindProperty("Messages")->IsStored(Pop));
+    EXPECT_TRUE(C.FindProperty("DeleteOfServer")->IsDefaultValue(Pop));
+    EXPECT_FALSE(Pop.DeleteOfServer());
+    EXPECT_EQ(Pop.Port(), "110");
+    EXPECT_EQ(Pop.ProgressStep(), 1);
+    EXPECT_EQ(Pop.Messages()->GetQELMessage(0)->DisplayName(), "Incoming Message");
+}
 
 TEST(ReviewDecode, EveryBase64GroupIsAUnitOfProgress) {
     std::vector<std::uint16_t> Events;
