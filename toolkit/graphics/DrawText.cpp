@@ -75,11 +75,28 @@ int DotsWidth(const TFontFace& Face) {
     return Face.TextWidth("...");
 }
 
+// Byte offsets of the code point boundaries of S, 0 and S.size() included: cuts happen only
+// there, so a multi-byte character is never split.
+std::vector<std::size_t> Boundaries(std::string_view S) {
+    std::vector<std::size_t> B{0};
+    for (std::size_t I = 0; I < S.size();) {
+        DecodeUtf8(S, I);
+        B.push_back(I);
+    }
+    return B;
+}
+
 void EndEllipsis(const TFontFace& Face, TPiece& P, int Width, int TabW) {
     const int Dots = DotsWidth(Face);
-    std::size_t K = P.S.size();
-    while (K > 0 && MeasureLine(Face, std::string_view(P.S).substr(0, K), TabW) + Dots > Width)
-        --K;
+    const std::vector<std::size_t> B = Boundaries(P.S);
+    // Widths only grow with the prefix, so the longest fitting prefix is found going forward.
+    std::size_t K = 0;
+    int X = 0;
+    for (std::size_t J = 1; J < B.size(); ++J) {
+        X += MeasureLine(Face, std::string_view(P.S).substr(B[J - 1], B[J] - B[J - 1]), TabW, X);
+        if (X + Dots > Width) break;
+        K = B[J];
+    }
     P = Sub(P, 0, K);
     P.S += "...";
 }
@@ -92,14 +109,14 @@ void PathEllipsis(const TFontFace& Face, TPiece& P, int Width, int TabW) {
         return;
     }
     const TPiece Tail = Sub(P, Sep, P.S.size());
-    std::size_t K = Sep;
+    std::vector<std::size_t> B = Boundaries(std::string_view(P.S).substr(0, Sep));
     auto Fits = [&](std::size_t Keep) {
         std::string T = P.S.substr(0, Keep) + "..." + Tail.S;
         return MeasureLine(Face, T, TabW) <= Width;
     };
-    while (K > 0 && !Fits(K))
-        --K;
-    TPiece R = Sub(P, 0, K);
+    while (B.size() > 1 && !Fits(B.back()))
+        B.pop_back();
+    TPiece R = Sub(P, 0, B.size() > 1 ? B.back() : 0);
     const int Shift = static_cast<int>(R.S.size() + 3);
     R.S += "..." + Tail.S;
     for (int A : Tail.Acc)
@@ -111,11 +128,17 @@ void PathEllipsis(const TFontFace& Face, TPiece& P, int Width, int TabW) {
 
 int MeasureLine(const TFontFace& Face, std::string_view S, int TabWidth, int X0) {
     int X = X0;
-    for (char C : S) {
+    for (std::size_t I = 0; I < S.size();) {
+        const auto C = static_cast<unsigned char>(S[I]);
+        if (C >= 0x80) {
+            X += Face.CharWidth(DecodeUtf8(S, I));
+            continue;
+        }
+        ++I;
         if (C == '\t' && TabWidth > 0)
             X = (X / TabWidth + 1) * TabWidth;
         else
-            X += Face.CharWidth(static_cast<unsigned char>(C));
+            X += Face.CharWidth(C);
     }
     return X - X0;
 }
@@ -275,8 +298,8 @@ int DrawTextExA(HDC Hdc, const char* Text, int Count, TRect* R, UINT Format,
             for (int Idx : Ln.Accels) {
                 const int X0 =
                     Ln.X + MeasureLine(*Face, std::string_view(Ln.Text).substr(0, Idx), L.TabWidth);
-                const int X1 = X0 + Face->CharWidth(static_cast<unsigned char>(
-                                        Ln.Text[static_cast<std::size_t>(Idx)]));
+                std::size_t At = static_cast<std::size_t>(Idx);
+                const int X1 = X0 + Face->CharWidth(DecodeUtf8(Ln.Text, At));
                 const int Yl = Ln.Y + Face->Ascent + 1;
                 TRect U{X0, Yl, X1, Yl + 1};
                 if (Clip && !IntersectRect(&U, &U, &ClipR)) continue;

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <map>
 #include <mutex>
+#include <unordered_map>
 
 namespace qel {
 
@@ -73,6 +74,47 @@ char32_t Cp1252ToUnicode(unsigned char C) {
     return C;
 }
 
+char32_t DecodeUtf8(std::string_view S, std::size_t& I) {
+    const auto B0 = static_cast<unsigned char>(S[I]);
+    if (B0 < 0x80) {
+        ++I;
+        return B0;
+    }
+    int Len = 0;
+    char32_t C = 0, Min = 0;
+    if (B0 >= 0xC2 && B0 <= 0xDF) {
+        Len = 2;
+        C = B0 & 0x1F;
+        Min = 0x80;
+    } else if (B0 >= 0xE0 && B0 <= 0xEF) {
+        Len = 3;
+        C = B0 & 0x0F;
+        Min = 0x800;
+    } else if (B0 >= 0xF0 && B0 <= 0xF4) {
+        Len = 4;
+        C = B0 & 0x07;
+        Min = 0x10000;
+    }
+    if (Len == 0 || I + Len > S.size()) {
+        ++I;
+        return Cp1252ToUnicode(B0);
+    }
+    for (int K = 1; K < Len; ++K) {
+        const auto B = static_cast<unsigned char>(S[I + K]);
+        if ((B & 0xC0) != 0x80) {
+            ++I;
+            return Cp1252ToUnicode(B0);
+        }
+        C = (C << 6) | (B & 0x3F);
+    }
+    if (C < Min || C > 0x10FFFF || (C >= 0xD800 && C <= 0xDFFF)) {
+        ++I;
+        return Cp1252ToUnicode(B0);
+    }
+    I += static_cast<std::size_t>(Len);
+    return C;
+}
+
 int PointsToPixels(int Points) {
     return RoundDiv(static_cast<long long>(Points) * 96, 72);
 }
@@ -83,6 +125,9 @@ struct TFontFace::TImpl {
     std::array<TGlyphBitmap, 256> Glyphs;
     std::array<std::atomic<bool>, 256> Ready{};
     std::array<FT_UInt, 256> Index{};
+    // Code points from U+0100 up, rendered on first use; guarded by FreeTypeLock. Nodes never
+    // move, so references handed out stay valid for the life of the face.
+    std::unordered_map<char32_t, TGlyphBitmap> High;
 
     ~TImpl() {
         if (Face) {
@@ -171,14 +216,18 @@ TFontFace::TFontFace(TBuildKey, const TFontSpec& S) : FSpec(S), FImpl(std::make_
         else
             FT_Select_Charmap(Face, FT_ENCODING_UNICODE);
     }
-    for (int C = 0; C < 256; ++C) {
-        FT_UInt Gi = FImpl->SymbolMap ? FT_Get_Char_Index(Face, 0xF000 + C) : 0;
-        if (!Gi) Gi = FT_Get_Char_Index(Face, Cp1252ToUnicode(static_cast<unsigned char>(C)));
-        FImpl->Index[C] = Gi;
+    auto AdvanceOf = [&](FT_UInt Gi) {
         int Adv = 0;
         if (FT_Load_Glyph(Face, Gi, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) == 0)
             Adv = static_cast<int>((Face->glyph->advance.x + 32) >> 6);
-        FAdvance[C] = Adv + (SyntheticBold ? 1 : 0);
+        return Adv + (SyntheticBold ? 1 : 0);
+    };
+    // The first 256 code points (Latin-1) are the fast path: indexed tables, no lookup.
+    for (int C = 0; C < 256; ++C) {
+        FT_UInt Gi = FImpl->SymbolMap ? FT_Get_Char_Index(Face, 0xF000 + C) : 0;
+        if (!Gi) Gi = FT_Get_Char_Index(Face, static_cast<FT_ULong>(C));
+        FImpl->Index[C] = Gi;
+        FAdvance[C] = AdvanceOf(Gi);
     }
 
     long long Sum = 0;
@@ -187,8 +236,12 @@ TFontFace::TFontFace(TBuildKey, const TFontSpec& S) : FSpec(S), FImpl(std::make_
     Sum += static_cast<long long>(AvgWeights[26]) * FAdvance[static_cast<unsigned char>(' ')];
     AveCharWidth = std::max(1, RoundDiv(Sum, 1000));
     MaxCharWidth = 0;
-    for (int C = 0x20; C < 256; ++C)
-        MaxCharWidth = std::max(MaxCharWidth, FAdvance[C]);
+    // Over the Windows-1252 repertoire, as the metric has always been defined.
+    for (int C = 0x20; C < 256; ++C) {
+        const char32_t U = Cp1252ToUnicode(static_cast<unsigned char>(C));
+        const int Adv = U < 256 ? FAdvance[U] : AdvanceOf(FT_Get_Char_Index(Face, U));
+        MaxCharWidth = std::max(MaxCharWidth, Adv);
+    }
 
     const bool Fixed = FT_IS_FIXED_WIDTH(Face);
     PitchAndFamily = static_cast<uint8_t>((Fixed ? 0 : 1) /* TMPF_FIXED_PITCH means variable */ |
@@ -197,17 +250,23 @@ TFontFace::TFontFace(TBuildKey, const TFontSpec& S) : FSpec(S), FImpl(std::make_
 
 TFontFace::~TFontFace() = default;
 
-const TGlyphBitmap& TFontFace::Glyph(unsigned char C) const {
-    TImpl& I = *FImpl;
-    if (I.Ready[C].load(std::memory_order_acquire)) return I.Glyphs[C];
-    std::lock_guard<std::mutex> G(FreeTypeLock());
-    if (I.Ready[C].load(std::memory_order_relaxed)) return I.Glyphs[C];
+namespace {
 
-    TGlyphBitmap& Out = I.Glyphs[C];
-    Out = TGlyphBitmap{};
-    Out.Advance = FAdvance[C];
+// Windows-1252 byte whose Unicode image is C (0 if none): symbol faces address their glyphs by
+// byte, and a legacy byte string reaches them decoded through Windows-1252.
+unsigned char SymbolByte(char32_t C) {
+    for (int B = 0; B < 32; ++B)
+        if (Cp1252High[B] == C) return static_cast<unsigned char>(0x80 + B);
+    return 0;
+}
+
+} // namespace
+
+// Renders glyph Gi into Out; FreeTypeLock must be held.
+void TFontFace::Render(unsigned Gi, TGlyphBitmap& Out) const {
+    TImpl& I = *FImpl;
     FT_Face Face = I.Face;
-    if (FT_Load_Glyph(Face, I.Index[C], FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) == 0) {
+    if (FT_Load_Glyph(Face, Gi, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) == 0) {
         FT_GlyphSlot Slot = Face->glyph;
         bool Ok = true;
         if (Slot->format == FT_GLYPH_FORMAT_OUTLINE) {
@@ -245,14 +304,48 @@ const TGlyphBitmap& TFontFace::Glyph(unsigned char C) const {
             }
         }
     }
+}
+
+const TGlyphBitmap& TFontFace::Glyph(char32_t C) const {
+    TImpl& I = *FImpl;
+    if (C >= 256 && I.SymbolMap)
+        if (const unsigned char B = SymbolByte(C)) C = B;
+    if (C >= 256) {
+        std::lock_guard<std::mutex> G(FreeTypeLock());
+        auto [It, New] = I.High.try_emplace(C);
+        if (New) {
+            const FT_UInt Gi = FT_Get_Char_Index(I.Face, C);
+            int Adv = 0;
+            if (FT_Load_Glyph(I.Face, Gi, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) == 0)
+                Adv = static_cast<int>((I.Face->glyph->advance.x + 32) >> 6);
+            It->second.Advance = Adv + (SyntheticBold ? 1 : 0);
+            Render(Gi, It->second);
+        }
+        return It->second;
+    }
+    if (I.Ready[C].load(std::memory_order_acquire)) return I.Glyphs[C];
+    std::lock_guard<std::mutex> G(FreeTypeLock());
+    if (I.Ready[C].load(std::memory_order_relaxed)) return I.Glyphs[C];
+
+    TGlyphBitmap& Out = I.Glyphs[C];
+    Out = TGlyphBitmap{};
+    Out.Advance = FAdvance[C];
+    Render(I.Index[C], Out);
     I.Ready[C].store(true, std::memory_order_release);
     return Out;
 }
 
 int TFontFace::TextWidth(std::string_view S) const {
     int W = 0;
-    for (char C : S)
-        W += FAdvance[static_cast<unsigned char>(C)];
+    for (std::size_t I = 0; I < S.size();) {
+        const auto B = static_cast<unsigned char>(S[I]);
+        if (B < 0x80) {
+            W += FAdvance[B];
+            ++I;
+        } else {
+            W += CharWidth(DecodeUtf8(S, I));
+        }
+    }
     return W;
 }
 

@@ -3,7 +3,8 @@
 // glyphs are strictly on or off. Colour keys, masks and "replace colour X" drawing paths only
 // work if text produces exactly the colours that were asked for, so there is no anti-aliasing.
 //
-// Strings are Windows-1252 byte strings; the engine maps each byte to Unicode itself.
+// Strings are UTF-8, one glyph per code point. A byte that does not start a well-formed
+// sequence stands for itself as Windows-1252, so legacy byte strings still draw sensibly.
 // Faces are shared and cached: Acquire returns the same immutable face for equal specs, and a
 // face may be used from any thread.
 #include <cstdint>
@@ -57,9 +58,10 @@ class TFontFace {
 
     const TFontSpec& Spec() const { return FSpec; }
     // Glyphs are rendered on first use and then kept for the life of the face.
-    const TGlyphBitmap& Glyph(unsigned char C) const;
-    int CharWidth(unsigned char C) const { return FAdvance[C]; }
-    int TextWidth(std::string_view S) const;
+    // Code points without a glyph in the face draw its .notdef glyph.
+    const TGlyphBitmap& Glyph(char32_t C) const;
+    int CharWidth(char32_t C) const { return C < 256 ? FAdvance[C] : Glyph(C).Advance; }
+    int TextWidth(std::string_view Utf8) const;
     int EmHeight() const { return Height - InternalLeading; }
 
     // Internal: use Acquire. Public only so the cache can construct faces with make_shared.
@@ -70,6 +72,7 @@ class TFontFace {
     TFontFace& operator=(const TFontFace&) = delete;
 
   private:
+    void Render(unsigned GlyphIndex, TGlyphBitmap& Out) const;
     struct TImpl;
     TFontSpec FSpec;
     int FAdvance[256] = {};
@@ -78,6 +81,10 @@ class TFontFace {
 
 // Windows-1252 byte to Unicode code point (undefined bytes map to themselves).
 char32_t Cp1252ToUnicode(unsigned char C);
+
+// Decodes the code point starting at S[I] and moves I past it. An ill-formed sequence
+// (truncated, overlong, a surrogate, beyond U+10FFFF) consumes one byte, read as Windows-1252.
+char32_t DecodeUtf8(std::string_view S, std::size_t& I);
 
 // Character height for a point size at the toolkit's fixed 96 pixels per inch, rounded as
 // MulDiv does: -Height of a LOGFONT.

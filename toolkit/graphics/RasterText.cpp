@@ -34,12 +34,25 @@ BOOL ExtTextOutA(HDC Hdc, int X, int Y, UINT Options, const TRect* Rc, LPCSTR St
         FillRectRop3(*D, ToSurface(*D, *Rc), &Bk, 0xF0);
     }
 
-    // Advances and total width.
-    std::vector<int> Adv(static_cast<std::size_t>(N));
+    // Code points, advances and total width. Count is in bytes; Dx has one entry per code
+    // point, so a multi-byte character takes one advance.
+    std::vector<char32_t> Cps;
+    std::vector<int> Adv;
+    Cps.reserve(static_cast<std::size_t>(N));
+    Adv.reserve(static_cast<std::size_t>(N));
     long long Sum = 0;
-    for (int I = 0; I < N; ++I) {
-        Adv[I] = Dx ? Dx[I] : Face->CharWidth(static_cast<unsigned char>(Str[I]));
-        Sum += Adv[I];
+    const std::string_view Text(Str ? Str : "", static_cast<std::size_t>(N));
+    for (std::size_t I = 0; I < Text.size();) {
+        const auto B = static_cast<unsigned char>(Text[I]);
+        char32_t C = B;
+        if (B < 0x80)
+            ++I;
+        else
+            C = DecodeUtf8(Text, I);
+        const int A = Dx ? Dx[Adv.size()] : Face->CharWidth(C);
+        Cps.push_back(C);
+        Adv.push_back(A);
+        Sum += A;
     }
     const int Width = Sat(Sum);
     X = Sat(X);
@@ -100,8 +113,8 @@ BOOL ExtTextOutA(HDC Hdc, int X, int Y, UINT Options, const TRect* Rc, LPCSTR St
         S.Row(Py)[Px] = Fg;
     };
     long long Pen = static_cast<long long>(Left) + Ox;
-    for (int I = 0; I < N; ++I) {
-        const TGlyphBitmap& G = Face->Glyph(static_cast<unsigned char>(Str[I]));
+    for (std::size_t I = 0; I < Cps.size(); ++I) {
+        const TGlyphBitmap& G = Face->Glyph(Cps[I]);
         const int Gx = Sat(Pen + G.Left), Gy = Baseline - G.Top;
         if (Gx < Box.Right && Gx + G.Width > Box.Left && Gy < Box.Bottom && Gy + G.Height > Box.Top)
             for (int Ry = 0; Ry < G.Height; ++Ry)
@@ -129,6 +142,8 @@ BOOL TextOutA(HDC Hdc, int X, int Y, LPCSTR Str, int Count) {
     return ExtTextOutA(Hdc, X, Y, 0, nullptr, Str, static_cast<UINT>(N), nullptr);
 }
 
+// Count is the length of Str in bytes (not code points), so callers can pass the size of a
+// UTF-8 std::string unchanged.
 BOOL GetTextExtentPoint32A(HDC Hdc, LPCSTR Str, int Count, TSize* Size) {
     auto D = gdi::DC(Hdc);
     if (!D || !Size || Count < 0) return FALSE;

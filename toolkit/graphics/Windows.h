@@ -514,6 +514,8 @@ BOOL PtVisible(HDC Hdc, int X, int Y);
 BOOL RectVisible(HDC Hdc, const TRect* R);
 
 // ---- Text ----
+// Strings are UTF-8 (ill-formed bytes read as Windows-1252). Counts are byte counts; ExtTextOutA's
+// Dx holds one advance per code point.
 BOOL TextOutA(HDC Hdc, int X, int Y, LPCSTR Str, int Count);
 BOOL ExtTextOutA(HDC Hdc, int X, int Y, UINT Options, const TRect* R, LPCSTR Str, UINT Count,
                  const int* Dx);

@@ -141,7 +141,40 @@ TEST(TextFontFace, Windows1252Mapping) {
     EXPECT_EQ(Cp1252ToUnicode(0xE9), U'\u00E9');
     // The euro sign has a real glyph, not the missing-glyph box of an unmapped byte.
     auto F = Face("Arial", -16);
-    EXPECT_NE(F->Glyph(0x80).Bits, F->Glyph(0x81).Bits);
+    EXPECT_NE(F->Glyph(U'\u20AC').Bits, F->Glyph(0x81).Bits);
+}
+
+TEST(TextFontFace, Utf8Decoding) {
+    auto Decode = [](std::string_view S) {
+        std::vector<char32_t> Out;
+        for (std::size_t I = 0; I < S.size();)
+            Out.push_back(DecodeUtf8(S, I));
+        return Out;
+    };
+    EXPECT_EQ(Decode("a\xC3\xA9"), (std::vector<char32_t>{U'a', U'\u00E9'}));
+    EXPECT_EQ(Decode("\xE2\x82\xAC"), (std::vector<char32_t>{U'\u20AC'}));
+    EXPECT_EQ(Decode("\xF0\x9F\x98\x80"), (std::vector<char32_t>{U'\U0001F600'}));
+    // Ill-formed bytes stand for themselves as Windows-1252, one at a time.
+    EXPECT_EQ(Decode("\xE9"), (std::vector<char32_t>{U'\u00E9'}));
+    EXPECT_EQ(Decode("\xE9t\xE9"), (std::vector<char32_t>{U'\u00E9', U't', U'\u00E9'}));
+    EXPECT_EQ(Decode("\x80"), (std::vector<char32_t>{U'\u20AC'}));
+    EXPECT_EQ(Decode("\xC0\xAF"), (std::vector<char32_t>{U'\u00C0', U'\u00AF'})); // overlong
+    EXPECT_EQ(Decode("\xED\xA0\x80").size(), 3u);                                 // surrogate
+    EXPECT_EQ(Decode("\xE2\x82"), (std::vector<char32_t>{U'\u00E2', U'\u201A'})); // truncated
+}
+
+TEST(TextFontFace, OneGlyphPerCodePoint) {
+    auto F = Face("Arial", -16);
+    EXPECT_EQ(F->TextWidth("\xC3\xA9"), F->CharWidth(U'\u00E9'));
+    EXPECT_EQ(F->TextWidth("\xC3\xA9"), F->TextWidth("\xE9")); // legacy byte, same glyph
+    EXPECT_EQ(F->TextWidth("\xE2\x82\xAC"), F->CharWidth(U'\u20AC'));
+    EXPECT_EQ(F->TextWidth("\xE2\x82\xAC"), F->TextWidth("\x80"));
+    // A character the face lacks draws its .notdef glyph: same every time, some ink, an advance.
+    const TGlyphBitmap& Cjk = F->Glyph(U'\u4E2D');
+    EXPECT_GT(Cjk.Advance, 0);
+    EXPECT_GT(std::count(Cjk.Bits.begin(), Cjk.Bits.end(), 1), 0);
+    EXPECT_EQ(Cjk.Bits, F->Glyph(U'\u4E8C').Bits);
+    EXPECT_EQ(&Cjk, &F->Glyph(U'\u4E2D')); // cached
 }
 
 TEST(TextFontFace, ConcurrentUseIsSafe) {
@@ -152,8 +185,9 @@ TEST(TextFontFace, ConcurrentUseIsSafe) {
             int W = 0;
             for (int K = 0; K < 20; ++K) {
                 auto F = Face("Tahoma", -9 - K % 5, 400 + 300 * (K & 1));
-                for (int C = 32; C < 256; ++C)
-                    W += F->Glyph(static_cast<unsigned char>(C)).Width;
+                for (char32_t C = 32; C < 256; ++C)
+                    W += F->Glyph(C).Width;
+                W += F->Glyph(U'\u20AC').Width + F->Glyph(U'\u4E2D').Width;
             }
             Widths[T] = W;
         });
