@@ -50,7 +50,9 @@ template <class T> void PublishQELGraphicControl(TClassBuilder<T>& B) {
         .SetDefault(bdLeftToRight)
         .Stored([](const TObject& O) { return !static_cast<const T&>(O).ParentBiDiMode(); });
     B.Object("Constraints", &T::Constraints, &T::SetConstraints);
-    B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor).SetDefault(crDrag);
+    B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor)
+        .SetDefault(crDrag)
+        .WithIdents(CursorIdentMap());
     B.Enum("DragKind", &T::DragKind, &T::SetDragKind).SetDefault(dkDrag);
     B.Enum("DragMode", &T::DragMode, &T::SetDragMode).SetDefault(dmManual);
     B.Bool("ParentBiDiMode", &T::ParentBiDiMode, &T::SetParentBiDiMode).SetDefault(true);

@@ -42,7 +42,9 @@ static void DescribeButton(TClassBuilder<TQELButton>& B) {
     B.Bool("ButtonSunk", &T::ButtonSunk, &T::SetButtonSunk).SetDefault(false);
     B.Component("Background", &T::Background, &T::SetFBack);
     B.Event("OnClick", &T::OnClick);
-    B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor).SetDefault(crDrag);
+    B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor)
+        .SetDefault(crDrag)
+        .WithIdents(CursorIdentMap());
     B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
     B.Component("PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
     B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();

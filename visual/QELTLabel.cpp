@@ -45,7 +45,9 @@ static void DescribeLabel(TClassBuilder<TQELLabel>& B) {
     B.Event("OnMouseDown", &TQELLabel::OnMouseDown);
     B.Event("OnMouseMove", &TQELLabel::OnMouseMove);
     B.Event("OnMouseUp", &TQELLabel::OnMouseUp);
-    B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor).SetDefault(crDrag);
+    B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor)
+        .SetDefault(crDrag)
+        .WithIdents(CursorIdentMap());
     B.Enum("DragMode", &T::DragMode, &T::SetDragMode).SetDefault(dmManual);
     B.Bool("ParentColor", &TQELLabel::ParentColor, &TQELLabel::SetParentColor).SetDefault(true);
     B.Bool("ParentFont", &TQELLabel::ParentFont, &TQELLabel::SetParentFont).SetDefault(true);

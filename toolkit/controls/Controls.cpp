@@ -52,6 +52,11 @@ bool IdentToCursor(std::string_view Ident, std::int64_t& Cursor) {
     return false;
 }
 
+const TIdentMapHooks& CursorIdentMap() {
+    static const TIdentMapHooks Map{IdentToCursor, CursorToIdent};
+    return Map;
+}
+
 TShiftState KeysToShiftState(WPARAM Keys) {
     TShiftState S;
     if (Keys & MK_SHIFT) S.Include(ssShift);

@@ -118,6 +118,8 @@ enum : TCursor {
 // "crDefault" … for form files; false when the value has no name.
 bool CursorToIdent(std::int64_t Cursor, std::string& Ident);
 bool IdentToCursor(std::string_view Ident, std::int64_t& Cursor);
+// The same names for published cursor properties.
+const TIdentMapHooks& CursorIdentMap();
 
 using TMouseEvent =
     TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;

@@ -572,7 +572,9 @@ QEL_IMPLEMENT_CLASS(TLabel, TCustomLabel, [](TClassBuilder<TLabel>& B) {
     B.Bool("WordWrap", &TLabel::WordWrap, &TLabel::SetWordWrap).SetDefault(false);
     B.Bool("Enabled", &TLabel::Enabled, &TLabel::SetEnabled).SetDefault(true);
     B.String("Hint", &TLabel::Hint, &TLabel::SetHint);
-    B.Integer("Cursor", &TLabel::Cursor, &TLabel::SetCursor).SetDefault(crDefault);
+    B.Integer("Cursor", &TLabel::Cursor, &TLabel::SetCursor)
+        .SetDefault(crDefault)
+        .WithIdents(CursorIdentMap());
     B.Event("OnClick", &TLabel::OnClick);
     B.Event("OnDblClick", &TLabel::OnDblClick);
     B.Event("OnMouseDown", &TLabel::OnMouseDown);

@@ -8,8 +8,51 @@
 namespace qel {
 
 namespace {
+struct TCharsetName {
+    TFontCharset Value;
+    const char* Name;
+};
+constexpr TCharsetName CharsetNames[] = {
+    {ANSI_CHARSET, "ANSI_CHARSET"},         {DEFAULT_CHARSET, "DEFAULT_CHARSET"},
+    {SYMBOL_CHARSET, "SYMBOL_CHARSET"},     {MAC_CHARSET, "MAC_CHARSET"},
+    {SHIFTJIS_CHARSET, "SHIFTJIS_CHARSET"}, {HANGEUL_CHARSET, "HANGEUL_CHARSET"},
+    {GB2312_CHARSET, "GB2312_CHARSET"},     {CHINESEBIG5_CHARSET, "CHINESEBIG5_CHARSET"},
+    {GREEK_CHARSET, "GREEK_CHARSET"},       {TURKISH_CHARSET, "TURKISH_CHARSET"},
+    {HEBREW_CHARSET, "HEBREW_CHARSET"},     {ARABIC_CHARSET, "ARABIC_CHARSET"},
+    {BALTIC_CHARSET, "BALTIC_CHARSET"},     {RUSSIAN_CHARSET, "RUSSIAN_CHARSET"},
+    {THAI_CHARSET, "THAI_CHARSET"},         {EASTEUROPE_CHARSET, "EASTEUROPE_CHARSET"},
+    {OEM_CHARSET, "OEM_CHARSET"},
+};
+} // namespace
+
+bool CharsetToIdent(std::int64_t Charset, std::string& Ident) {
+    for (const auto& C : CharsetNames)
+        if (C.Value == Charset) {
+            Ident = C.Name;
+            return true;
+        }
+    return false;
+}
+
+bool IdentToCharset(std::string_view Ident, std::int64_t& Charset) {
+    for (const auto& C : CharsetNames)
+        if (Ident == C.Name) {
+            Charset = C.Value;
+            return true;
+        }
+    return false;
+}
+
+const TIdentMapHooks& CharsetIdentMap() {
+    static const TIdentMapHooks Map{IdentToCharset, CharsetToIdent};
+    return Map;
+}
+
+namespace {
 void DescribeFont(TClassBuilder<TFont>& B) {
-    B.Integer("Charset", &TFont::Charset, &TFont::SetCharset).SetDefault(DEFAULT_CHARSET);
+    B.Integer("Charset", &TFont::Charset, &TFont::SetCharset)
+        .SetDefault(DEFAULT_CHARSET)
+        .WithIdents(CharsetIdentMap());
     B.Color("Color", &TFont::Color, &TFont::SetColor).SetDefault(clWindowText);
     // Height has no default: a form always records the font's size.
     B.Integer("Height", &TFont::Height, &TFont::SetHeight).NoDefault();

@@ -42,6 +42,10 @@ enum : TFontCharset {
     EASTEUROPE_CHARSET = 238,
     OEM_CHARSET = 255,
 };
+// "DEFAULT_CHARSET" … as form files write character sets.
+bool CharsetToIdent(std::int64_t Charset, std::string& Ident);
+bool IdentToCharset(std::string_view Ident, std::int64_t& Charset);
+const TIdentMapHooks& CharsetIdentMap();
 enum : BYTE { DEFAULT_PITCH = 0, FIXED_PITCH = 1, VARIABLE_PITCH = 2 };
 enum : LONG { FW_DONTCARE = 0, FW_NORMAL = 400, FW_BOLD = 700 };
 
