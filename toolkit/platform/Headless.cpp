@@ -1,5 +1,6 @@
 #include "toolkit/platform/Headless.h"
 
+#include "toolkit/platform/KeyMap.h"
 #include "toolkit/platform/Window.h"
 
 #include <cstdio>
@@ -86,9 +87,21 @@ void THeadlessBackend::Key(int Vk, unsigned Shift, int Char) {
     KeyUp(Vk, Shift);
 }
 void THeadlessBackend::Type(const std::string& Text) {
+    // Character codes are not key codes ('.' is VK_DELETE, '$' VK_HOME): each character is
+    // typed with the key that produces it, so key handlers never see a navigation key.
     for (unsigned char C : Text) {
-        int Vk = (C >= 'a' && C <= 'z') ? C - 32 : C;
-        Key(Vk, (C >= 'A' && C <= 'Z') ? unsigned(MK_SHIFT) : 0u, C);
+        TKeyStroke K = KeyStrokeForChar(C);
+        unsigned Shift = K.Shift ? unsigned(MK_SHIFT) : 0u;
+        if (!K.Vk) {
+            TInputEvent E;
+            E.Kind = TInputKind::Char;
+            E.Key = K.Char;
+            Inject(E);
+            continue;
+        }
+        if (K.Shift) KeyDown(VK_SHIFT, Shift);
+        Key(K.Vk, Shift, K.Char);
+        if (K.Shift) KeyUp(VK_SHIFT, 0);
     }
 }
 void THeadlessBackend::CloseWindow(HWND Wnd) {

@@ -212,6 +212,18 @@ enum : int {
     VK_F10 = 0x79,
     VK_F11 = 0x7A,
     VK_F12 = 0x7B,
+    // Punctuation keys of the US layout, named by position.
+    VK_OEM_1 = 0xBA,      // ;:
+    VK_OEM_PLUS = 0xBB,   // =+
+    VK_OEM_COMMA = 0xBC,  // ,<
+    VK_OEM_MINUS = 0xBD,  // -_
+    VK_OEM_PERIOD = 0xBE, // .>
+    VK_OEM_2 = 0xBF,      // /?
+    VK_OEM_3 = 0xC0,      // `~
+    VK_OEM_4 = 0xDB,      // [{
+    VK_OEM_5 = 0xDC,      // \|
+    VK_OEM_6 = 0xDD,      // ]}
+    VK_OEM_7 = 0xDE,      // '"
 };
 
 // Packing of coordinates into LPARAM, signed 16-bit each.

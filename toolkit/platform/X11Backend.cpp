@@ -1,5 +1,6 @@
 #include "toolkit/platform/X11Backend.h"
 
+#include "toolkit/platform/KeyMap.h"
 #include "toolkit/platform/Window.h"
 
 #include <X11/Xatom.h>
@@ -79,6 +80,10 @@ int KeySymToVk(KeySym K) {
     case XK_Alt_R:
         return VK_MENU;
     default:
+        // Punctuation keysyms are their ASCII codes: the key that types them (the period key
+        // for '.', never VK_DELETE).
+        if (K >= XK_exclam && K <= XK_asciitilde)
+            return KeyStrokeForChar(static_cast<unsigned char>(K)).Vk;
         return 0;
     }
 }

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace qel;
 using namespace qel::test;
@@ -61,6 +62,22 @@ TEST_F(EditFixture, TypingReplacesTheSelectionAndRespectsMaxLength) {
     Headless().Type("q");
     Pump();
     EXPECT_EQ(Changes, 0) << "a refused key is no change";
+}
+
+TEST_F(EditFixture, TypedPunctuationUsesItsOwnKeysNotNavigationKeys) {
+    Edit->SetFocus();
+    Edit->SetText("");
+    std::vector<int> Keys;
+    Edit->OnKeyDown = [&](TObject*, WORD& Key, TShiftState) { Keys.push_back(Key); };
+    // '!', '.' and '$' share their codes with Page Up, Delete and Home.
+    Headless().Type("a!.$b");
+    Pump();
+    EXPECT_EQ(Edit->Text(), "a!.$b");
+    EXPECT_EQ(Keys, (std::vector<int>{'A', VK_SHIFT, '1', VK_OEM_PERIOD, VK_SHIFT, '4', 'B'}));
+    Edit->SetText("");
+    Headless().Type("x;'[]/\\-=,`~?\"");
+    Pump();
+    EXPECT_EQ(Edit->Text(), "x;'[]/\\-=,`~?\"");
 }
 
 TEST_F(EditFixture, ClipboardCutCopyPasteAndMultibyteCharacters) {
