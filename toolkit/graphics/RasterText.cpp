@@ -36,10 +36,12 @@ BOOL ExtTextOutA(HDC Hdc, int X, int Y, UINT Options, const TRect* Rc, LPCSTR St
 
     // Code points, advances and total width. Count is in bytes; Dx has one entry per code
     // point, so a multi-byte character takes one advance.
-    std::vector<char32_t> Cps;
-    std::vector<int> Adv;
-    Cps.reserve(static_cast<std::size_t>(N));
-    Adv.reserve(static_cast<std::size_t>(N));
+    struct TChar {
+        char32_t C;
+        int Adv;
+    };
+    std::vector<TChar> Chars;
+    Chars.reserve(static_cast<std::size_t>(N));
     long long Sum = 0;
     const std::string_view Text(Str ? Str : "", static_cast<std::size_t>(N));
     for (std::size_t I = 0; I < Text.size();) {
@@ -49,9 +51,8 @@ BOOL ExtTextOutA(HDC Hdc, int X, int Y, UINT Options, const TRect* Rc, LPCSTR St
             ++I;
         else
             C = DecodeUtf8(Text, I);
-        const int A = Dx ? Dx[Adv.size()] : Face->CharWidth(C);
-        Cps.push_back(C);
-        Adv.push_back(A);
+        const int A = Dx ? Dx[Chars.size()] : Face->CharWidth(C);
+        Chars.push_back({C, A});
         Sum += A;
     }
     const int Width = Sat(Sum);
@@ -113,14 +114,14 @@ BOOL ExtTextOutA(HDC Hdc, int X, int Y, UINT Options, const TRect* Rc, LPCSTR St
         S.Row(Py)[Px] = Fg;
     };
     long long Pen = static_cast<long long>(Left) + Ox;
-    for (std::size_t I = 0; I < Cps.size(); ++I) {
-        const TGlyphBitmap& G = Face->Glyph(Cps[I]);
+    for (const TChar& Ch : Chars) {
+        const TGlyphBitmap& G = Face->Glyph(Ch.C);
         const int Gx = Sat(Pen + G.Left), Gy = Baseline - G.Top;
         if (Gx < Box.Right && Gx + G.Width > Box.Left && Gy < Box.Bottom && Gy + G.Height > Box.Top)
             for (int Ry = 0; Ry < G.Height; ++Ry)
                 for (int Rx = 0; Rx < G.Width; ++Rx)
                     if (G.Bits[static_cast<std::size_t>(Ry) * G.Width + Rx]) Plot(Gx + Rx, Gy + Ry);
-        Pen += Adv[I];
+        Pen += Ch.Adv;
     }
     // Decoration lines across the advance width.
     auto Line = [&](int Row, int Thick) {
