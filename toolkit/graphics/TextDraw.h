@@ -51,7 +51,7 @@ struct DRAWTEXTPARAMS {
     int iTabLength = 0; // in average character widths; 0 = 8
     int iLeftMargin = 0;
     int iRightMargin = 0;
-    UINT uiLengthDrawn = 0; // out: characters processed
+    UINT uiLengthDrawn = 0; // out: bytes processed (UTF-8 text)
 };
 using LPDRAWTEXTPARAMS = DRAWTEXTPARAMS*;
 
@@ -64,7 +64,7 @@ int DrawTextA(HDC Hdc, const char* Text, int Count, TRect* R, UINT Format);
 // The layout DrawTextExA draws, computed without a device context (tests, measuring).
 struct TTextLine {
     std::string Text;        // characters to draw (prefixes removed, ellipsis applied)
-    std::vector<int> Accels; // indices into Text of characters to underline
+    std::vector<int> Accels; // byte offsets into Text of characters to underline
     int X = 0, Y = 0;        // top-left of the line's cell
     int Width = 0;           // advance width including expanded tabs
 };
