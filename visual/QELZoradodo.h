@@ -19,7 +19,15 @@ namespace qel {
 
 // ===== Shared enumerations and the exec component (non-graphic) =============================
 
-enum TQELStyle3D { fontRaised, fontInset, fontOnlyShadow, fontOnlyHighlight, fontOutLineShadow };
+// Fixed underlying type: a stored form may carry a style number this version does not know, and
+// holding it must not be undefined (the drawing then shows the plain text only).
+enum TQELStyle3D : int {
+    fontRaised,
+    fontInset,
+    fontOnlyShadow,
+    fontOnlyHighlight,
+    fontOutLineShadow
+};
 QEL_ENUM_INFO(TQELStyle3D, "fontRaised", "fontInset", "fontOnlyShadow", "fontOnlyHighlight",
               "fontOutLineShadow")
 
