@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <unordered_map>
 
@@ -1112,13 +1113,27 @@ void HandleEvent(const TInputEvent& E) {
 
 bool PumpWindowInput() {
     if (!BackendChosen() && WS().Windows.empty()) return false;
-    static std::vector<TInputEvent> Events;
-    Events.clear();
-    Backend().Poll(Events);
-    if (Events.empty()) return false;
-    auto Copy = Events;
-    for (const TInputEvent& E : Copy)
+    // Events are taken off the queue one at a time, before they are handled: a modal loop
+    // started by one event pumps the rest of the batch itself (a click on the dialog it
+    // opened), and what it leaves behind is still here for the loop that resumes.
+    static std::deque<TInputEvent> Queue;
+    {
+        std::vector<TInputEvent> Polled;
+        Backend().Poll(Polled);
+        Queue.insert(Queue.end(), Polled.begin(), Polled.end());
+    }
+    if (Queue.empty()) return false;
+    struct TResignal {
+        ~TResignal() {
+            // A handler that threw leaves the rest queued; make sure the loop comes back.
+            if (!Queue.empty()) TMessageQueue::Main().Signal();
+        }
+    } Resignal;
+    while (!Queue.empty()) {
+        TInputEvent E = Queue.front();
+        Queue.pop_front();
         HandleEvent(E);
+    }
     return true;
 }
 

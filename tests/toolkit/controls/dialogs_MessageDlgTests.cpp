@@ -73,6 +73,39 @@ TEST_F(DialogFixture, ClickingAButtonAndClosingTheWindow) {
     ShowMessage("Done"); // returns once the hook answered
 }
 
+TEST_F(DialogFixture, OneInputBatchOpensTheDialogAndAnswersIt) {
+    // Where the OK button of this box shows, from a first showing answered by the hook.
+    TPoint OkAt;
+    SetDialogShownHook([&](TCustomForm* D) {
+        OkAt = At(static_cast<TControl*>(D->FindComponent("OK")), 10, 10);
+        D->SetModalResult(mrCancel);
+    });
+    MessageDlg("Proceed?", mtConfirmation, mbOKCancel);
+    ASSERT_NE(OkAt, TPoint{});
+
+    std::unique_ptr<TForm> Main(new TForm(nullptr));
+    Main->SetBounds(20, 20, 200, 120);
+    auto* Go = new TButton(Main.get());
+    Go->SetParent(Main.get());
+    Go->SetBounds(10, 10, 80, 25);
+    int Answer = -1;
+    Go->OnClick = [&](TObject*) { Answer = MessageDlg("Proceed?", mtConfirmation, mbOKCancel); };
+    Main->Show();
+    Pump();
+    // The second click must reach the modal loop the first one starts; should it not, the
+    // timer ends the dialog so the failure shows as a wrong answer rather than a hang.
+    int Guard = -1;
+    SetDialogShownHook([&](TCustomForm* D) {
+        Guard = TMessageQueue::Main().AddTimer(3000, [D] { D->SetModalResult(mrAbort); });
+    });
+    TPoint GoAt = At(Go, 10, 10);
+    Headless().Click(GoAt.X, GoAt.Y);
+    Headless().Click(OkAt.X, OkAt.Y);
+    EXPECT_TRUE(PumpUntil([&] { return Answer != -1; }, 5000));
+    if (Guard != -1) TMessageQueue::Main().RemoveTimer(Guard);
+    EXPECT_EQ(Answer, mrOk) << "the click queued behind the one that opened the dialog";
+}
+
 TEST_F(DialogFixture, AnswerHookSkipsTheWindowAndCancelLeavesDataUnchanged) {
     std::vector<std::string> Asked;
     SetMessageDlgAnswerHook(
