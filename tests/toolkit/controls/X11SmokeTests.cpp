@@ -1,72 +1,18 @@
 // The X11 backend shows exactly the pixels the headless backend draws: a form is rendered
 // headless, then shown in a real window on an X server and read back with XGetImage.
 #include "ControlsTestSupport.h"
+#include "XServerSupport.h"
 #include "toolkit/controls/ExtCtrls.h"
 #include "toolkit/controls/StdCtrls.h"
 #include "toolkit/platform/X11Backend.h"
 
-#include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 using namespace qel;
 using namespace qel::test;
 
 namespace {
-
-// An X server for the test: DISPLAY if set, else an Xvfb started here (and stopped again).
-class TXServer {
-  public:
-    TXServer() {
-        if (const char* D = std::getenv("DISPLAY"); D && *D) {
-            Display_ = D;
-            return;
-        }
-        std::string Xvfb;
-        for (const char* P : {"/usr/bin/Xvfb", "/usr/local/bin/Xvfb"})
-            if (access(P, X_OK) == 0) Xvfb = P;
-        if (Xvfb.empty()) return;
-        for (int N = 99; N < 140; ++N) {
-            std::string Sock = "/tmp/.X11-unix/X" + std::to_string(N);
-            std::string Lock = "/tmp/.X" + std::to_string(N) + "-lock";
-            struct stat St;
-            if (stat(Sock.c_str(), &St) == 0 || stat(Lock.c_str(), &St) == 0) continue;
-            std::string D = ":" + std::to_string(N);
-            const char* Argv[] = {Xvfb.c_str(),  D.c_str(),   "-screen", "0",
-                                  "1024x768x24", "-nolisten", "tcp",     nullptr};
-            posix_spawn_file_actions_t Fa;
-            posix_spawn_file_actions_init(&Fa);
-            posix_spawn_file_actions_addopen(&Fa, 1, "/dev/null", 1, 0);
-            posix_spawn_file_actions_addopen(&Fa, 2, "/dev/null", 1, 0);
-            int R =
-                posix_spawn(&Pid_, Xvfb.c_str(), &Fa, nullptr, const_cast<char**>(Argv), environ);
-            posix_spawn_file_actions_destroy(&Fa);
-            if (R != 0) return;
-            for (int I = 0; I < 200 && stat(Sock.c_str(), &St) != 0; ++I)
-                usleep(25000);
-            Display_ = D;
-            return;
-        }
-    }
-    ~TXServer() {
-        if (Pid_ > 0) {
-            kill(Pid_, SIGTERM);
-            waitpid(Pid_, nullptr, 0);
-        }
-    }
-    const std::string& Display() const { return Display_; }
-
-  private:
-    pid_t Pid_ = -1;
-    std::string Display_;
-};
 
 TForm* BuildForm() {
     auto* F = new TForm(nullptr);
