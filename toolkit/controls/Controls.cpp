@@ -2,6 +2,7 @@
 
 #include "toolkit/controls/ControlCanvas.h"
 #include "toolkit/controls/Forms.h"
+#include "toolkit/controls/Menus.h"
 #include "toolkit/core/Exceptions.h"
 #include "toolkit/graphics/Font.h"
 
@@ -220,6 +221,21 @@ void TControl::HandleMouse(TMessage& M) {
     }
 }
 
+namespace {
+// A right click shows the popup menu of the control or, without one, of the nearest parent
+// that has one, as the context menu request travels up the parents.
+bool ContextPopup(TControl* Clicked, TPoint ScreenPos) {
+    for (TControl* C = Clicked; C; C = C->Parent()) {
+        auto* Menu = dynamic_cast<TPopupMenu*>(C->PopupMenu());
+        if (!Menu || !Menu->AutoPopup()) continue;
+        Menu->SetPopupComponent(C);
+        Menu->Popup(ScreenPos.X, ScreenPos.Y);
+        return true;
+    }
+    return false;
+}
+} // namespace
+
 void TControl::DoMouseDown(TMessage& M, TMouseButton Button, TShiftState Extra) {
     TWMMouse Mm(M);
     if (Button == mbLeft) {
@@ -247,6 +263,8 @@ void TControl::DoMouseUp(TMessage& M, TMouseButton Button) {
     auto Alive = LifeToken();
     MouseUp(Button, KeysToShiftState(Mm.Keys), Mm.XPos, Mm.YPos);
     if (Clicked && !Alive.expired()) Click();
+    if (Button == mbRight && !Alive.expired() && !IsDesigning())
+        ContextPopup(this, ClientToScreen({Mm.XPos, Mm.YPos}));
 }
 
 void TControl::WndProc(TMessage& M) {

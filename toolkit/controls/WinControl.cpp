@@ -1,6 +1,7 @@
 #include "toolkit/controls/ControlCanvas.h"
 #include "toolkit/controls/Controls.h"
 #include "toolkit/controls/Forms.h"
+#include "toolkit/controls/Menus.h"
 #include "toolkit/controls/WindowClasses.h"
 #include "toolkit/core/Exceptions.h"
 #include "toolkit/graphics/Font.h"
@@ -674,6 +675,22 @@ void TWinControl::KeyUp(WORD& Key, TShiftState Shift) {
     if (OnKeyUp) OnKeyUp(this, Key, Shift);
 }
 
+namespace {
+// The shortcuts of the form's main menu come before the focused control's own key handling,
+// wherever the focus is in the form.
+bool MainMenuShortCut(TWinControl* Focused, const TMessage& M) {
+    WORD Key = static_cast<WORD>(M.WParam);
+    if (Key == VK_SHIFT || Key == VK_CONTROL || Key == VK_MENU) return false;
+    TCustomForm* Form = Focused->GetParentForm();
+    if (!Form) return false;
+    TShiftState Shift = KeyDataToShiftState(static_cast<LONG>(M.LParam));
+    for (int I = 0; I < Form->ComponentCount(); ++I)
+        if (auto* Menu = dynamic_cast<TMainMenu*>(Form->Components(I)))
+            if (Menu->IsShortCut(Key, Shift)) return true;
+    return false;
+}
+} // namespace
+
 bool TWinControl::DoKeyDown(TMessage& M) {
     TCustomForm* Form = GetParentForm();
     TShiftState Shift = KeyDataToShiftState(static_cast<LONG>(M.LParam));
@@ -861,6 +878,7 @@ void TWinControl::WndProc(TMessage& M) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         if (IsDesigning()) return;
+        if (MainMenuShortCut(this, M)) return;
         if (DialogKeyHandled(M)) return;
         if (DoKeyDown(M)) return;
         DefaultHandler(M);

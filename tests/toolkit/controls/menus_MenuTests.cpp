@@ -153,6 +153,62 @@ TEST_F(MenuFixture, ClickOnTheBarOpensTheDropDown) {
     EXPECT_EQ(Main->Bar()->HotIndex(), -1) << "the bar item is released after the menu";
 }
 
+TEST_F(MenuFixture, TypedShortcutReachesTheMainMenuFromTheFocusedControl) {
+    auto* Main = new TMainMenu(Form);
+    TMenuItem* File = Item(Form, Main->Items(), "&File");
+    Item(Form, File, "&Save")->SetShortCut(TextToShortCut("Ctrl+S"));
+    Item(Form, File, "&Find")->SetShortCut(TextToShortCut("F3"));
+    auto* Edit = new TEdit(Form);
+    Edit->SetParent(Form);
+    Edit->SetBounds(10, 40, 100, 21);
+    Form->Show();
+    Pump();
+    Edit->SetFocus();
+    Headless().KeyDown(VK_CONTROL, MK_CONTROL);
+    Headless().Key('S', MK_CONTROL, 0x13);
+    Headless().KeyUp(VK_CONTROL, 0);
+    Headless().Key(VK_F3);
+    Headless().Type("s");
+    Pump();
+    EXPECT_EQ(Log, (std::vector<std::string>{"&Save", "&Find"}));
+    EXPECT_EQ(Edit->Text(), "s") << "a key that is no shortcut still types";
+}
+
+TEST_F(MenuFixture, RightClickShowsThePopupMenuOfTheControlOrItsParent) {
+    auto* Popup = new TPopupMenu(Form);
+    Item(Form, Popup->Items(), "&Copy");
+    auto* Edit = new TEdit(Form);
+    Edit->SetParent(Form);
+    Edit->SetBounds(10, 10, 100, 21);
+    Edit->SetPopupMenu(Popup);
+    Form->Show();
+    Pump();
+    int Popped = 0;
+    Popup->OnPopup = [&](TObject*) { ++Popped; };
+    // The click and the keys that answer the menu arrive in one batch.
+    TPoint P = At(Edit, 5, 5);
+    Headless().Click(P.X, P.Y, 2);
+    Headless().Key(VK_DOWN);
+    Headless().Key(VK_RETURN);
+    Pump(50);
+    EXPECT_EQ(Popped, 1);
+    EXPECT_EQ(Log, std::vector<std::string>{"&Copy"});
+    EXPECT_EQ(Popup->PopupComponent(), Edit);
+    // A control without a menu uses its parent's; AutoPopup off shows nothing.
+    Edit->SetPopupMenu(nullptr);
+    Form->SetPopupMenu(Popup);
+    Headless().Click(P.X, P.Y, 2);
+    Headless().Key(VK_ESCAPE);
+    Pump(50);
+    EXPECT_EQ(Popped, 2);
+    EXPECT_EQ(Popup->PopupComponent(), Form);
+    Popup->SetAutoPopup(false);
+    Headless().Click(P.X, P.Y, 2);
+    Headless().Key(VK_ESCAPE); // would end a menu shown by mistake
+    Pump(50);
+    EXPECT_EQ(Popped, 2);
+}
+
 TEST(ShortCutTests, TextRoundTrip) {
     for (const char* T : {"Ctrl+S", "Shift+Del", "F5", "Ctrl+Alt+Enter", "Shift+Ctrl+F12"})
         EXPECT_EQ(ShortCutToText(TextToShortCut(T)), T);
