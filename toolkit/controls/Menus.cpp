@@ -42,7 +42,12 @@ const TKeyName KeyNames[] = {{VK_BACK, "BkSp"},  {VK_TAB, "Tab"},     {VK_RETURN
                              {VK_DOWN, "Down"},  {VK_INSERT, "Ins"},  {VK_DELETE, "Del"}};
 std::string KeyName(WORD K) {
     if ((K >= '0' && K <= '9') || (K >= 'A' && K <= 'Z')) return std::string(1, char(K));
-    if (K >= VK_F1 && K <= VK_F12) return "F" + std::to_string(K - VK_F1 + 1);
+    if (K >= VK_F1 && K <= VK_F12) {
+        // Built in two steps: GCC 12 at -O3 warns falsely (-Wrestrict) on "F" + to_string.
+        std::string F = "F";
+        F += std::to_string(K - VK_F1 + 1);
+        return F;
+    }
     for (const TKeyName& N : KeyNames)
         if (N.Key == K) return N.Name;
     return {};
