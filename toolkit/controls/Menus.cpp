@@ -562,10 +562,10 @@ TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {
 }
 
 TMainMenu::~TMainMenu() {
-    // When the form frees its components, its control part is already gone: there is no
-    // window procedure left to give back.
-    bool FormDying = Owner() && Owner()->IsDestroying();
-    if (Form_ && !FormDying) Form_->WindowProc = FormOldProc_;
+    // When the form frees its components (which marks them destroying first and detaches
+    // them from their owner), its control part is already gone: there is no window procedure
+    // left to give back.
+    if (Form_ && !IsDestroying()) Form_->WindowProc = FormOldProc_;
 }
 
 void TMainMenu::Attach() {
