@@ -38,7 +38,7 @@ struct TGlyphBitmap {
 
 class TFontFace {
   public:
-    // Never fails for a well-formed spec: unknown names fall back to the default family.
+    // Never fails for a well-formed request: unknown names fall back to the default family.
     static std::shared_ptr<const TFontFace> Acquire(const TFontSpec& Spec);
 
     // TEXTMETRIC-like values in pixels. Height = Ascent + Descent; InternalLeading = Height -

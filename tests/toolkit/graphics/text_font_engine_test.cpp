@@ -83,7 +83,7 @@ TEST(TextFontFace, MetricsAreSaneAndDeterministic) {
     EXPECT_EQ(F->TextWidth("Hello"),
               F->CharWidth('H') + F->CharWidth('e') + 2 * F->CharWidth('l') + F->CharWidth('o'));
     EXPECT_EQ(F->TextWidth(""), 0);
-    // Same spec, same shared face.
+    // Same request, same shared face.
     EXPECT_EQ(F.get(), Face("MS Sans Serif", -11).get());
     // Mono font: every printable character has the same advance.
     auto M = Face("Courier New", -13);
