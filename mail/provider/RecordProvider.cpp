@@ -153,10 +153,10 @@ QEL_MAPI_EXPORT void QelMapiRecordReset() {
 }
 
 // "Name=r1,r2;Name2=r3": appends results to the queues. Returns 0, or -1 for a bad script.
-QEL_MAPI_EXPORT int QelMapiRecordScript(const char* Spec) {
-    if (!Spec) return -1;
+QEL_MAPI_EXPORT int QelMapiRecordScript(const char* Text) {
+    if (!Text) return -1;
     std::lock_guard<std::mutex> G(Lock);
-    std::stringstream In(Spec);
+    std::stringstream In(Text);
     std::string Item;
     while (std::getline(In, Item, ';')) {
         if (Item.empty()) continue;

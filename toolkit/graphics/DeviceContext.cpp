@@ -89,16 +89,16 @@ bool Unregister(HANDLE H) {
 
 const std::shared_ptr<const TFontFace>& TFontObj::GetFace() const {
     if (!Face) {
-        TFontSpec Spec;
-        Spec.Name = std::string(Log.lfFaceName, strnlen(Log.lfFaceName, LF_FACESIZE));
-        Spec.Height = Log.lfHeight;
-        Spec.Weight = Log.lfWeight;
-        Spec.Italic = Log.lfItalic != 0;
-        Spec.Underline = Log.lfUnderline != 0;
-        Spec.StrikeOut = Log.lfStrikeOut != 0;
-        Spec.Charset = Log.lfCharSet;
-        Spec.Pitch = Log.lfPitchAndFamily;
-        Face = TFontFace::Acquire(Spec);
+        TFontSpec Want;
+        Want.Name = std::string(Log.lfFaceName, strnlen(Log.lfFaceName, LF_FACESIZE));
+        Want.Height = Log.lfHeight;
+        Want.Weight = Log.lfWeight;
+        Want.Italic = Log.lfItalic != 0;
+        Want.Underline = Log.lfUnderline != 0;
+        Want.StrikeOut = Log.lfStrikeOut != 0;
+        Want.Charset = Log.lfCharSet;
+        Want.Pitch = Log.lfPitchAndFamily;
+        Face = TFontFace::Acquire(Want);
     }
     return Face;
 }
