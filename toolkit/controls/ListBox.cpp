@@ -75,6 +75,42 @@ void TCustomListBox::SetMultiSelect(bool V) {
     Invalidate();
 }
 
+void TCustomListBox::SetColumns(int V) {
+    V = std::max(0, V);
+    if (V == Columns_) return;
+    Columns_ = V;
+    LeftPx_ = 0;
+    MakeVisible(ItemIndex_);
+    Invalidate();
+}
+
+void TCustomListBox::SetIntegralHeight(bool V) {
+    if (V == IntegralHeight_) return;
+    IntegralHeight_ = V;
+    if (V && !IsLoading()) SetBounds(Left(), Top(), Width(), Height());
+}
+
+int TCustomListBox::IntegralFit(int AHeight) const {
+    int Frame = Height() - ClientRect().Height();
+    int Bar = HasHBar() ? TScrollBarPart::DefaultSize : 0;
+    int Room = AHeight - Frame - Bar;
+    // A box lower than one item keeps its height: nothing whole would show either way.
+    if (Room <= ItemHeight()) return AHeight;
+    return AHeight - Room % ItemHeight();
+}
+
+void TCustomListBox::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    if (IntegralHeight_ && Style_ != lbOwnerDrawVariable && !IsLoading())
+        AHeight = IntegralFit(AHeight);
+    TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+void TCustomListBox::Loaded() {
+    TCustomControl::Loaded();
+    // The item height and the font may come after the bounds in a form file.
+    if (IntegralHeight_) SetBounds(Left(), Top(), Width(), Height());
+}
+
 void TCustomListBox::SetHorizontalExtent(int V) {
     HorizontalExtent_ = std::max(0, V);
     LeftPx_ = std::min(LeftPx_, HorizontalExtent_);
@@ -119,11 +155,34 @@ int TCustomListBox::IndexAtOffset(int Y) const {
     return std::clamp(static_cast<int>(It - Tops_.begin()) - 1, 0, std::max(0, N - 1));
 }
 
+// ---- multi-column geometry ----
+
+int TCustomListBox::ColumnWidth() const {
+    return std::max(1, ClientRect().Width() / Columns_);
+}
+
+int TCustomListBox::VisibleColumns() const {
+    return std::max(1, ClientRect().Width() / ColumnWidth());
+}
+
+int TCustomListBox::ColumnCount(int Rows) const {
+    return (Items_->Count() + Rows - 1) / Rows;
+}
+
+int TCustomListBox::RowsPerColumn() const {
+    return std::max(1, ListRect().Height() / ItemHeight());
+}
+
 bool TCustomListBox::HasVBar() const {
+    if (MultiColumn()) return false;
     return ContentHeight() > ClientRect().Height();
 }
 
 bool TCustomListBox::HasHBar() const {
+    if (MultiColumn()) {
+        int RowsWithoutBar = std::max(1, ClientRect().Height() / ItemHeight());
+        return ColumnCount(RowsWithoutBar) > VisibleColumns();
+    }
     return HorizontalExtent_ > ClientRect().Width() - (HasVBar() ? TScrollBarPart::DefaultSize : 0);
 }
 
@@ -147,6 +206,7 @@ TRect TCustomListBox::HBarRect() const {
 }
 
 int TCustomListBox::PageItems() const {
+    if (MultiColumn()) return RowsPerColumn() * VisibleColumns();
     int H = ListRect().Height();
     int Top = ItemTop(TopIndex_);
     int Last = IndexAtOffset(Top + H);
@@ -156,6 +216,16 @@ int TCustomListBox::PageItems() const {
 
 void TCustomListBox::UpdateBars() const {
     int N = Items_->Count();
+    if (MultiColumn()) {
+        int Rows = RowsPerColumn();
+        HBar_.Min = 0;
+        HBar_.Max = std::max(0, ColumnCount(Rows) - 1);
+        HBar_.PageSize = std::min(VisibleColumns(), HBar_.Max + 1);
+        HBar_.LargeChange = HBar_.PageSize;
+        HBar_.SmallChange = 1;
+        HBar_.Position = std::min(TopIndex_ / Rows, HBar_.MaxPosition());
+        return;
+    }
     // The last top index that still fills the view.
     int H = ListRect().Height();
     int MaxTop = IndexAtOffset(std::max(0, ContentHeight() - H));
@@ -175,7 +245,13 @@ void TCustomListBox::UpdateBars() const {
 
 void TCustomListBox::SetTopIndex(int V) {
     UpdateBars();
-    V = std::clamp(V, 0, VBar_.MaxPosition());
+    if (MultiColumn()) {
+        // The top index of a multi-column list is the first item of its first column.
+        int Rows = RowsPerColumn();
+        V = std::clamp(V / Rows, 0, HBar_.MaxPosition()) * Rows;
+    } else {
+        V = std::clamp(V, 0, VBar_.MaxPosition());
+    }
     if (V == TopIndex_) return;
     TopIndex_ = V;
     Invalidate();
@@ -183,6 +259,14 @@ void TCustomListBox::SetTopIndex(int V) {
 
 void TCustomListBox::MakeVisible(int Index) {
     if (Index < 0) return;
+    if (MultiColumn()) {
+        int Rows = RowsPerColumn(), Col = Index / Rows, First = TopIndex_ / Rows;
+        if (Col < First)
+            SetTopIndex(Col * Rows);
+        else if (Col >= First + VisibleColumns())
+            SetTopIndex((Col - VisibleColumns() + 1) * Rows);
+        return;
+    }
     if (Index < TopIndex_) {
         SetTopIndex(Index);
         return;
@@ -197,6 +281,12 @@ void TCustomListBox::MakeVisible(int Index) {
 
 TRect TCustomListBox::ItemRect(int Index) const {
     TRect L = ListRect();
+    if (MultiColumn()) {
+        int Rows = RowsPerColumn(), W = ColumnWidth(), H = ItemHeight();
+        int X = L.Left + (Index / Rows - TopIndex_ / Rows) * W;
+        int Y = L.Top + Index % Rows * H;
+        return {X, Y, X + W, Y + H};
+    }
     int Y = L.Top + ItemTop(Index) - ItemTop(TopIndex_);
     int H = ItemTop(Index + 1) - ItemTop(Index);
     if (Index >= Items_->Count()) H = ItemHeight();
@@ -207,6 +297,16 @@ int TCustomListBox::ItemAtPos(TPoint Pos, bool Existing) const {
     TRect L = ListRect();
     int N = Items_->Count();
     if (N == 0) return Existing ? -1 : 0;
+    if (MultiColumn()) {
+        int Rows = RowsPerColumn(), W = ColumnWidth(), H = ItemHeight();
+        if (Existing && !PtInRect(&L, Pos)) return -1;
+        int DX = Pos.X - L.Left, DY = Pos.Y - L.Top;
+        int Col = (DX < 0 ? DX - W + 1 : DX) / W, Row = (DY < 0 ? DY - H + 1 : DY) / H;
+        if (Existing && Row >= Rows) return -1;
+        int I = (TopIndex_ / Rows + Col) * Rows + std::clamp(Row, 0, Rows - 1);
+        if (Existing) return I < N ? I : -1;
+        return std::clamp(I, 0, N - 1);
+    }
     int Off = Pos.Y - L.Top + ItemTop(TopIndex_);
     if (Off < 0) return Existing ? -1 : TopIndex_;
     if (Off >= ContentHeight()) return Existing ? -1 : N;
@@ -276,16 +376,25 @@ void TCustomListBox::Paint() {
     TRect Client = ClientRect();
     TRect L = ListRect();
     UpdateBars();
-    TopIndex_ = std::min(TopIndex_, VBar_.MaxPosition());
+    if (!MultiColumn()) TopIndex_ = std::min(TopIndex_, VBar_.MaxPosition());
     HDC DC = C->Handle();
     HRGN Clip = CreateRectRgn(L.Left, L.Top, L.Right, L.Bottom);
     SelectClipRgn(DC, Clip);
     int N = Items_->Count();
     bool Focus = Focused();
+    bool Multi = MultiColumn();
+    if (Multi) {
+        TopIndex_ = TopIndex_ / RowsPerColumn() * RowsPerColumn();
+        // Columns leave gaps at their ends and at the right; fill once under all of them.
+        C->Brush()->SetStyle(bsSolid);
+        C->Brush()->SetColor(Color());
+        C->FillRect(L);
+    }
     LastPainted_ = 0;
     int Y = L.Top;
-    for (int I = TopIndex_; I < N && Y < L.Bottom; ++I) {
+    for (int I = TopIndex_; I < N; ++I) {
         TRect R = ItemRect(I);
+        if (Multi ? R.Left >= L.Right : R.Top >= L.Bottom) break;
         Y = R.Bottom;
         TOwnerDrawState St;
         bool Sel = MultiSelect_ ? (static_cast<std::size_t>(I) < Sel_.size() &&
@@ -302,12 +411,12 @@ void TCustomListBox::Paint() {
         ::qel::SetTextColor(DC, ColorToRGB(C->Font()->Color()));
         DrawItem(I, R, St);
         if (St.Contains(odFocused)) {
-            TRect F{L.Left, R.Top, L.Right, R.Bottom};
+            TRect F = Multi ? R : TRect{L.Left, R.Top, L.Right, R.Bottom};
             C->DrawFocusRect(F);
         }
         ++LastPainted_;
     }
-    if (Y < L.Bottom) {
+    if (!Multi && Y < L.Bottom) {
         C->Brush()->SetStyle(bsSolid);
         C->Brush()->SetColor(Color());
         C->FillRect({L.Left, Y, L.Right, L.Bottom});
@@ -378,7 +487,7 @@ void TCustomListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
         if (Bar == &VBar_)
             SetTopIndex(VBar_.Position);
         else
-            LeftPx_ = HBar_.Position;
+            HBarMoved();
         Invalidate();
         return;
     }
@@ -397,7 +506,7 @@ void TCustomListBox::MouseMove(TShiftState Shift, int X, int Y) {
             if (BarDrag_ == &VBar_)
                 SetTopIndex(VBar_.Position);
             else
-                LeftPx_ = HBar_.Position;
+                HBarMoved();
             Invalidate();
         }
         return;
@@ -405,6 +514,13 @@ void TCustomListBox::MouseMove(TShiftState Shift, int X, int Y) {
     if (!Tracking_ || (MultiSelect_ && !ExtendedSelect_)) return;
     int I = ItemAtPos({X, Y}, false);
     if (I != ItemIndex_) SelectTo(I, MultiSelect_ ? TShiftState{ssShift} : TShiftState{}, false);
+}
+
+void TCustomListBox::HBarMoved() {
+    if (MultiColumn())
+        SetTopIndex(HBar_.Position * RowsPerColumn());
+    else
+        LeftPx_ = HBar_.Position;
 }
 
 void TCustomListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -427,12 +543,25 @@ void TCustomListBox::KeyDown(WORD& Key, TShiftState Shift) {
     case VK_DOWN:
         To = Cur + 1;
         break;
+    case VK_LEFT:
+    case VK_RIGHT: {
+        // Sideways moves a column in a multi-column list, staying put at either end, and a
+        // line in a single one.
+        int Step = MultiColumn() ? RowsPerColumn() : 1;
+        To = Cur + (Key == VK_LEFT ? -Step : Step);
+        if (Cur < 0)
+            To = 0;
+        else if (MultiColumn() && (To < 0 || To >= N))
+            To = Cur;
+        break;
+    }
     case VK_PRIOR:
-        To = Cur - (PageItems() - 1);
+    case VK_NEXT: {
+        // A single column pages so the edge item stays in view; columns page whole.
+        int Page = MultiColumn() ? PageItems() : PageItems() - 1;
+        To = Cur + (Key == VK_PRIOR ? -Page : Page);
         break;
-    case VK_NEXT:
-        To = Cur + (PageItems() - 1);
-        break;
+    }
     case VK_HOME:
         To = 0;
         break;
@@ -503,6 +632,7 @@ QEL_IMPLEMENT_CLASS(TListBox, TCustomListBox, [](TClassBuilder<TListBox>& B) {
         .SetDefault(TAnchors{akLeft, akTop}.Bits());
     B.Enum("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).SetDefault(bsSingle);
     B.Color("Color", &T::Color, &T::SetColor).SetDefault(clWindow);
+    B.Integer("Columns", &T::Columns, &T::SetColumns).SetDefault(0);
     B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
     B.Bool("ExtendedSelect", &T::ExtendedSelect, &T::SetExtendedSelect).SetDefault(true);
     B.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {

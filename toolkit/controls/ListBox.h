@@ -1,8 +1,9 @@
 #pragma once
 // The list box: a list of strings drawn by the control or by the application (owner draw with
 // fixed or per-item heights), single or multiple selection by mouse and keyboard, a vertical
-// scroll bar and a horizontal one for HorizontalExtent. Painting visits only the items in view,
-// so the cost of a paint does not grow with the number of items.
+// scroll bar and a horizontal one for HorizontalExtent. With Columns the items flow down one
+// column after another and the list scrolls sideways by whole columns. Painting visits only the
+// items in view, so the cost of a paint does not grow with the number of items.
 #include "toolkit/controls/ScrollBar.h"
 #include "toolkit/controls/StdCtrls.h"
 #include "toolkit/core/Strings.h"
@@ -51,8 +52,12 @@ class TCustomListBox : public TCustomControl {
     void SetSorted(bool V) { Items_->SetSorted(V); }
     TBorderStyle BorderStyle() const { return BorderStyle_; }
     void SetBorderStyle(TBorderStyle V);
+    // Shrinks the box to show whole items only (not with variable heights).
     bool IntegralHeight() const { return IntegralHeight_; }
-    void SetIntegralHeight(bool V) { IntegralHeight_ = V; }
+    void SetIntegralHeight(bool V);
+    // 0: one column scrolled up and down; n: n columns across the client width.
+    int Columns() const { return Columns_; }
+    void SetColumns(int V);
 
     void Clear() { Items_->Clear(); }
     // The item at a client point; -1 when none (Existing) or else the nearest index.
@@ -61,6 +66,8 @@ class TCustomListBox : public TCustomControl {
     // Items painted by the last paint (tests and the benchmark check that it stays small).
     int LastPaintedItems() const { return LastPainted_; }
     TCanvas* Canvas() const { return TCustomControl::Canvas(); }
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void Loaded() override;
 
     TDrawItemEvent OnDrawItem;
     TMeasureItemEvent OnMeasureItem;
@@ -89,7 +96,17 @@ class TCustomListBox : public TCustomControl {
     TRect VBarRect() const;
     TRect HBarRect() const;
     void UpdateBars() const;
+    // The horizontal bar moved: scrolls pixels, or whole columns in a multi-column list.
+    void HBarMoved();
     int PageItems() const;
+    // Multi-column geometry: items a column holds, a column's width, whole columns in view.
+    bool MultiColumn() const { return Columns_ > 0 && Style_ != lbOwnerDrawVariable; }
+    int RowsPerColumn() const;
+    int ColumnWidth() const;
+    int VisibleColumns() const;
+    int ColumnCount(int Rows) const;
+    // The height nearest below AHeight that shows whole items.
+    int IntegralFit(int AHeight) const;
     void MakeVisible(int Index);
     // Moves the focus to Index, selecting as the shift state says.
     void SelectTo(int Index, TShiftState Shift, bool Toggle);
@@ -102,6 +119,7 @@ class TCustomListBox : public TCustomControl {
     int LeftPx_ = 0;
     int ItemHeight_ = 0; // 0: from the font
     int HorizontalExtent_ = 0;
+    int Columns_ = 0;
     bool MultiSelect_ = false;
     bool ExtendedSelect_ = true;
     bool IntegralHeight_ = false;

@@ -149,6 +149,68 @@ TEST_F(ListFixture, HundredThousandItemsPaintOnlyTheView) {
     EXPECT_LE(List->LastPaintedItems(), List->ClientHeight() / 16 + 1);
 }
 
+TEST_F(ListFixture, ColumnsFlowDownThenAcrossAndScrollByWholeColumns) {
+    // 196 x 160 client: five columns of ten rows would not fit two across, so the
+    // horizontal bar takes its height and a column holds what is left.
+    List->SetColumns(2);
+    Pump();
+    const int Rows = (List->ClientHeight() - TScrollBarPart::DefaultSize) / 16;
+    const int W = List->ClientWidth() / 2;
+    EXPECT_EQ(List->ItemRect(0), (TRect{0, 0, W, 16}));
+    EXPECT_EQ(List->ItemRect(Rows + 1), (TRect{W, 16, 2 * W, 32}));
+    EXPECT_EQ(List->ItemAtPos({W + 3, 20}, true), Rows + 1);
+    EXPECT_EQ(List->ItemAtPos({W + 3, Rows * 16 + 2}, true), -1) << "on the scroll bar";
+
+    TPoint P = ItemPoint(Rows + 1);
+    Headless().Click(P.X, P.Y);
+    Pump();
+    EXPECT_EQ(List->ItemIndex(), Rows + 1);
+    Headless().Key(VK_RIGHT);
+    Pump();
+    EXPECT_EQ(List->ItemIndex(), 2 * Rows + 1);
+    EXPECT_EQ(List->TopIndex(), Rows) << "the third column scrolled in, whole";
+    Headless().Key(VK_END);
+    Headless().Key(VK_RIGHT);
+    Pump();
+    EXPECT_EQ(List->ItemIndex(), 49) << "no column to the right of the last";
+    const int LastCol = 49 / Rows;
+    EXPECT_EQ(List->TopIndex(), (LastCol - 1) * Rows);
+    List->Repaint();
+    Pump();
+    EXPECT_EQ(List->LastPaintedItems(), 50 - (LastCol - 1) * Rows);
+
+    // The focused item is painted selected in its own column only.
+    TRect R = List->ItemRect(49);
+    TPoint In = Form->ScreenToClient(At(List, R.Left + W - 3, R.Top + 8));
+    TPoint Beside = Form->ScreenToClient(At(List, R.Left - 3, R.Top + 8));
+    EXPECT_EQ(PixelAt(Form, In.X, In.Y), PixelFromRGB(ColorToRGB(clHighlight)));
+    EXPECT_EQ(PixelAt(Form, Beside.X, Beside.Y), PixelFromRGB(ColorToRGB(clWindow)));
+
+    // A click in the bar's left arrow scrolls back one column.
+    TRect C = List->ClientRect();
+    TPoint Arrow = At(List, 4, C.Bottom - 4);
+    Headless().Click(Arrow.X, Arrow.Y);
+    Pump();
+    EXPECT_EQ(List->TopIndex(), (LastCol - 2) * Rows);
+    Headless().Key(VK_HOME);
+    Pump();
+    EXPECT_EQ(List->TopIndex(), 0);
+}
+
+TEST_F(ListFixture, IntegralHeightShowsWholeItemsOnly) {
+    List->SetIntegralHeight(true);
+    EXPECT_EQ(List->ClientHeight() % 16, 0) << List->ClientHeight();
+    List->SetBounds(10, 10, 200, 100);
+    EXPECT_EQ(List->Height(), 4 + 6 * 16) << "100 - 4 border = 96, six rows";
+    List->SetBounds(10, 10, 200, 90);
+    EXPECT_EQ(List->Height(), 4 + 5 * 16);
+    List->SetBounds(10, 10, 200, 12);
+    EXPECT_EQ(List->Height(), 12) << "less than an item stays as it is";
+    List->SetIntegralHeight(false);
+    List->SetBounds(10, 10, 200, 90);
+    EXPECT_EQ(List->Height(), 90);
+}
+
 TEST(ScrollBarTests, KeysClicksAndRangeChecks) {
     Headless();
     TForm Form(nullptr);
