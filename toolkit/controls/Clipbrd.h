@@ -1,27 +1,19 @@
 #pragma once
-// The clipboard the text controls cut, copy and paste through. It lives in the process, which
-// is what the headless window system offers; a window system with selections of its own would
-// take ownership of the selection here.
+// The clipboard the text controls cut, copy and paste through: the window backend's clipboard,
+// which on X11 is the CLIPBOARD selection shared with other programs and in the headless
+// backend a text in memory.
 #include <string>
 
 namespace qel {
 
 class TClipboard {
   public:
-    std::string AsText() const { return Text_; }
-    void SetAsText(const std::string& V) {
-        Text_ = V;
-        HasText_ = true;
-    }
-    bool HasText() const { return HasText_; }
-    void Clear() {
-        Text_.clear();
-        HasText_ = false;
-    }
-
-  private:
-    std::string Text_;
-    bool HasText_ = false;
+    // "" when the clipboard holds no text.
+    std::string AsText() const;
+    // Line breaks are kept as given; the edits accept every convention when they paste.
+    void SetAsText(const std::string& V);
+    bool HasText() const;
+    void Clear();
 };
 
 TClipboard& Clipboard();

@@ -7,6 +7,7 @@
 #include "toolkit/platform/MessageQueue.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,14 @@ class TBackend {
     // Reads the screen into Out; the window layer gives the top-level windows for backends
     // that compose the screen themselves.
     virtual void ReadScreen(TSurface& Out) = 0;
+
+    // The clipboard, UTF-8 text. Where the window system has a clipboard of its own this is
+    // it, so other programs paste what we copy and we paste what they copy.
+    virtual void SetClipboardText(const std::string& Utf8) = 0;
+    // nullopt when the clipboard holds no text (or its owner does not answer in time).
+    virtual std::optional<std::string> ClipboardText() = 0;
+    virtual bool ClipboardHasText() = 0;
+    virtual void ClearClipboard() = 0;
 };
 
 // The backend chosen from QEL_BACKEND (headless | x11) or, without it, x11 when DISPLAY is

@@ -31,6 +31,10 @@ class THeadlessBackend : public TBackend {
     TPoint CursorPos() const override { return Pos_; }
     void WarpPointer(int X, int Y) override { Pos_ = {X, Y}; }
     void ReadScreen(TSurface& Out) override;
+    void SetClipboardText(const std::string& Utf8) override { Clip_ = Utf8; }
+    std::optional<std::string> ClipboardText() override { return Clip_; }
+    bool ClipboardHasText() override { return Clip_.has_value(); }
+    void ClearClipboard() override { Clip_.reset(); }
 
     // Injected input, in screen coordinates. Safe from any thread.
     void Inject(const TInputEvent& E);
@@ -57,6 +61,7 @@ class THeadlessBackend : public TBackend {
     long Presents_ = 0;
     std::mutex Mu_;
     std::vector<TInputEvent> Pending_;
+    std::optional<std::string> Clip_;
 };
 
 // The running backend if it is the headless one, else nullptr.

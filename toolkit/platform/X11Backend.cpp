@@ -2,6 +2,7 @@
 
 #include "toolkit/platform/KeyMap.h"
 #include "toolkit/platform/Window.h"
+#include "toolkit/platform/X11Selection.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -25,6 +26,12 @@ struct TX11Backend::TImpl {
     std::map<::Window, HWND> Back;
     std::map<std::uintptr_t, Cursor> Cursors;
     std::uintptr_t CurrentCursor = 0;
+    std::unique_ptr<TX11Selection> Selection;
+    // Events the selection code left queued while it waited have to reach the loop even
+    // though the connection's descriptor does not show them.
+    void WakeLoopForQueued() {
+        if (XQLength(Dpy) > 0) TMessageQueue::Main().Signal();
+    }
 };
 
 namespace {
@@ -160,6 +167,7 @@ std::unique_ptr<TX11Backend> TX11Backend::Open(const char* Name) {
     P.WmProtocols = XInternAtom(D, "WM_PROTOCOLS", False);
     P.NetWmState = XInternAtom(D, "_NET_WM_STATE", False);
     P.NetWmStateAbove = XInternAtom(D, "_NET_WM_STATE_ABOVE", False);
+    P.Selection = std::make_unique<TX11Selection>(D, P.Root);
     return B;
 }
 
@@ -169,6 +177,7 @@ TX11Backend::~TX11Backend() {
         XDestroyWindow(P_->Dpy, W);
     for (auto& [Id, C] : P_->Cursors)
         XFreeCursor(P_->Dpy, C);
+    P_->Selection.reset();
     XFreeGC(P_->Dpy, P_->Gc);
     XCloseDisplay(P_->Dpy);
 }
@@ -282,9 +291,11 @@ void TX11Backend::Sync() {
 
 void TX11Backend::Poll(std::vector<TInputEvent>& Out) {
     auto& P = *P_;
+    P.Selection->Tick();
     while (XPending(P.Dpy)) {
         XEvent Ev;
         XNextEvent(P.Dpy, &Ev);
+        if (P.Selection->HandleEvent(Ev)) continue;
         auto It = P.Back.find(Ev.xany.window);
         HWND H = It == P.Back.end() ? 0 : It->second;
         TInputEvent E;
@@ -434,6 +445,36 @@ bool TX11Backend::ReadWindow(HWND Wnd, TSurface& Out) {
     ImageToSurface(Img, Out);
     XDestroyImage(Img);
     return true;
+}
+
+unsigned long TX11Backend::ClipboardWindow() const {
+    return P_->Selection->Window();
+}
+
+void TX11Backend::SetClipboardTimeouts(int ReplyMs, int TargetsMs) {
+    P_->Selection->SetTimeouts(ReplyMs, TargetsMs);
+}
+
+void TX11Backend::SetClipboardText(const std::string& Utf8) {
+    P_->Selection->SetText(Utf8);
+    P_->WakeLoopForQueued();
+}
+
+std::optional<std::string> TX11Backend::ClipboardText() {
+    auto T = P_->Selection->Text();
+    P_->WakeLoopForQueued();
+    return T;
+}
+
+bool TX11Backend::ClipboardHasText() {
+    bool Has = P_->Selection->HasText();
+    P_->WakeLoopForQueued();
+    return Has;
+}
+
+void TX11Backend::ClearClipboard() {
+    P_->Selection->Clear();
+    P_->WakeLoopForQueued();
 }
 
 } // namespace qel

@@ -1,7 +1,8 @@
 #pragma once
 // Xlib backend: real top-level windows showing the shared software surfaces with XPutImage,
 // override-redirect popups for hints and splash screens, font cursors, pointer grabs and
-// keyboard input with modifiers. GetDC(0) reads the root window back.
+// keyboard input with modifiers. GetDC(0) reads the root window back. The clipboard is the
+// CLIPBOARD selection, shared with every other X client.
 #include "toolkit/platform/Backend.h"
 
 #include <memory>
@@ -34,6 +35,10 @@ class TX11Backend : public TBackend {
     TPoint CursorPos() const override;
     void WarpPointer(int X, int Y) override;
     void ReadScreen(TSurface& Out) override;
+    void SetClipboardText(const std::string& Utf8) override;
+    std::optional<std::string> ClipboardText() override;
+    bool ClipboardHasText() override;
+    void ClearClipboard() override;
 
     // The native window id of a top-level window (0 when none), for tests that read pixels
     // back from the server.
@@ -42,6 +47,11 @@ class TX11Backend : public TBackend {
     bool ReadWindow(HWND Wnd, TSurface& Out);
     // Waits until the server has processed everything sent so far.
     void Sync();
+    // The window that owns our CLIPBOARD selection and receives pasted data.
+    unsigned long ClipboardWindow() const;
+    // How long to wait for another client's clipboard text (and each INCR chunk) and for its
+    // list of targets.
+    void SetClipboardTimeouts(int ReplyMs, int TargetsMs);
 
     struct TImpl;
 
