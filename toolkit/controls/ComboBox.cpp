@@ -38,11 +38,42 @@ class TComboEdit : public TCustomEdit {
     TCustomComboBox* Combo_;
 };
 
-// The drop-down list: a borderless top-level window that takes no focus.
-class TComboPopupList : public TCustomListBox {
+// What both lists of a combo share: the items of an owner-draw combo are measured and drawn
+// by the combo, on its own canvas, as its handlers expect.
+class TComboListBase : public TCustomListBox {
   public:
-    explicit TComboPopupList(TCustomComboBox* Combo) : TCustomListBox(nullptr), Combo_(Combo) {
+    TComboListBase(TComponent* AOwner, TCustomComboBox* Combo)
+        : TCustomListBox(AOwner), Combo_(Combo) {
         SetTabStop(false);
+    }
+    // Copies the combo's style and items (on drop-down, or when a simple combo's items change).
+    void Follow() {
+        TComboBoxStyle S = Combo_->Style();
+        SetStyle(S == csOwnerDrawFixed      ? lbOwnerDrawFixed
+                 : S == csOwnerDrawVariable ? lbOwnerDrawVariable
+                                            : lbStandard);
+        Font()->Assign(Combo_->Font());
+        SetItemHeight(Combo_->OwnerDraw() ? Combo_->ItemHeight() : 0);
+        Items()->Assign(Combo_->Items());
+    }
+
+  protected:
+    void DrawItem(int Index, TRect Rect, TOwnerDrawState State) override {
+        if (!Combo_->OwnerDraw()) {
+            TCustomListBox::DrawItem(Index, Rect, State);
+            return;
+        }
+        Combo_->DrawListItem(Canvas()->Handle(), Index, Rect, State);
+    }
+    void MeasureItem(int Index, int& Height) override { Combo_->MeasureItem(Index, Height); }
+
+    TCustomComboBox* Combo_;
+};
+
+// The drop-down list: a borderless top-level window that takes no focus.
+class TComboPopupList : public TComboListBase {
+  public:
+    explicit TComboPopupList(TCustomComboBox* Combo) : TComboListBase(nullptr, Combo) {
         Visible_ = false;
     }
     void Popup(const TRect& ScreenRect) {
@@ -63,7 +94,7 @@ class TComboPopupList : public TCustomListBox {
 
   protected:
     void CreateParams(TCreateParams& P) override {
-        TCustomListBox::CreateParams(P);
+        TComboListBase::CreateParams(P);
         P.Style = WS_POPUP | WS_BORDER;
         P.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
     }
@@ -98,9 +129,42 @@ class TComboPopupList : public TCustomListBox {
     }
 
   private:
-    TCustomComboBox* Combo_;
     bool Down_ = false, Tracking_ = false;
 };
+
+// The list of a simple combo: always shown under the edit. The focus stays in the edit, and
+// a choice in the list becomes the combo's choice.
+class TComboSimpleList : public TComboListBase {
+  public:
+    explicit TComboSimpleList(TCustomComboBox* Combo) : TComboListBase(Combo, Combo) {}
+    void SetFocus() override { Combo_->SetFocus(); }
+    void Click() override {
+        TComboListBase::Click();
+        Combo_->SelectItem(ItemIndex(), true);
+    }
+};
+
+namespace {
+// Lends a canvas another device context for the length of a scope.
+class TCanvasHandleLoan {
+  public:
+    TCanvasHandleLoan(TCanvas* C, HDC DC) : C_(C), Old_(C->HandleAllocated() ? C->Handle() : 0) {
+        C_->SetHandle(DC);
+    }
+    ~TCanvasHandleLoan() { C_->SetHandle(Old_); }
+    TCanvasHandleLoan(const TCanvasHandleLoan&) = delete;
+    TCanvasHandleLoan& operator=(const TCanvasHandleLoan&) = delete;
+
+  private:
+    TCanvas* C_;
+    HDC Old_;
+};
+
+// A simple combo's edit is as high as a drop-down combo's face.
+int EditHeightFor(int ItemHeight) {
+    return ItemHeight + 7;
+}
+} // namespace
 
 TCustomComboBox::TCustomComboBox(TComponent* AOwner) : TCustomControl(AOwner) {
     Width_ = 145;
@@ -112,6 +176,9 @@ TCustomComboBox::TCustomComboBox(TComponent* AOwner) : TCustomControl(AOwner) {
     Items_ = new TStringList;
     Items_->OnChange = [this](TObject*) {
         if (ItemIndex_ >= Items_->Count()) ItemIndex_ = -1;
+        // A simple combo's list copies the items: fill items inside BeginUpdate/EndUpdate.
+        if (SimpleList_) SimpleList_->Follow();
+        SyncSimpleList();
         Invalidate();
     };
     Edit_ = new TComboEdit(this);
@@ -127,14 +194,83 @@ TCustomComboBox::~TCustomComboBox() {
 
 void TCustomComboBox::CreateParams(TCreateParams& P) {
     TCustomControl::CreateParams(P);
-    P.ExStyle |= WS_EX_CLIENTEDGE;
+    // A simple combo is an edit and a list, each with its own border.
+    if (Style_ != csSimple) P.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
 TCustomListBox* TCustomComboBox::DropList() const {
+    if (SimpleList_) return SimpleList_;
     return List_;
 }
 TCustomEdit* TCustomComboBox::EditControl() const {
-    return Style_ == csDropDownList ? nullptr : Edit_;
+    return HasEdit() ? Edit_ : nullptr;
+}
+
+int TCustomComboBox::ItemHeight() const {
+    if (ItemHeight_ > 0) return ItemHeight_;
+    return std::max(1, Font()->Height() < 0 ? -Font()->Height() + 3 : Font()->Height() + 3);
+}
+
+void TCustomComboBox::SetItemHeight(int V) {
+    ItemHeight_ = std::max(0, V);
+    if (!IsLoading()) SetBounds(Left(), Top(), Width(), Height());
+    Invalidate();
+}
+
+void TCustomComboBox::MeasureItem(int Index, int& Height) {
+    if (OnMeasureItem) OnMeasureItem(this, Index, Height);
+}
+
+int TCustomComboBox::FixedHeight() {
+    if (!OwnerDraw()) return 0;
+    int Face = ItemHeight();
+    if (Style_ == csOwnerDrawVariable) MeasureItem(-1, Face);
+    // The face holds one item inside the client edge and a one-pixel margin.
+    return std::max(1, Face) + 6;
+}
+
+void TCustomComboBox::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    if (!IsLoading())
+        if (int H = FixedHeight()) AHeight = H;
+    TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+void TCustomComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
+    if (OnDrawItem) {
+        OnDrawItem(this, Index, Rect, State);
+        return;
+    }
+    TCanvas* C = Canvas();
+    C->FillRect(Rect);
+    std::string S = Items_->Strings(Index);
+    HDC DC = C->Handle();
+    SelectObject(DC, C->Font()->Handle());
+    ::qel::SetTextColor(DC, ColorToRGB(C->Font()->Color()));
+    SetBkMode(DC, TRANSPARENT);
+    Rect.Left += 2;
+    DrawTextA(DC, S.c_str(), static_cast<int>(S.size()), &Rect,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
+
+void TCustomComboBox::DrawListItem(HDC DC, int Index, TRect Rect, TOwnerDrawState State) {
+    TCanvas* C = Canvas();
+    TCanvasHandleLoan Loan(C, DC);
+    bool Sel = State.Contains(odSelected);
+    C->Font()->Assign(Font());
+    if (Sel) C->Font()->SetColor(clHighlightText);
+    if (State.Contains(odDisabled)) C->Font()->SetColor(clGrayText);
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(Sel ? clHighlight : Color());
+    if (Index >= 0 && Index < Items_->Count())
+        DrawItem(Index, Rect, State);
+    else
+        C->FillRect(Rect); // no choice yet: the face is empty
+    if (State.Contains(odComboBoxEdit) && State.Contains(odFocused)) C->DrawFocusRect(Rect);
+}
+
+void TCustomComboBox::SyncSimpleList() {
+    if (SimpleList_ && SimpleList_->ItemIndex() != ItemIndex_)
+        SimpleList_->SetItemIndex(ItemIndex_);
 }
 
 int TCustomComboBox::MaxLength() const {
@@ -151,7 +287,15 @@ TRect TCustomComboBox::ButtonRect() const {
 
 void TCustomComboBox::ArrangeEdit() {
     TRect C = ClientRect();
-    Edit_->SetVisible(Style_ != csDropDownList);
+    Edit_->SetVisible(HasEdit());
+    if (Style_ == csSimple) {
+        int EH = std::min(C.Height(), EditHeightFor(ItemHeight()));
+        Edit_->SetBorderStyle(bsSingle);
+        Edit_->SetBounds(C.Left, C.Top, C.Width(), EH);
+        if (SimpleList_) SimpleList_->SetBounds(C.Left, C.Top + EH, C.Width(), C.Height() - EH);
+        return;
+    }
+    Edit_->SetBorderStyle(bsNone);
     Edit_->SetBounds(C.Left + 1, C.Top + 1, std::max(0, C.Width() - 18),
                      std::max(0, C.Height() - 2));
 }
@@ -162,13 +306,28 @@ void TCustomComboBox::BoundsChanged() {
 }
 
 void TCustomComboBox::SetStyle(TComboBoxStyle V) {
+    if (V == Style_) return;
+    if (V != csSimple) SetDroppedDown(false);
+    bool EdgeChanged = (V == csSimple) != (Style_ == csSimple);
     Style_ = V;
+    if (V == csSimple && !SimpleList_) {
+        SimpleList_ = new TComboSimpleList(this);
+        SimpleList_->SetParent(this);
+        SimpleList_->Follow();
+    } else if (V != csSimple && SimpleList_) {
+        delete SimpleList_;
+        SimpleList_ = nullptr;
+    }
+    if (SimpleList_) SimpleList_->Follow();
+    SyncSimpleList();
+    if (EdgeChanged && HandleAllocated()) RecreateWnd();
+    if (!IsLoading()) SetBounds(Left(), Top(), Width(), Height());
     ArrangeEdit();
     Invalidate();
 }
 
 void TCustomComboBox::SetFocus() {
-    if (Style_ != csDropDownList && Edit_->CanFocus())
+    if (HasEdit() && Edit_->CanFocus())
         Edit_->SetFocus();
     else
         TCustomControl::SetFocus();
@@ -184,6 +343,7 @@ void TCustomComboBox::SelectItem(int Index, bool User) {
     Edit_->SelectAll();
     Syncing_ = false;
     Text_ = T;
+    SyncSimpleList();
     Invalidate();
     if (User && Changed) {
         auto Alive = LifeToken();
@@ -204,12 +364,16 @@ void TCustomComboBox::SetItemIndex(int V) {
 void TCustomComboBox::Loaded() {
     TCustomControl::Loaded();
     if (ItemIndex_ >= 0) SelectItem(ItemIndex_, false);
+    // The item height and the handlers may come after the bounds in a form file.
+    SetBounds(Left(), Top(), Width(), Height());
+    ArrangeEdit();
 }
 
 void TCustomComboBox::EditChanged() {
     if (Syncing_) return;
     Text_ = Edit_->Text();
     ItemIndex_ = Items_->IndexOf(Text_);
+    SyncSimpleList();
     if (OnChange) OnChange(this);
 }
 
@@ -218,18 +382,26 @@ bool TCustomComboBox::DroppedDown() const {
 }
 
 void TCustomComboBox::SetDroppedDown(bool V) {
-    if (V == DroppedDown()) return;
+    // A simple combo's list is always open.
+    if (V == DroppedDown() || Style_ == csSimple) return;
     if (!V) {
         CloseUp(false);
         return;
     }
     if (OnDropDown) OnDropDown(this);
     if (!List_) List_ = new TComboPopupList(this);
-    List_->Font()->Assign(Font());
-    List_->Items()->Assign(Items_);
+    List_->Follow();
     List_->SetItemIndex(ItemIndex_);
     int Rows = std::clamp(Items_->Count(), 1, DropDownCount_);
     int H = Rows * List_->ItemHeight() + 2;
+    if (Style_ == csOwnerDrawVariable && Items_->Count() > 0) {
+        H = 2;
+        for (int I = 0; I < Rows; ++I) {
+            int IH = ItemHeight();
+            MeasureItem(I, IH);
+            H += std::max(1, IH);
+        }
+    }
     TPoint P = ClientToScreen({0, 0});
     TRect R = Bounds(P.X - 2, P.Y + ClientHeight() + 2, Width(), H);
     // Below the box when it fits, else above it.
@@ -249,7 +421,8 @@ void TCustomComboBox::CloseUp(bool Accept) {
 
 bool TCustomComboBox::HandleKey(WORD& Key, TShiftState Shift) {
     bool Down = DroppedDown();
-    if (Key == VK_F4 || ((Key == VK_DOWN || Key == VK_UP) && Shift.Contains(ssAlt))) {
+    bool DropKey = Key == VK_F4 || ((Key == VK_DOWN || Key == VK_UP) && Shift.Contains(ssAlt));
+    if (DropKey && Style_ != csSimple) {
         SetDroppedDown(!Down);
         Key = 0;
         return true;
@@ -292,7 +465,7 @@ void TCustomComboBox::KeyDown(WORD& Key, TShiftState Shift) {
 void TCustomComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (Button == mbLeft) {
         TRect B = ButtonRect();
-        if (Style_ == csDropDownList || PtInRect(&B, {X, Y})) {
+        if (Style_ != csSimple && (!HasEdit() || PtInRect(&B, {X, Y}))) {
             SetFocus();
             SetDroppedDown(!DroppedDown());
         }
@@ -306,6 +479,7 @@ void TCustomComboBox::Paint() {
     C->Brush()->SetColor(Enabled() ? Color() : clBtnFace);
     C->Brush()->SetStyle(bsSolid);
     C->FillRect(ClientRect());
+    if (Style_ == csSimple) return; // the edit and the list cover it
     TRect B = ButtonRect();
     DrawClassicButtonFace(DC, B, DroppedDown(), false);
     HBRUSH Arrow = GetSysColorBrush(Enabled() ? COLOR_BTNTEXT : COLOR_GRAYTEXT);
@@ -314,7 +488,15 @@ void TCustomComboBox::Paint() {
         TRect S{Cx - 3 + I, Cy + I, Cx + 4 - I, Cy + I + 1};
         FillRect(DC, &S, Arrow);
     }
-    if (Style_ == csDropDownList) {
+    if (OwnerDraw()) {
+        TRect T = ClientRect();
+        T.Right = B.Left;
+        InflateRect(&T, -1, -1);
+        TOwnerDrawState St{odComboBoxEdit};
+        if (Focused() && !DroppedDown()) St = St + TOwnerDrawState{odSelected, odFocused};
+        if (!Enabled()) St.Include(odDisabled);
+        DrawListItem(DC, ItemIndex_, T, St);
+    } else if (Style_ == csDropDownList) {
         TRect T = ClientRect();
         T.Right = B.Left;
         InflateRect(&T, -2, -2);
@@ -376,6 +558,7 @@ QEL_IMPLEMENT_CLASS(TComboBox, TCustomComboBox, [](TClassBuilder<TComboBox>& B) 
     B.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {
         return !static_cast<const T&>(O).ParentFont();
     });
+    B.Integer("ItemHeight", &T::ItemHeight, &T::SetItemHeight).NoDefault();
     B.Integer("ItemIndex", &T::ItemIndex, &T::SetItemIndex).SetDefault(-1);
     B.Strings("Items", &T::Items, &T::SetItems);
     B.Integer("MaxLength", &T::MaxLength, &T::SetMaxLength).SetDefault(0);
@@ -388,9 +571,11 @@ QEL_IMPLEMENT_CLASS(TComboBox, TCustomComboBox, [](TClassBuilder<TComboBox>& B) 
     B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
     B.Event("OnChange", &T::OnChange);
     B.Event("OnCloseUp", &T::OnCloseUp);
+    B.Event("OnDrawItem", &T::OnDrawItem);
     B.Event("OnDropDown", &T::OnDropDown);
     B.Event("OnEnter", &T::OnEnter);
     B.Event("OnExit", &T::OnExit);
+    B.Event("OnMeasureItem", &T::OnMeasureItem);
     B.Event("OnSelect", &T::OnSelect);
 })
 

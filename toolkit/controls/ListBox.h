@@ -14,9 +14,26 @@ namespace qel {
 
 enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
 QEL_ENUM_INFO(TListBoxStyle, "lbStandard", "lbOwnerDrawFixed", "lbOwnerDrawVariable")
-enum TOwnerDrawStateFlag { odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault };
+// The classic order, so stored sets keep their bits; odComboBoxEdit marks the face of an
+// owner-drawn combo box as against an item of its list.
+enum TOwnerDrawStateFlag {
+    odSelected,
+    odGrayed,
+    odDisabled,
+    odChecked,
+    odFocused,
+    odDefault,
+    odHotLight,
+    odInactive,
+    odNoAccel,
+    odNoFocusRect,
+    odReserved1,
+    odReserved2,
+    odComboBoxEdit
+};
 QEL_ENUM_INFO(TOwnerDrawStateFlag, "odSelected", "odGrayed", "odDisabled", "odChecked", "odFocused",
-              "odDefault")
+              "odDefault", "odHotLight", "odInactive", "odNoAccel", "odNoFocusRect", "odReserved1",
+              "odReserved2", "odComboBoxEdit")
 using TOwnerDrawState = TSet<TOwnerDrawStateFlag>;
 
 using TDrawItemEvent =
