@@ -97,6 +97,7 @@ TX11Selection::TX11Selection(Display* Dpy, unsigned long Root) : Dpy_(Dpy) {
     Utf8_ = XInternAtom(Dpy, "UTF8_STRING", False);
     Text_ = XInternAtom(Dpy, "TEXT", False);
     TextPlain_ = XInternAtom(Dpy, "text/plain;charset=utf-8", False);
+    Multiple_ = XInternAtom(Dpy, "MULTIPLE", False);
     Incr_ = XInternAtom(Dpy, "INCR", False);
     Transfer_ = XInternAtom(Dpy, "_QEL_SELECTION", False);
     TimeProp_ = XInternAtom(Dpy, "_QEL_TIMESTAMP", False);
@@ -275,14 +276,15 @@ TX11Selection::TReply TX11Selection::Convert(unsigned long Target, int TimeoutMs
         return R;
     }
     Atom Prop = Ev.xselection.property;
-    R.Result = ReadProperty(Prop, R);
+    R.Result = ReadProperty(Win_, Prop, R);
     XDeleteProperty(Dpy_, Win_, Prop);
     if (R.Result == TStatus::Ok && R.Type == Incr_) R.Result = ReadIncremental(Prop, R, TimeoutMs);
     return R;
 }
 
-// Reads a whole property of our window (in pieces, so a large one needs no single huge reply).
-TX11Selection::TStatus TX11Selection::ReadProperty(unsigned long Prop, TReply& Out) {
+// Reads a whole property (in pieces, so a large one needs no single huge reply).
+TX11Selection::TStatus TX11Selection::ReadProperty(unsigned long W, unsigned long Prop,
+                                                   TReply& Out) {
     Out.Data.clear();
     Out.Type = None;
     Out.Format = 0;
@@ -292,7 +294,7 @@ TX11Selection::TStatus TX11Selection::ReadProperty(unsigned long Prop, TReply& O
         int Format = 0;
         unsigned long Items = 0, After = 0;
         unsigned char* Data = nullptr;
-        if (XGetWindowProperty(Dpy_, Win_, Prop, Offset, 1 << 20, False, AnyPropertyType, &Type,
+        if (XGetWindowProperty(Dpy_, W, Prop, Offset, 1 << 20, False, AnyPropertyType, &Type,
                                &Format, &Items, &After, &Data) != Success)
             return TStatus::Refused;
         std::size_t Unit = Format == 32 ? sizeof(long) : Format == 16 ? sizeof(short) : 1;
@@ -329,7 +331,7 @@ TX11Selection::TStatus TX11Selection::ReadIncremental(unsigned long Prop, TReply
         if (!WaitFor(Ev, Match, TClock::now() + std::chrono::milliseconds(TimeoutMs)))
             return TStatus::Timeout;
         TReply Chunk;
-        TStatus S = ReadProperty(Prop, Chunk);
+        TStatus S = ReadProperty(Win_, Prop, Chunk);
         // Notices can be older than the property's content (the INCR write itself, a chunk we
         // read on an earlier notice): a deleted property is skipped, content is read as it is.
         if (S == TStatus::Refused) continue;
@@ -372,9 +374,25 @@ void TX11Selection::OnRequest(const XEvent& Ev) {
 
 bool TX11Selection::Answer(unsigned long Requestor, unsigned long Prop, unsigned long Target) {
     if (Target == Targets_) {
-        std::vector<Atom> List{Targets_, Timestamp_};
+        std::vector<Atom> List{Targets_, Timestamp_, Multiple_};
         if (HasText_) List.insert(List.end(), {Utf8_, XA_STRING, Text_, TextPlain_});
         XChangeProperty(Dpy_, Requestor, Prop, XA_ATOM, 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(List.data()),
+                        static_cast<int>(List.size()));
+        return true;
+    }
+    if (Target == Multiple_) {
+        // The requestor's property lists (target, property) pairs; each is converted on its
+        // own and a refused one gets None for its property.
+        TReply Pairs;
+        if (ReadProperty(Requestor, Prop, Pairs) != TStatus::Ok || Pairs.Format != 32) return false;
+        std::vector<Atom> List(Pairs.Data.size() / sizeof(Atom));
+        std::memcpy(List.data(), Pairs.Data.data(), List.size() * sizeof(Atom));
+        for (std::size_t I = 0; I + 1 < List.size(); I += 2)
+            if (List[I] == Multiple_ || List[I + 1] == None ||
+                !Answer(Requestor, List[I + 1], List[I]))
+                List[I + 1] = None;
+        XChangeProperty(Dpy_, Requestor, Prop, Pairs.Type, 32, PropModeReplace,
                         reinterpret_cast<unsigned char*>(List.data()),
                         static_cast<int>(List.size()));
         return true;

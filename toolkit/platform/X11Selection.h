@@ -69,7 +69,7 @@ class TX11Selection {
     unsigned long ServerTime();
     void TakeOwnership();
     TReply Convert(unsigned long Target, int TimeoutMs);
-    TStatus ReadProperty(unsigned long Prop, TReply& Out);
+    TStatus ReadProperty(unsigned long W, unsigned long Prop, TReply& Out);
     TStatus ReadIncremental(unsigned long Prop, TReply& Out, int TimeoutMs);
     void OnRequest(const _XEvent& Ev);
     bool Answer(unsigned long Requestor, unsigned long Prop, unsigned long Target);
@@ -79,7 +79,7 @@ class TX11Selection {
     _XDisplay* Dpy_;
     unsigned long Win_ = 0;
     unsigned long Clipboard_ = 0, Targets_ = 0, Timestamp_ = 0, Utf8_ = 0, Text_ = 0,
-                  TextPlain_ = 0, Incr_ = 0, Transfer_ = 0, TimeProp_ = 0;
+                  TextPlain_ = 0, Multiple_ = 0, Incr_ = 0, Transfer_ = 0, TimeProp_ = 0;
     bool Owned_ = false;
     unsigned long OwnTime_ = 0;
     bool HasText_ = false;

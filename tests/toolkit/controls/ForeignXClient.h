@@ -97,6 +97,36 @@ class TForeignClient {
         return A;
     }
 
+    // Asks for several targets in one MULTIPLE request: each target's data, or nullopt where
+    // the owner refused it.
+    std::vector<std::optional<std::string>> RequestMultiple(const std::vector<const char*>& Ts) {
+        std::vector<std::optional<std::string>> R(Ts.size());
+        std::vector<::Atom> Pairs;
+        for (std::size_t I = 0; I < Ts.size(); ++I) {
+            Pairs.push_back(Intern(Ts[I]));
+            Pairs.push_back(Intern(("FOREIGN_PART" + std::to_string(I)).c_str()));
+        }
+        ::Atom List = Intern("FOREIGN_PAIRS"), Multiple = Intern("MULTIPLE");
+        XChangeProperty(D_, Win_, List, Intern("ATOM_PAIR"), 32, PropModeReplace,
+                        reinterpret_cast<unsigned char*>(Pairs.data()),
+                        static_cast<int>(Pairs.size()));
+        XConvertSelection(D_, Clipboard_, Multiple, List, Win_, ServerTime());
+        XEvent Ev;
+        if (!Next(Ev, TClock::now() + std::chrono::seconds(5), [&](const XEvent& E) {
+                return E.type == SelectionNotify && E.xselection.target == Multiple;
+            }))
+            return R;
+        if (Ev.xselection.property != List) return R;
+        ::Atom Type;
+        int Format;
+        std::string Back = Take(Type, Format, List);
+        if (Format != 32 || Back.size() != Pairs.size() * sizeof(long)) return R;
+        std::memcpy(Pairs.data(), Back.data(), Back.size());
+        for (std::size_t I = 0; I < Ts.size(); ++I)
+            if (Pairs[2 * I + 1] != None) R[I] = Take(Type, Format, Pairs[2 * I + 1]);
+        return R;
+    }
+
     // Takes the CLIPBOARD selection (with a real server time, as the rules ask).
     void Own() {
         XSetSelectionOwner(D_, Clipboard_, Win_, ServerTime());
@@ -175,13 +205,13 @@ class TForeignClient {
         return Ev.xproperty.time;
     }
 
-    std::string Take(::Atom& Type, int& Format) {
+    std::string Take(::Atom& Type, int& Format, ::Atom Prop = None) {
         unsigned long Items = 0, After = 0;
         unsigned char* Data = nullptr;
         Type = None;
         Format = 0;
-        XGetWindowProperty(D_, Win_, Prop_, 0, 1L << 26, True, AnyPropertyType, &Type, &Format,
-                           &Items, &After, &Data);
+        XGetWindowProperty(D_, Win_, Prop == None ? Prop_ : Prop, 0, 1L << 26, True,
+                           AnyPropertyType, &Type, &Format, &Items, &After, &Data);
         std::size_t Unit = Format == 32 ? sizeof(long) : Format == 16 ? 2 : 1;
         std::string S;
         if (Data) {
