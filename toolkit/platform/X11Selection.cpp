@@ -72,6 +72,12 @@ std::string Latin1ToUtf8(const std::string& S) {
     return R;
 }
 
+// Server times wrap after 49 days: "not before" is a signed 32-bit difference.
+bool NotBefore(unsigned long A, unsigned long B) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(A) -
+                                     static_cast<std::uint32_t>(B)) >= 0;
+}
+
 struct TPredicate {
     const std::function<bool(const XEvent&)>* Match;
     std::function<bool(const XEvent&)> Traffic;
@@ -139,7 +145,9 @@ bool TX11Selection::HandleEvent(XEvent& Ev) {
         OnRequest(Ev);
         break;
     case SelectionClear:
-        if (Ev.xselectionclear.selection == Clipboard_) {
+        // A loss older than our latest ownership was overtaken by a new copy of ours.
+        if (Ev.xselectionclear.selection == Clipboard_ &&
+            (OwnTime_ == CurrentTime || NotBefore(Ev.xselectionclear.time, OwnTime_))) {
             // Another client's copy is the clipboard now; ours is history.
             Owned_ = false;
             HasText_ = false;
@@ -360,11 +368,6 @@ void TX11Selection::OnRequest(const XEvent& Ev) {
     N.property = None;
     // Clients from before the property argument name the target as the property.
     Atom Prop = Q.property == None ? Q.target : Q.property;
-    // Server times wrap after 49 days: "not before" is a signed 32-bit difference.
-    auto NotBefore = [](unsigned long A, unsigned long B) {
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(A) -
-                                         static_cast<std::uint32_t>(B)) >= 0;
-    };
     bool Ours = Q.selection == Clipboard_ && Owned_ &&
                 (Q.time == CurrentTime || OwnTime_ == CurrentTime || NotBefore(Q.time, OwnTime_));
     if (Ours && Answer(Q.requestor, Prop, Q.target)) N.property = Prop;

@@ -192,6 +192,17 @@ TEST_F(X11Clipboard, ForeignCopyIsPastedAndReplacesOurs) {
     EXPECT_EQ(Edit->Text(), "\xC3\xBC"
                             "ber")
         << "a single-line edit keeps the first line";
+
+    // The other client takes the clipboard and we copy again at once, before our loop ran:
+    // the notice of the loss must not cost us the new copy.
+    StopServing();
+    Foreign->Own();
+    Clipboard().SetAsText("mine again");
+    Pump(20);
+    EXPECT_EQ(Clipboard().AsText(), "mine again");
+    TForeignClient::TAnswer A;
+    WhilePumping([&] { A = Foreign->Request("UTF8_STRING"); });
+    EXPECT_EQ(A.Data, "mine again");
 }
 
 TEST_F(X11Clipboard, TenMegabytesGoIncrementallyBothWays) {
