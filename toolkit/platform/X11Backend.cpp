@@ -455,6 +455,10 @@ void TX11Backend::SetClipboardTimeouts(int ReplyMs, int TargetsMs) {
     P_->Selection->SetTimeouts(ReplyMs, TargetsMs);
 }
 
+void TX11Backend::SetClipboardMaxBytes(std::size_t Bytes) {
+    P_->Selection->SetMaxIncoming(Bytes);
+}
+
 void TX11Backend::SetClipboardText(const std::string& Utf8) {
     P_->Selection->SetText(Utf8);
     P_->WakeLoopForQueued();

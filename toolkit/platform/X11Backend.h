@@ -52,6 +52,8 @@ class TX11Backend : public TBackend {
     // How long to wait for another client's clipboard text (and each INCR chunk) and for its
     // list of targets.
     void SetClipboardTimeouts(int ReplyMs, int TargetsMs);
+    // Clipboard text larger than this is refused when pasting (default 256 MB).
+    void SetClipboardMaxBytes(std::size_t Bytes);
 
     struct TImpl;
 

@@ -171,20 +171,27 @@ class TForeignClient {
             }
             XSendEvent(D_, Q.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&N));
             XFlush(D_);
-            if (Incremental) SendChunks(Q.requestor, Q.property, Utf8, Text, Chunk);
+            if (Incremental) SendChunks(Q.requestor, Q.property, Utf8, Text, Chunk, Stop);
         }
     }
 
   private:
-    void SendChunks(::Window W, ::Atom P, ::Atom Type, const std::string& Text, std::size_t Chunk) {
+    // Sends the next chunk each time the requestor deletes the property; a requestor that
+    // stops reading is given up after a while (or when the test ends).
+    void SendChunks(::Window W, ::Atom P, ::Atom Type, const std::string& Text, std::size_t Chunk,
+                    const std::atomic<bool>& Stop) {
         std::size_t Sent = 0;
+        auto GiveUp = TClock::now() + std::chrono::seconds(5);
         for (;;) {
             XEvent Ev;
-            if (!Next(Ev, TClock::now() + std::chrono::seconds(5), [&](const XEvent& E) {
+            if (!Next(Ev, TClock::now() + std::chrono::milliseconds(20), [&](const XEvent& E) {
                     return E.type == PropertyNotify && E.xproperty.window == W &&
                            E.xproperty.atom == P && E.xproperty.state == PropertyDelete;
-                }))
-                break;
+                })) {
+                if (Stop || TClock::now() > GiveUp) break;
+                continue;
+            }
+            GiveUp = TClock::now() + std::chrono::seconds(5);
             std::size_t N = std::min(Chunk, Text.size() - Sent);
             XChangeProperty(D_, W, P, Type, 8, PropModeReplace,
                             reinterpret_cast<const unsigned char*>(Text.data() + Sent),

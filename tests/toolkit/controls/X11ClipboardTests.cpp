@@ -227,6 +227,17 @@ TEST_F(X11Clipboard, TenMegabytesGoIncrementallyBothWays) {
     EXPECT_TRUE(Got == Big) << "got " << Got.size() << " of " << Big.size() << " bytes";
     EXPECT_LT(Out, 10.0);
     EXPECT_LT(In, 10.0);
+
+    // Beyond the limit nothing is read, whether it comes in one piece or incrementally.
+    StopServing();
+    X->SetClipboardMaxBytes(1u << 20);
+    ForeignOwns(Big.substr(0, 2u << 20), false, 4u << 20);
+    EXPECT_EQ(Clipboard().AsText(), "");
+    StopServing();
+    ForeignOwns(Big.substr(0, 2u << 20), false, 256u << 10);
+    T0 = TForeignClient::TClock::now();
+    EXPECT_EQ(Clipboard().AsText(), "");
+    EXPECT_LT(SecondsSince(T0), 3.0);
 }
 
 TEST_F(X11Clipboard, SilentOwnerNeitherHangsPasteNorEatsInput) {
