@@ -270,6 +270,7 @@ QEL_IMPLEMENT_CLASS(TSpeedButton, TGraphicControl, [](TClassBuilder<TSpeedButton
     B.String("Hint", &TSpeedButton::Hint, &TSpeedButton::SetHint);
     B.Event("OnClick", &TSpeedButton::OnClick);
     B.Event("OnDblClick", &TSpeedButton::OnDblClick);
+    B.Event("OnContextPopup", &TSpeedButton::OnContextPopup);
     B.Event("OnMouseDown", &TSpeedButton::OnMouseDown);
     B.Event("OnMouseMove", &TSpeedButton::OnMouseMove);
     B.Event("OnMouseUp", &TSpeedButton::OnMouseUp);

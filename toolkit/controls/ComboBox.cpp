@@ -571,6 +571,7 @@ QEL_IMPLEMENT_CLASS(TComboBox, TCustomComboBox, [](TClassBuilder<TComboBox>& B) 
     B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
     B.Event("OnChange", &T::OnChange);
     B.Event("OnCloseUp", &T::OnCloseUp);
+    B.Event("OnContextPopup", &T::OnContextPopup);
     B.Event("OnDrawItem", &T::OnDrawItem);
     B.Event("OnDropDown", &T::OnDropDown);
     B.Event("OnEnter", &T::OnEnter);

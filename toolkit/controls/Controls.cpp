@@ -221,11 +221,15 @@ void TControl::HandleMouse(TMessage& M) {
     }
 }
 
-namespace {
-// A right click shows the popup menu of the control or, without one, of the nearest parent
-// that has one, as the context menu request travels up the parents.
-bool ContextPopup(TControl* Clicked, TPoint ScreenPos) {
-    for (TControl* C = Clicked; C; C = C->Parent()) {
+bool TControl::DoContextPopup(TPoint ScreenPos, bool FromKeyboard) {
+    for (TControl* C = this; C; C = C->Parent()) {
+        if (C->OnContextPopup) {
+            bool Handled = false;
+            auto Alive = C->LifeToken();
+            C->OnContextPopup(C, FromKeyboard ? TPoint{-1, -1} : C->ScreenToClient(ScreenPos),
+                              Handled);
+            if (Handled || Alive.expired()) return true;
+        }
         auto* Menu = dynamic_cast<TPopupMenu*>(C->PopupMenu());
         if (!Menu || !Menu->AutoPopup()) continue;
         Menu->SetPopupComponent(C);
@@ -234,7 +238,6 @@ bool ContextPopup(TControl* Clicked, TPoint ScreenPos) {
     }
     return false;
 }
-} // namespace
 
 void TControl::DoMouseDown(TMessage& M, TMouseButton Button, TShiftState Extra) {
     TWMMouse Mm(M);
@@ -264,7 +267,7 @@ void TControl::DoMouseUp(TMessage& M, TMouseButton Button) {
     MouseUp(Button, KeysToShiftState(Mm.Keys), Mm.XPos, Mm.YPos);
     if (Clicked && !Alive.expired()) Click();
     if (Button == mbRight && !Alive.expired() && !IsDesigning())
-        ContextPopup(this, ClientToScreen({Mm.XPos, Mm.YPos}));
+        DoContextPopup(ClientToScreen({Mm.XPos, Mm.YPos}), false);
 }
 
 void TControl::WndProc(TMessage& M) {

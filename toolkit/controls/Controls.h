@@ -125,6 +125,8 @@ using TMouseEvent =
     TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = TEvent<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TKeyEvent = TEvent<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+// MousePos is in the control's client coordinates, or (-1, -1) when the keyboard asked.
+using TContextPopupEvent = TEvent<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 using TKeyPressEvent = TEvent<void(TObject* Sender, char& Key)>;
 
 TShiftState KeysToShiftState(WPARAM Keys);
@@ -272,6 +274,7 @@ class TControl : public TComponent {
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
     TNotifyEvent OnResize;
+    TContextPopupEvent OnContextPopup;
 
     virtual void Click();
     virtual void DblClick();
@@ -289,6 +292,10 @@ class TControl : public TComponent {
     virtual void MouseMove(TShiftState Shift, int X, int Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void Resize();
+    // A context menu request (right click at ScreenPos, or the menu key) travels up the
+    // parents: each may handle it in OnContextPopup or answer with its PopupMenu. True when
+    // some control took it.
+    bool DoContextPopup(TPoint ScreenPos, bool FromKeyboard);
     // Called after the bounds changed (also through alignment).
     virtual void BoundsChanged() {}
     virtual void FontChanged();

@@ -28,6 +28,7 @@ template <class T> inline void EditProperties(TClassBuilder<T>& B) {
     B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
     B.Event("OnChange", &T::OnChange);
     B.Event("OnClick", &T::OnClick);
+    B.Event("OnContextPopup", &T::OnContextPopup);
     B.Event("OnEnter", &T::OnEnter);
     B.Event("OnExit", &T::OnExit);
     B.Event("OnKeyDown", &T::OnKeyDown);

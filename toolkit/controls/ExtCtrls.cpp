@@ -140,6 +140,7 @@ QEL_IMPLEMENT_CLASS(TPanel, TCustomPanel, [](TClassBuilder<TPanel>& B) {
     B.Event("OnDblClick", &TPanel::OnDblClick);
     B.Event("OnEnter", &TPanel::OnEnter);
     B.Event("OnExit", &TPanel::OnExit);
+    B.Event("OnContextPopup", &TPanel::OnContextPopup);
     B.Event("OnMouseDown", &TPanel::OnMouseDown);
     B.Event("OnMouseMove", &TPanel::OnMouseMove);
     B.Event("OnMouseUp", &TPanel::OnMouseUp);
@@ -289,6 +290,7 @@ QEL_IMPLEMENT_CLASS(TImage, TGraphicControl, [](TClassBuilder<TImage>& B) {
     B.Bool("Visible", &TImage::Visible, &TImage::SetVisible).SetDefault(true);
     B.Event("OnClick", &TImage::OnClick);
     B.Event("OnDblClick", &TImage::OnDblClick);
+    B.Event("OnContextPopup", &TImage::OnContextPopup);
     B.Event("OnMouseDown", &TImage::OnMouseDown);
     B.Event("OnMouseMove", &TImage::OnMouseMove);
     B.Event("OnMouseUp", &TImage::OnMouseUp);
@@ -325,6 +327,7 @@ QEL_IMPLEMENT_CLASS(TPaintBox, TGraphicControl, [](TClassBuilder<TPaintBox>& B) 
     B.Bool("Visible", &TPaintBox::Visible, &TPaintBox::SetVisible).SetDefault(true);
     B.Event("OnClick", &TPaintBox::OnClick);
     B.Event("OnDblClick", &TPaintBox::OnDblClick);
+    B.Event("OnContextPopup", &TPaintBox::OnContextPopup);
     B.Event("OnMouseDown", &TPaintBox::OnMouseDown);
     B.Event("OnMouseMove", &TPaintBox::OnMouseMove);
     B.Event("OnMouseUp", &TPaintBox::OnMouseUp);

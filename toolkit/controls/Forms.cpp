@@ -461,6 +461,7 @@ QEL_IMPLEMENT_CLASS(TForm, TCustomForm, [](TClassBuilder<TForm>& B) {
     B.Event("OnKeyDown", &TForm::OnKeyDown);
     B.Event("OnKeyPress", &TForm::OnKeyPress);
     B.Event("OnKeyUp", &TForm::OnKeyUp);
+    B.Event("OnContextPopup", &TForm::OnContextPopup);
     B.Event("OnMouseDown", &TForm::OnMouseDown);
     B.Event("OnMouseMove", &TForm::OnMouseMove);
     B.Event("OnMouseUp", &TForm::OnMouseUp);

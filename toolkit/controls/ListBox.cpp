@@ -651,6 +651,7 @@ QEL_IMPLEMENT_CLASS(TListBox, TCustomListBox, [](TClassBuilder<TListBox>& B) {
     B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(true);
     B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
     B.Event("OnClick", &T::OnClick);
+    B.Event("OnContextPopup", &T::OnContextPopup);
     B.Event("OnDblClick", &T::OnDblClick);
     B.Event("OnDrawItem", &T::OnDrawItem);
     B.Event("OnEnter", &T::OnEnter);

@@ -577,6 +577,7 @@ QEL_IMPLEMENT_CLASS(TLabel, TCustomLabel, [](TClassBuilder<TLabel>& B) {
         .WithIdents(CursorIdentMap());
     B.Event("OnClick", &TLabel::OnClick);
     B.Event("OnDblClick", &TLabel::OnDblClick);
+    B.Event("OnContextPopup", &TLabel::OnContextPopup);
     B.Event("OnMouseDown", &TLabel::OnMouseDown);
     B.Event("OnMouseMove", &TLabel::OnMouseMove);
     B.Event("OnMouseUp", &TLabel::OnMouseUp);
@@ -727,6 +728,7 @@ QEL_IMPLEMENT_CLASS(TButton, TButtonControl, [](TClassBuilder<TButton>& B) {
     B.Event("OnKeyDown", &TButton::OnKeyDown);
     B.Event("OnKeyPress", &TButton::OnKeyPress);
     B.Event("OnKeyUp", &TButton::OnKeyUp);
+    B.Event("OnContextPopup", &TButton::OnContextPopup);
     B.Event("OnMouseDown", &TButton::OnMouseDown);
     B.Event("OnMouseMove", &TButton::OnMouseMove);
     B.Event("OnMouseUp", &TButton::OnMouseUp);
@@ -831,6 +833,7 @@ QEL_IMPLEMENT_CLASS(TCheckBox, TCustomCheckBox, [](TClassBuilder<TCheckBox>& B) 
     B.Event("OnKeyDown", &TCheckBox::OnKeyDown);
     B.Event("OnKeyPress", &TCheckBox::OnKeyPress);
     B.Event("OnKeyUp", &TCheckBox::OnKeyUp);
+    B.Event("OnContextPopup", &TCheckBox::OnContextPopup);
     B.Event("OnMouseDown", &TCheckBox::OnMouseDown);
     B.Event("OnMouseMove", &TCheckBox::OnMouseMove);
     B.Event("OnMouseUp", &TCheckBox::OnMouseUp);

@@ -881,6 +881,12 @@ void TWinControl::WndProc(TMessage& M) {
         if (MainMenuShortCut(this, M)) return;
         if (DialogKeyHandled(M)) return;
         if (DoKeyDown(M)) return;
+        // The menu key, or Shift+F10, asks for the context menu at the control's corner.
+        if (M.WParam == VK_APPS || (M.WParam == VK_F10 && KeyDataToShiftState(static_cast<LONG>(
+                                                              M.LParam)) == TShiftState{ssShift})) {
+            auto Alive = LifeToken();
+            if (DoContextPopup(ClientToScreen({0, 0}), true) || Alive.expired()) return;
+        }
         DefaultHandler(M);
         return;
     case WM_KEYUP:

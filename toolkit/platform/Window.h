@@ -200,6 +200,7 @@ enum : int {
     VK_DOWN = 0x28,
     VK_INSERT = 0x2D,
     VK_DELETE = 0x2E,
+    VK_APPS = 0x5D, // the context-menu key
     VK_F1 = 0x70,
     VK_F2 = 0x71,
     VK_F3 = 0x72,

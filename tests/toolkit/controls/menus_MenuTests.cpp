@@ -209,6 +209,51 @@ TEST_F(MenuFixture, RightClickShowsThePopupMenuOfTheControlOrItsParent) {
     EXPECT_EQ(Popped, 2);
 }
 
+TEST_F(MenuFixture, ContextPopupEventsTravelUpUntilHandled) {
+    auto* Popup = new TPopupMenu(Form);
+    Item(Form, Popup->Items(), "&Copy");
+    auto* Edit = new TEdit(Form);
+    Edit->SetParent(Form);
+    Edit->SetBounds(10, 10, 100, 21);
+    Form->SetPopupMenu(Popup);
+    Form->Show();
+    Pump();
+    int Popped = 0;
+    Popup->OnPopup = [&](TObject*) { ++Popped; };
+    std::vector<std::pair<TObject*, TPoint>> Asked;
+    bool EditHandles = true;
+    Edit->OnContextPopup = [&](TObject* S, TPoint P, bool& Handled) {
+        Asked.emplace_back(S, P);
+        Handled = EditHandles;
+    };
+    Form->OnContextPopup = [&](TObject* S, TPoint P, bool&) { Asked.emplace_back(S, P); };
+
+    TPoint P = At(Edit, 7, 5);
+    Headless().Click(P.X, P.Y, 2);
+    Pump(50);
+    ASSERT_EQ(Asked.size(), 1u) << "a handled request goes no further";
+    EXPECT_EQ(Asked[0].second, (TPoint{7, 5})) << "in the control's own coordinates";
+    EXPECT_EQ(Popped, 0);
+
+    EditHandles = false;
+    Headless().Click(P.X, P.Y, 2);
+    Headless().Key(VK_ESCAPE);
+    Pump(50);
+    ASSERT_EQ(Asked.size(), 3u);
+    EXPECT_EQ(Asked[2].first, Form);
+    EXPECT_EQ(Asked[2].second, Form->ScreenToClient(P));
+    EXPECT_EQ(Popped, 1) << "then the parent's menu answers";
+
+    // The menu key asks from the focused control, without a mouse position.
+    Edit->SetFocus();
+    Headless().Key(VK_APPS);
+    Headless().Key(VK_ESCAPE);
+    Pump(50);
+    ASSERT_EQ(Asked.size(), 5u);
+    EXPECT_EQ(Asked[3].second, (TPoint{-1, -1}));
+    EXPECT_EQ(Popped, 2);
+}
+
 TEST(ShortCutTests, TextRoundTrip) {
     for (const char* T : {"Ctrl+S", "Shift+Del", "F5", "Ctrl+Alt+Enter", "Shift+Ctrl+F12"})
         EXPECT_EQ(ShortCutToText(TextToShortCut(T)), T);
