@@ -177,6 +177,7 @@ TX11Backend::~TX11Backend() {
         XDestroyWindow(P_->Dpy, W);
     for (auto& [Id, C] : P_->Cursors)
         XFreeCursor(P_->Dpy, C);
+    P_->Selection->HandOver();
     P_->Selection.reset();
     XFreeGC(P_->Dpy, P_->Gc);
     XCloseDisplay(P_->Dpy);

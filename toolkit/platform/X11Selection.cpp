@@ -229,6 +229,30 @@ void TX11Selection::CatchUp() {
         HandleEvent(Ev);
 }
 
+// Our copy would die with our window: a clipboard manager, where one runs, is asked to take the
+// text targets over (it converts them from us while we wait and serve).
+void TX11Selection::HandOver() {
+    CatchUp();
+    if (!Owned_ || !HasText_) return;
+    Atom Manager = XInternAtom(Dpy_, "CLIPBOARD_MANAGER", False);
+    if (XGetSelectionOwner(Dpy_, Manager) == None) return;
+    Atom Save = XInternAtom(Dpy_, "SAVE_TARGETS", False);
+    Atom List[] = {Utf8_, XA_STRING, Text_, TextPlain_};
+    XChangeProperty(Dpy_, Win_, Transfer_, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(List), 4);
+    Time T = ServerTime();
+    XConvertSelection(Dpy_, Manager, Save, Transfer_, Win_, T);
+    XEvent Ev;
+    WaitFor(
+        Ev,
+        [&](const XEvent& E) {
+            return E.type == SelectionNotify && E.xselection.requestor == Win_ &&
+                   E.xselection.selection == Manager;
+        },
+        TClock::now() + std::chrono::milliseconds(std::max(ReplyMs_, 2000)));
+    XDeleteProperty(Dpy_, Win_, Transfer_);
+}
+
 std::optional<std::string> TX11Selection::Text() {
     CatchUp();
     if (Owned_) return HasText_ ? std::optional<std::string>(Copy_) : std::nullopt;

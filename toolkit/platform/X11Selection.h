@@ -39,6 +39,8 @@ class TX11Selection {
     // large or no answer in time).
     std::optional<std::string> Text();
     bool HasText();
+    // Before we go: lets a running clipboard manager keep our text.
+    void HandOver();
     bool Owned() const { return Owned_; }
     unsigned long Window() const { return Win_; }
 

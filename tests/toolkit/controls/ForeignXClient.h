@@ -127,9 +127,9 @@ class TForeignClient {
         return R;
     }
 
-    // Takes the CLIPBOARD selection (with a real server time, as the rules ask).
-    void Own() {
-        XSetSelectionOwner(D_, Clipboard_, Win_, ServerTime());
+    // Takes a selection (with a real server time, as the rules ask).
+    void Own(const char* Selection = "CLIPBOARD") {
+        XSetSelectionOwner(D_, Intern(Selection), Win_, ServerTime());
         XSync(D_, False);
     }
 
@@ -172,6 +172,28 @@ class TForeignClient {
             XSendEvent(D_, Q.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&N));
             XFlush(D_);
             if (Incremental) SendChunks(Q.requestor, Q.property, Utf8, Text, Chunk, Stop);
+        }
+    }
+
+    // Plays a clipboard manager (owner of CLIPBOARD_MANAGER): asked to SAVE_TARGETS, it fetches
+    // the clipboard's UTF8_STRING into Saved before it answers.
+    void ServeAsManager(std::string& Saved, const std::atomic<bool>& Stop) {
+        ::Atom Save = Intern("SAVE_TARGETS");
+        while (!Stop) {
+            XEvent Ev;
+            if (!Next(Ev, TClock::now() + std::chrono::milliseconds(20), [&](const XEvent& E) {
+                    return E.type == SelectionRequest && E.xselectionrequest.target == Save;
+                }))
+                continue;
+            XSelectionRequestEvent Q = Ev.xselectionrequest;
+            TAnswer A = Request("UTF8_STRING");
+            if (A.Ok) Saved = A.Data;
+            XSelectionEvent N{};
+            N.type = SelectionNotify;
+            N.requestor = Q.requestor, N.selection = Q.selection, N.target = Q.target;
+            N.time = Q.time, N.property = A.Ok ? Q.property : None;
+            XSendEvent(D_, Q.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&N));
+            XFlush(D_);
         }
     }
 

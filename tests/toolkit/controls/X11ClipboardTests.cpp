@@ -205,6 +205,20 @@ TEST_F(X11Clipboard, ForeignCopyIsPastedAndReplacesOurs) {
     EXPECT_EQ(A.Data, "mine again");
 }
 
+TEST_F(X11Clipboard, ClipboardManagerKeepsOurCopyWhenWeGo) {
+    std::string Saved;
+    Foreign->Own("CLIPBOARD_MANAGER");
+    Serving = std::thread([this, &Saved] { Foreign->ServeAsManager(Saved, Stop); });
+    Clipboard().SetAsText("outlives us \xE2\x82\xAC");
+    delete Form;
+    Form = nullptr;
+    Pump();
+    SetBackend(std::make_unique<THeadlessBackend>(1024, 768));
+    X = nullptr;
+    StopServing();
+    EXPECT_EQ(Saved, "outlives us \xE2\x82\xAC");
+}
+
 TEST_F(X11Clipboard, TenMegabytesGoIncrementallyBothWays) {
     std::string Big;
     Big.reserve(10u << 20);
