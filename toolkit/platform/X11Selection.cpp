@@ -292,11 +292,12 @@ TX11Selection::TReply TX11Selection::Convert(unsigned long Target, int TimeoutMs
     XDeleteProperty(Dpy_, Win_, Transfer_);
     Time T = ServerTime();
     XConvertSelection(Dpy_, Clipboard_, Target, Transfer_, Win_, T);
-    // The time and target tell our answer from a late one to a request we gave up on.
+    // The time and target tell our answer from a late one to a request we gave up on (owners
+    // that do not copy the time send CurrentTime).
     auto Match = [&](const XEvent& E) {
         return E.type == SelectionNotify && E.xselection.requestor == Win_ &&
                E.xselection.selection == Clipboard_ && E.xselection.target == Target &&
-               (T == CurrentTime || E.xselection.time == T);
+               (T == CurrentTime || E.xselection.time == T || E.xselection.time == CurrentTime);
     };
     XEvent Ev;
     if (!WaitFor(Ev, Match, TClock::now() + std::chrono::milliseconds(TimeoutMs))) {
