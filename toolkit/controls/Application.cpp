@@ -236,6 +236,12 @@ void TApplication::HandleMessage() {
     ProcessPending();
 }
 
+bool TApplication::HelpContext(int Context) {
+    if (!OnHelp) return false;
+    bool CallHelp = true;
+    return OnHelp(HELP_CONTEXT, Context, CallHelp);
+}
+
 void TApplication::Terminate() {
     Terminated_ = true;
     TMessageQueue::Main().Signal();

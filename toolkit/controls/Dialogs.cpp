@@ -197,11 +197,16 @@ int ExecuteDialog(TCustomForm* Dialog) {
     return R;
 }
 
-int MessageDlgPos(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int, int X,
-                  int Y) {
+int MessageDlgPos(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx,
+                  int X, int Y) {
     if (AnswerHook())
         if (std::optional<int> A = AnswerHook()(Msg, DlgType, Buttons)) return *A;
     std::unique_ptr<TForm> F(CreateMessageDialog(Msg, DlgType, Buttons));
+    // Help asks for the topic and leaves the question open.
+    if (auto* Help = dynamic_cast<TButton*>(F->FindComponent("Help")))
+        Help->OnClick = [HelpCtx](TObject*) {
+            if (Application) Application->HelpContext(HelpCtx);
+        };
     if (X >= 0) {
         F->SetPosition(poDesigned);
         F->SetLeft(X);

@@ -240,6 +240,10 @@ extern TScreen* Screen;
 
 using TExceptionEvent = TEvent<void(TObject* Sender, const std::exception& E)>;
 using TIdleEvent = TEvent<void(TObject* Sender, bool& Done)>;
+// Command is HELP_CONTEXT with the topic's number in Data; the result says whether help was
+// shown. There is no help viewer of our own: an application brings its own through OnHelp.
+using THelpEvent = TEvent<bool(WORD Command, std::intptr_t Data, bool& CallHelp)>;
+inline constexpr WORD HELP_CONTEXT = 1;
 
 class TApplication : public TComponent {
     QEL_CLASS(TApplication, TComponent)
@@ -297,7 +301,11 @@ class TApplication : public TComponent {
     void HintMouseMessage(TControl* Control, int ScreenX, int ScreenY);
     void NotifyControlDestroying(TControl* Control);
 
+    // Asks OnHelp for the topic; false without a handler.
+    bool HelpContext(int Context);
+
     TExceptionEvent OnException;
+    THelpEvent OnHelp;
     TIdleEvent OnIdle;
     TNotifyEvent OnHint;
 

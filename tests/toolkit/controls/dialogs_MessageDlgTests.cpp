@@ -41,6 +41,25 @@ TEST_F(DialogFixture, LayoutComesFromTheFormResource) {
     EXPECT_THROW(CreateMessageDialog("x", mtError, {}), EInvalidOperation);
 }
 
+TEST_F(DialogFixture, HelpAsksForTheTopicAndLeavesTheQuestionOpen) {
+    std::vector<std::intptr_t> Topics;
+    Application->OnHelp = [&](WORD Command, std::intptr_t Data, bool&) {
+        EXPECT_EQ(Command, HELP_CONTEXT);
+        Topics.push_back(Data);
+        return true;
+    };
+    SetDialogShownHook([](TCustomForm* F) {
+        auto* Help = dynamic_cast<TButton*>(F->FindComponent("Help"));
+        ASSERT_NE(Help, nullptr);
+        Help->Click();
+        Headless().Key(VK_RETURN);
+    });
+    EXPECT_EQ(MessageDlg("Go on?", mtConfirmation, {mbOK, mbHelp}, 42), mrOk);
+    Application->OnHelp = nullptr;
+    EXPECT_EQ(Topics, std::vector<std::intptr_t>{42});
+    EXPECT_FALSE(Application->HelpContext(42)) << "no handler, no help";
+}
+
 TEST_F(DialogFixture, KeysAnswerTheDialog) {
     struct Case {
         int Vk;
