@@ -448,10 +448,6 @@ bool TX11Backend::ReadWindow(HWND Wnd, TSurface& Out) {
     return true;
 }
 
-unsigned long TX11Backend::ClipboardWindow() const {
-    return P_->Selection->Window();
-}
-
 void TX11Backend::SetClipboardTimeouts(int ReplyMs, int TargetsMs) {
     P_->Selection->SetTimeouts(ReplyMs, TargetsMs);
 }

@@ -47,8 +47,6 @@ class TX11Backend : public TBackend {
     bool ReadWindow(HWND Wnd, TSurface& Out);
     // Waits until the server has processed everything sent so far.
     void Sync();
-    // The window that owns our CLIPBOARD selection and receives pasted data.
-    unsigned long ClipboardWindow() const;
     // How long to wait for another client's clipboard text (and each INCR chunk) and for its
     // list of targets.
     void SetClipboardTimeouts(int ReplyMs, int TargetsMs);
