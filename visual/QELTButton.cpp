@@ -1,6 +1,7 @@
 #include "visual/QELTButton.h"
 
 #include "toolkit/controls/Forms.h"
+#include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/graphics/Canvas.h"
 #include "toolkit/graphics/Font.h"
 #include "toolkit/graphics/TextDraw.h"
@@ -29,13 +30,8 @@ static void DescribeButton(TClassBuilder<TQELButton>& B) {
     B.Bool("Default", &T::Default, &T::SetDefault).SetDefault(false);
     B.Object("Font3D", &T::Font3D, &T::Set3D);
     B.Object("Glyph", &T::Glyph, &T::SetQELGlyph);
-    B.Bool("ParentShowHint", &T::ParentShowHint, &T::SetParentShowHint).SetDefault(true);
-    B.Bool("ShowHint", &T::ShowHint, &T::SetShowHint).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentShowHint();
-    });
-    B.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentFont();
-    });
+    PublishShowHint(B);
+    PublishFont(B);
     B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
     B.Integer("ModalResult", &T::ModalResult, &T::SetModalResult).SetDefault(0);
     B.Bool("WordWrap", &T::WordWrap, &T::Setword).SetDefault(false);

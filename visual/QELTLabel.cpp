@@ -1,6 +1,7 @@
 #include "visual/QELTLabel.h"
 
 #include "toolkit/controls/ControlCanvas.h"
+#include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/graphics/Canvas.h"
 #include "toolkit/graphics/Font.h"
 #include "toolkit/graphics/TextDraw.h"
@@ -28,9 +29,7 @@ static void DescribeLabel(TClassBuilder<TQELLabel>& B) {
     B.Bool("Enabled", &TQELLabel::Enabled, &TQELLabel::SetEnabled).SetDefault(true);
     B.Component("FocusControl", &TQELLabel::FocusControl, &TQELLabel::SetFocusControl);
     B.Component("FontBackground", &TQELLabel::FontBackground, &TQELLabel::SetBack);
-    B.Object("Font", &TQELLabel::Font, &TQELLabel::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const TQELLabel&>(O).ParentFont();
-    });
+    PublishFont(B);
     B.Object("Font3D", &TQELLabel::Font3D, &TQELLabel::Set3D);
     B.Object("Frame", &TQELLabel::Frame, &TQELLabel::SetFrm);
     B.Component("Background", &TQELLabel::Background, &TQELLabel::SetBack2);

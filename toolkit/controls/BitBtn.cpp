@@ -1,6 +1,7 @@
 #include "toolkit/controls/BitBtn.h"
 
 #include "toolkit/controls/Dialogs.h"
+#include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/graphics/Bitmap.h"
 #include "toolkit/graphics/Canvas.h"
 #include "toolkit/graphics/Font.h"
@@ -200,9 +201,7 @@ QEL_IMPLEMENT_CLASS(TBitBtn, TButton, [](TClassBuilder<TBitBtn>& B) {
     B.String("Caption", &T::Caption, &T::SetCaption);
     B.Bool("Default", &T::Default, &T::SetDefault).SetDefault(false);
     B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    B.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentFont();
-    });
+    PublishFont(B);
     B.Object("Glyph", &T::Glyph, &T::SetGlyph).Stored([](const TObject& O) {
         return !static_cast<const T&>(O).Glyph()->Empty();
     });

@@ -1,6 +1,7 @@
 #include "toolkit/controls/Buttons.h"
 
 #include "toolkit/controls/ControlCanvas.h"
+#include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/controls/StdCtrls.h"
 #include "toolkit/graphics/Bitmap.h"
 #include "toolkit/graphics/Font.h"
@@ -257,9 +258,7 @@ QEL_IMPLEMENT_CLASS(TSpeedButton, TGraphicControl, [](TClassBuilder<TSpeedButton
     B.String("Caption", &TSpeedButton::Caption, &TSpeedButton::SetCaption);
     B.Bool("Enabled", &TSpeedButton::Enabled, &TSpeedButton::SetEnabled).SetDefault(true);
     B.Bool("Flat", &TSpeedButton::Flat, &TSpeedButton::SetFlat).SetDefault(false);
-    B.Object("Font", &TSpeedButton::Font, &TSpeedButton::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const TSpeedButton&>(O).ParentFont();
-    });
+    PublishFont(B);
     B.Object("Glyph", &TSpeedButton::Glyph, &TSpeedButton::SetGlyph);
     B.Enum("Layout", &TSpeedButton::Layout, &TSpeedButton::SetLayout).SetDefault(blGlyphLeft);
     B.Integer("Margin", &TSpeedButton::Margin, &TSpeedButton::SetMargin).SetDefault(-1);
@@ -270,10 +269,7 @@ QEL_IMPLEMENT_CLASS(TSpeedButton, TGraphicControl, [](TClassBuilder<TSpeedButton
     B.String("Hint", &TSpeedButton::Hint, &TSpeedButton::SetHint);
     B.Event("OnClick", &TSpeedButton::OnClick);
     B.Event("OnDblClick", &TSpeedButton::OnDblClick);
-    B.Event("OnContextPopup", &TSpeedButton::OnContextPopup);
-    B.Event("OnMouseDown", &TSpeedButton::OnMouseDown);
-    B.Event("OnMouseMove", &TSpeedButton::OnMouseMove);
-    B.Event("OnMouseUp", &TSpeedButton::OnMouseUp);
+    PublishMouseEvents(B);
 })
 
 } // namespace qel

@@ -1,6 +1,7 @@
 #include "toolkit/controls/ComCtrls.h"
 
 #include "toolkit/controls/Forms.h"
+#include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/graphics/Canvas.h"
 #include "toolkit/graphics/Font.h"
 #include "toolkit/graphics/TextDraw.h"
@@ -301,9 +302,7 @@ QEL_IMPLEMENT_CLASS(TTabSheet, TCustomControl, [](TClassBuilder<TTabSheet>& B) {
     using T = TTabSheet;
     B.String("Caption", &T::Caption, &T::SetCaption);
     B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    B.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentFont();
-    });
+    PublishFont(B);
     B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
     B.Bool("TabVisible", &T::TabVisible, &T::SetTabVisible).SetDefault(true);
     B.Event("OnEnter", &T::OnEnter);
@@ -317,9 +316,7 @@ QEL_IMPLEMENT_CLASS(TPageControl, TCustomControl, [](TClassBuilder<TPageControl>
     B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
         .SetDefault(TAnchors{akLeft, akTop}.Bits());
     B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    B.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentFont();
-    });
+    PublishFont(B);
     B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
     B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
     B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(true);

@@ -1,6 +1,7 @@
 #include "toolkit/controls/ComboBox.h"
 
 #include "toolkit/controls/Forms.h"
+#include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/graphics/Canvas.h"
 #include "toolkit/graphics/Font.h"
 #include "toolkit/graphics/TextDraw.h"
@@ -555,9 +556,7 @@ QEL_IMPLEMENT_CLASS(TComboBox, TCustomComboBox, [](TClassBuilder<TComboBox>& B) 
     B.Color("Color", &T::Color, &T::SetColor).SetDefault(clWindow);
     B.Integer("DropDownCount", &T::DropDownCount, &T::SetDropDownCount).SetDefault(8);
     B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    B.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentFont();
-    });
+    PublishFont(B);
     B.Integer("ItemHeight", &T::ItemHeight, &T::SetItemHeight).NoDefault();
     B.Integer("ItemIndex", &T::ItemIndex, &T::SetItemIndex).SetDefault(-1);
     B.Strings("Items", &T::Items, &T::SetItems);

@@ -1,6 +1,7 @@
 #pragma once
 // The published properties the single- and multi-line edits share.
 #include "toolkit/controls/Edit.h"
+#include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/graphics/Font.h"
 
 namespace qel {
@@ -14,9 +15,7 @@ template <class T> inline void EditProperties(TClassBuilder<T>& B) {
     B.Enum("CharCase", &T::CharCase, &T::SetCharCase).SetDefault(ecNormal);
     B.Color("Color", &T::Color, &T::SetColor).SetDefault(clWindow);
     B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    B.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentFont();
-    });
+    PublishFont(B);
     B.Bool("HideSelection", &T::HideSelection, &T::SetHideSelection).SetDefault(true);
     B.String("Hint", &T::Hint, &T::SetHint);
     B.Integer("MaxLength", &T::MaxLength, &T::SetMaxLength).SetDefault(0);
@@ -29,11 +28,7 @@ template <class T> inline void EditProperties(TClassBuilder<T>& B) {
     B.Event("OnChange", &T::OnChange);
     B.Event("OnClick", &T::OnClick);
     B.Event("OnContextPopup", &T::OnContextPopup);
-    B.Event("OnEnter", &T::OnEnter);
-    B.Event("OnExit", &T::OnExit);
-    B.Event("OnKeyDown", &T::OnKeyDown);
-    B.Event("OnKeyPress", &T::OnKeyPress);
-    B.Event("OnKeyUp", &T::OnKeyUp);
+    PublishKeyEvents(B);
 }
 
 } // namespace qel

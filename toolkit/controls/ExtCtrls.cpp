@@ -2,6 +2,7 @@
 
 #include "toolkit/controls/ControlCanvas.h"
 #include "toolkit/controls/Forms.h"
+#include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/graphics/Font.h"
 #include "toolkit/graphics/Graphic.h"
 #include "toolkit/graphics/Picture.h"
@@ -10,14 +11,8 @@
 namespace qel {
 
 namespace {
-template <class T> bool NotParentFont(const TObject& O) {
-    return !static_cast<const T&>(O).ParentFont();
-}
 template <class T> bool NotParentColor(const TObject& O) {
     return !static_cast<const T&>(O).ParentColor();
-}
-template <class T> bool NotParentShowHint(const TObject& O) {
-    return !static_cast<const T&>(O).ParentShowHint();
 }
 } // namespace
 
@@ -127,12 +122,11 @@ QEL_IMPLEMENT_CLASS(TPanel, TCustomPanel, [](TClassBuilder<TPanel>& B) {
         .Stored(NotParentColor<TPanel>);
     B.Object("Constraints", &TPanel::Constraints, &TPanel::SetConstraints);
     B.Bool("Enabled", &TPanel::Enabled, &TPanel::SetEnabled).SetDefault(true);
-    B.Object("Font", &TPanel::Font, &TPanel::SetFont).Stored(NotParentFont<TPanel>);
+    PublishFont(B);
     B.String("Hint", &TPanel::Hint, &TPanel::SetHint);
     B.Bool("ParentColor", &TPanel::ParentColor, &TPanel::SetParentColor).SetDefault(false);
     B.Bool("ParentFont", &TPanel::ParentFont, &TPanel::SetParentFont).SetDefault(true);
-    B.Bool("ParentShowHint", &TPanel::ParentShowHint, &TPanel::SetParentShowHint).SetDefault(true);
-    B.Bool("ShowHint", &TPanel::ShowHint, &TPanel::SetShowHint).Stored(NotParentShowHint<TPanel>);
+    PublishShowHint(B);
     B.Integer("TabOrder", &TPanel::TabOrder, &TPanel::SetTabOrder).NoDefault();
     B.Bool("TabStop", &TPanel::TabStop, &TPanel::SetTabStop).SetDefault(false);
     B.Bool("Visible", &TPanel::Visible, &TPanel::SetVisible).SetDefault(true);
@@ -140,10 +134,7 @@ QEL_IMPLEMENT_CLASS(TPanel, TCustomPanel, [](TClassBuilder<TPanel>& B) {
     B.Event("OnDblClick", &TPanel::OnDblClick);
     B.Event("OnEnter", &TPanel::OnEnter);
     B.Event("OnExit", &TPanel::OnExit);
-    B.Event("OnContextPopup", &TPanel::OnContextPopup);
-    B.Event("OnMouseDown", &TPanel::OnMouseDown);
-    B.Event("OnMouseMove", &TPanel::OnMouseMove);
-    B.Event("OnMouseUp", &TPanel::OnMouseUp);
+    PublishMouseEvents(B);
     B.Event("OnResize", &TPanel::OnResize);
 })
 
@@ -290,10 +281,7 @@ QEL_IMPLEMENT_CLASS(TImage, TGraphicControl, [](TClassBuilder<TImage>& B) {
     B.Bool("Visible", &TImage::Visible, &TImage::SetVisible).SetDefault(true);
     B.Event("OnClick", &TImage::OnClick);
     B.Event("OnDblClick", &TImage::OnDblClick);
-    B.Event("OnContextPopup", &TImage::OnContextPopup);
-    B.Event("OnMouseDown", &TImage::OnMouseDown);
-    B.Event("OnMouseMove", &TImage::OnMouseMove);
-    B.Event("OnMouseUp", &TImage::OnMouseUp);
+    PublishMouseEvents(B);
 })
 
 // ---- TPaintBox ----
@@ -321,16 +309,13 @@ QEL_IMPLEMENT_CLASS(TPaintBox, TGraphicControl, [](TClassBuilder<TPaintBox>& B) 
     B.Set<TAnchorKind>("Anchors", &TPaintBox::Anchors, &TPaintBox::SetAnchors)
         .SetDefault(TAnchors{akLeft, akTop}.Bits());
     B.Color("Color", &TPaintBox::Color, &TPaintBox::SetColor).Stored(NotParentColor<TPaintBox>);
-    B.Object("Font", &TPaintBox::Font, &TPaintBox::SetFont).Stored(NotParentFont<TPaintBox>);
+    PublishFont(B);
     B.Bool("ParentColor", &TPaintBox::ParentColor, &TPaintBox::SetParentColor).SetDefault(true);
     B.Bool("ParentFont", &TPaintBox::ParentFont, &TPaintBox::SetParentFont).SetDefault(true);
     B.Bool("Visible", &TPaintBox::Visible, &TPaintBox::SetVisible).SetDefault(true);
     B.Event("OnClick", &TPaintBox::OnClick);
     B.Event("OnDblClick", &TPaintBox::OnDblClick);
-    B.Event("OnContextPopup", &TPaintBox::OnContextPopup);
-    B.Event("OnMouseDown", &TPaintBox::OnMouseDown);
-    B.Event("OnMouseMove", &TPaintBox::OnMouseMove);
-    B.Event("OnMouseUp", &TPaintBox::OnMouseUp);
+    PublishMouseEvents(B);
     B.Event("OnPaint", &TPaintBox::OnPaint);
 })
 

@@ -1,5 +1,6 @@
 #include "toolkit/controls/ExtCtrls2.h"
 
+#include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/graphics/Font.h"
 
 #include <algorithm>
@@ -104,9 +105,7 @@ QEL_IMPLEMENT_CLASS(TRadioGroup, TCustomRadioGroup, [](TClassBuilder<TRadioGroup
     B.String("Caption", &T::Caption, &T::SetCaption);
     B.Integer("Columns", &T::Columns, &T::SetColumns).SetDefault(1);
     B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    B.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentFont();
-    });
+    PublishFont(B);
     B.Integer("ItemIndex", &T::ItemIndex, &T::SetItemIndex).SetDefault(-1);
     B.Strings("Items", &T::Items, &T::SetItems);
     B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);

@@ -1,6 +1,7 @@
 #include "toolkit/controls/Forms.h"
 
 #include "toolkit/controls/ControlCanvas.h"
+#include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/core/Exceptions.h"
 #include "toolkit/graphics/Bitmap.h"
 #include "toolkit/graphics/Font.h"
@@ -461,10 +462,7 @@ QEL_IMPLEMENT_CLASS(TForm, TCustomForm, [](TClassBuilder<TForm>& B) {
     B.Event("OnKeyDown", &TForm::OnKeyDown);
     B.Event("OnKeyPress", &TForm::OnKeyPress);
     B.Event("OnKeyUp", &TForm::OnKeyUp);
-    B.Event("OnContextPopup", &TForm::OnContextPopup);
-    B.Event("OnMouseDown", &TForm::OnMouseDown);
-    B.Event("OnMouseMove", &TForm::OnMouseMove);
-    B.Event("OnMouseUp", &TForm::OnMouseUp);
+    PublishMouseEvents(B);
     B.Event("OnPaint", &TForm::OnPaint);
     B.Event("OnResize", &TForm::OnResize);
     B.Event("OnShow", &TForm::OnShow);

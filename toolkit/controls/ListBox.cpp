@@ -1,6 +1,7 @@
 #include "toolkit/controls/ListBox.h"
 
 #include "toolkit/controls/Forms.h"
+#include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/core/Exceptions.h"
 #include "toolkit/graphics/Canvas.h"
 #include "toolkit/graphics/Font.h"
@@ -635,9 +636,7 @@ QEL_IMPLEMENT_CLASS(TListBox, TCustomListBox, [](TClassBuilder<TListBox>& B) {
     B.Integer("Columns", &T::Columns, &T::SetColumns).SetDefault(0);
     B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
     B.Bool("ExtendedSelect", &T::ExtendedSelect, &T::SetExtendedSelect).SetDefault(true);
-    B.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentFont();
-    });
+    PublishFont(B);
     B.String("Hint", &T::Hint, &T::SetHint);
     B.Integer("HorizontalExtent", &T::HorizontalExtent, &T::SetHorizontalExtent).SetDefault(0);
     B.Bool("IntegralHeight", &T::IntegralHeight, &T::SetIntegralHeight).SetDefault(false);

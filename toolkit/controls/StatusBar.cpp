@@ -1,5 +1,6 @@
 #include "toolkit/controls/StatusBar.h"
 
+#include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/graphics/Canvas.h"
 #include "toolkit/graphics/Font.h"
 #include "toolkit/graphics/TextDraw.h"
@@ -141,9 +142,7 @@ QEL_IMPLEMENT_CLASS(TStatusBar, TCustomControl, [](TClassBuilder<TStatusBar>& B)
     using T = TStatusBar;
     B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alBottom);
     B.Color("Color", &T::Color, &T::SetColor).SetDefault(clBtnFace);
-    B.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentFont();
-    });
+    PublishFont(B);
     B.Collection("Panels", &T::Panels, &T::SetPanels);
     B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
     B.Bool("SimplePanel", &T::SimplePanel, &T::SetSimplePanel).SetDefault(false);

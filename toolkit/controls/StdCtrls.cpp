@@ -2,6 +2,7 @@
 
 #include "toolkit/controls/ControlCanvas.h"
 #include "toolkit/controls/Forms.h"
+#include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/controls/WindowClasses.h"
 #include "toolkit/graphics/Font.h"
 #include "toolkit/graphics/TextDraw.h"
@@ -556,17 +557,12 @@ QEL_IMPLEMENT_CLASS(TLabel, TCustomLabel, [](TClassBuilder<TLabel>& B) {
         return !static_cast<const TLabel&>(O).ParentColor();
     });
     B.Component("FocusControl", &TLabel::FocusControl, &TLabel::SetFocusControl);
-    B.Object("Font", &TLabel::Font, &TLabel::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const TLabel&>(O).ParentFont();
-    });
+    PublishFont(B);
     B.Enum("Layout", &TLabel::Layout, &TLabel::SetLayout).SetDefault(tlTop);
     B.Bool("ParentColor", &TLabel::ParentColor, &TLabel::SetParentColor).SetDefault(true);
     B.Bool("ParentFont", &TLabel::ParentFont, &TLabel::SetParentFont).SetDefault(true);
-    B.Bool("ParentShowHint", &TLabel::ParentShowHint, &TLabel::SetParentShowHint).SetDefault(true);
+    PublishShowHint(B);
     B.Bool("ShowAccelChar", &TLabel::ShowAccelChar, &TLabel::SetShowAccelChar).SetDefault(true);
-    B.Bool("ShowHint", &TLabel::ShowHint, &TLabel::SetShowHint).Stored([](const TObject& O) {
-        return !static_cast<const TLabel&>(O).ParentShowHint();
-    });
     B.Bool("Transparent", &TLabel::Transparent, &TLabel::SetTransparent).SetDefault(false);
     B.Bool("Visible", &TLabel::Visible, &TLabel::SetVisible).SetDefault(true);
     B.Bool("WordWrap", &TLabel::WordWrap, &TLabel::SetWordWrap).SetDefault(false);
@@ -577,10 +573,7 @@ QEL_IMPLEMENT_CLASS(TLabel, TCustomLabel, [](TClassBuilder<TLabel>& B) {
         .WithIdents(CursorIdentMap());
     B.Event("OnClick", &TLabel::OnClick);
     B.Event("OnDblClick", &TLabel::OnDblClick);
-    B.Event("OnContextPopup", &TLabel::OnContextPopup);
-    B.Event("OnMouseDown", &TLabel::OnMouseDown);
-    B.Event("OnMouseMove", &TLabel::OnMouseMove);
-    B.Event("OnMouseUp", &TLabel::OnMouseUp);
+    PublishMouseEvents(B);
 })
 
 // ---- TButtonControl ----
@@ -708,30 +701,17 @@ QEL_IMPLEMENT_CLASS(TButton, TButtonControl, [](TClassBuilder<TButton>& B) {
     B.String("Caption", &TButton::Caption, &TButton::SetCaption);
     B.Bool("Default", &TButton::Default, &TButton::SetDefault).SetDefault(false);
     B.Bool("Enabled", &TButton::Enabled, &TButton::SetEnabled).SetDefault(true);
-    B.Object("Font", &TButton::Font, &TButton::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const TButton&>(O).ParentFont();
-    });
+    PublishFont(B);
     B.String("Hint", &TButton::Hint, &TButton::SetHint);
     B.Integer("ModalResult", &TButton::ModalResult, &TButton::SetModalResult).SetDefault(0);
     B.Bool("ParentFont", &TButton::ParentFont, &TButton::SetParentFont).SetDefault(true);
-    B.Bool("ParentShowHint", &TButton::ParentShowHint, &TButton::SetParentShowHint)
-        .SetDefault(true);
-    B.Bool("ShowHint", &TButton::ShowHint, &TButton::SetShowHint).Stored([](const TObject& O) {
-        return !static_cast<const TButton&>(O).ParentShowHint();
-    });
+    PublishShowHint(B);
     B.Integer("TabOrder", &TButton::TabOrder, &TButton::SetTabOrder).NoDefault();
     B.Bool("TabStop", &TButton::TabStop, &TButton::SetTabStop).SetDefault(true);
     B.Bool("Visible", &TButton::Visible, &TButton::SetVisible).SetDefault(true);
     B.Event("OnClick", &TButton::OnClick);
-    B.Event("OnEnter", &TButton::OnEnter);
-    B.Event("OnExit", &TButton::OnExit);
-    B.Event("OnKeyDown", &TButton::OnKeyDown);
-    B.Event("OnKeyPress", &TButton::OnKeyPress);
-    B.Event("OnKeyUp", &TButton::OnKeyUp);
-    B.Event("OnContextPopup", &TButton::OnContextPopup);
-    B.Event("OnMouseDown", &TButton::OnMouseDown);
-    B.Event("OnMouseMove", &TButton::OnMouseMove);
-    B.Event("OnMouseUp", &TButton::OnMouseUp);
+    PublishKeyEvents(B);
+    PublishMouseEvents(B);
 })
 
 // ---- TCustomCheckBox ----
@@ -812,31 +792,18 @@ QEL_IMPLEMENT_CLASS(TCheckBox, TCustomCheckBox, [](TClassBuilder<TCheckBox>& B) 
     B.Bool("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked).SetDefault(false);
     B.Color("Color", &TCheckBox::Color, &TCheckBox::SetColor).SetDefault(clBtnFace);
     B.Bool("Enabled", &TCheckBox::Enabled, &TCheckBox::SetEnabled).SetDefault(true);
-    B.Object("Font", &TCheckBox::Font, &TCheckBox::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const TCheckBox&>(O).ParentFont();
-    });
+    PublishFont(B);
     B.String("Hint", &TCheckBox::Hint, &TCheckBox::SetHint);
     B.Bool("ParentColor", &TCheckBox::ParentColor, &TCheckBox::SetParentColor).SetDefault(false);
     B.Bool("ParentFont", &TCheckBox::ParentFont, &TCheckBox::SetParentFont).SetDefault(true);
-    B.Bool("ParentShowHint", &TCheckBox::ParentShowHint, &TCheckBox::SetParentShowHint)
-        .SetDefault(true);
-    B.Bool("ShowHint", &TCheckBox::ShowHint, &TCheckBox::SetShowHint).Stored([](const TObject& O) {
-        return !static_cast<const TCheckBox&>(O).ParentShowHint();
-    });
+    PublishShowHint(B);
     B.Enum("State", &TCheckBox::State, &TCheckBox::SetState).SetDefault(cbUnchecked);
     B.Integer("TabOrder", &TCheckBox::TabOrder, &TCheckBox::SetTabOrder).NoDefault();
     B.Bool("TabStop", &TCheckBox::TabStop, &TCheckBox::SetTabStop).SetDefault(true);
     B.Bool("Visible", &TCheckBox::Visible, &TCheckBox::SetVisible).SetDefault(true);
     B.Event("OnClick", &TCheckBox::OnClick);
-    B.Event("OnEnter", &TCheckBox::OnEnter);
-    B.Event("OnExit", &TCheckBox::OnExit);
-    B.Event("OnKeyDown", &TCheckBox::OnKeyDown);
-    B.Event("OnKeyPress", &TCheckBox::OnKeyPress);
-    B.Event("OnKeyUp", &TCheckBox::OnKeyUp);
-    B.Event("OnContextPopup", &TCheckBox::OnContextPopup);
-    B.Event("OnMouseDown", &TCheckBox::OnMouseDown);
-    B.Event("OnMouseMove", &TCheckBox::OnMouseMove);
-    B.Event("OnMouseUp", &TCheckBox::OnMouseUp);
+    PublishKeyEvents(B);
+    PublishMouseEvents(B);
 })
 
 // ---- TRadioButton ----
@@ -909,27 +876,17 @@ QEL_IMPLEMENT_CLASS(TRadioButton, TButtonControl, [](TClassBuilder<TRadioButton>
     B.Bool("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked).SetDefault(false);
     B.Color("Color", &TRadioButton::Color, &TRadioButton::SetColor).SetDefault(clBtnFace);
     B.Bool("Enabled", &TRadioButton::Enabled, &TRadioButton::SetEnabled).SetDefault(true);
-    B.Object("Font", &TRadioButton::Font, &TRadioButton::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const TRadioButton&>(O).ParentFont();
-    });
+    PublishFont(B);
     B.String("Hint", &TRadioButton::Hint, &TRadioButton::SetHint);
     B.Bool("ParentColor", &TRadioButton::ParentColor, &TRadioButton::SetParentColor)
         .SetDefault(false);
     B.Bool("ParentFont", &TRadioButton::ParentFont, &TRadioButton::SetParentFont).SetDefault(true);
-    B.Bool("ParentShowHint", &TRadioButton::ParentShowHint, &TRadioButton::SetParentShowHint)
-        .SetDefault(true);
-    B.Bool("ShowHint", &TRadioButton::ShowHint, &TRadioButton::SetShowHint)
-        .Stored(
-            [](const TObject& O) { return !static_cast<const TRadioButton&>(O).ParentShowHint(); });
+    PublishShowHint(B);
     B.Integer("TabOrder", &TRadioButton::TabOrder, &TRadioButton::SetTabOrder).NoDefault();
     B.Bool("TabStop", &TRadioButton::TabStop, &TRadioButton::SetTabStop).SetDefault(false);
     B.Bool("Visible", &TRadioButton::Visible, &TRadioButton::SetVisible).SetDefault(true);
     B.Event("OnClick", &TRadioButton::OnClick);
-    B.Event("OnEnter", &TRadioButton::OnEnter);
-    B.Event("OnExit", &TRadioButton::OnExit);
-    B.Event("OnKeyDown", &TRadioButton::OnKeyDown);
-    B.Event("OnKeyPress", &TRadioButton::OnKeyPress);
-    B.Event("OnKeyUp", &TRadioButton::OnKeyUp);
+    PublishKeyEvents(B);
 })
 
 } // namespace qel

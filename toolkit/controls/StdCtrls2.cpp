@@ -1,6 +1,7 @@
 #include "toolkit/controls/StdCtrls2.h"
 
 #include "toolkit/controls/Forms.h"
+#include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/graphics/Canvas.h"
 #include "toolkit/graphics/Font.h"
 #include "toolkit/graphics/TextDraw.h"
@@ -78,9 +79,7 @@ QEL_IMPLEMENT_CLASS(TGroupBox, TCustomGroupBox, [](TClassBuilder<TGroupBox>& B) 
         return !static_cast<const T&>(O).ParentColor();
     });
     B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    B.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentFont();
-    });
+    PublishFont(B);
     B.Bool("ParentColor", &T::ParentColor, &T::SetParentColor).SetDefault(true);
     B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
     B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
