@@ -77,6 +77,8 @@ int KeySymToVk(KeySym K) {
         return VK_INSERT;
     case XK_Delete:
         return VK_DELETE;
+    case XK_Menu:
+        return VK_APPS;
     case XK_Shift_L:
     case XK_Shift_R:
         return VK_SHIFT;
