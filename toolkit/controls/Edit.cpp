@@ -48,8 +48,6 @@ TCustomEdit::TCustomEdit(TComponent* AOwner) : TCustomControl(AOwner) {
     ParentColor_ = false;
     Cursor_ = crIBeam;
     SetTabStop(true);
-    VBar_.Kind = sbVertical;
-    HBar_.Kind = sbHorizontal;
     Relayout();
 }
 
@@ -106,26 +104,25 @@ std::string TCustomEdit::DisplayText(std::string_view S) const {
     return std::string(static_cast<std::size_t>(CountChars(S)), PasswordChar_);
 }
 
+TClientScrollBars& TCustomEdit::Bars() const {
+    Bars_.Place(ClientRect(), HasVBar(), HasHBar());
+    return Bars_;
+}
+
+void TCustomEdit::BarMoved(const TScrollBarPart* Bar) {
+    if (Bar == &Bars_.V)
+        SetTopRow(Bars_.V.Position);
+    else
+        LeftPx_ = Bars_.H.Position;
+    Invalidate();
+}
+
 TRect TCustomEdit::TextRect() const {
-    TRect R = ClientRect();
-    if (HasVBar()) R.Right -= TScrollBarPart::DefaultSize;
-    if (HasHBar()) R.Bottom -= TScrollBarPart::DefaultSize;
+    TRect R = Bars().Inner();
     InflateRect(&R, -Margin, MultiLine_ ? -1 : 0);
     if (R.Right < R.Left) R.Right = R.Left;
     if (R.Bottom < R.Top) R.Bottom = R.Top;
     return R;
-}
-
-TRect TCustomEdit::VBarRect() const {
-    TRect C = ClientRect();
-    return {C.Right - TScrollBarPart::DefaultSize, C.Top, C.Right,
-            C.Bottom - (HasHBar() ? TScrollBarPart::DefaultSize : 0)};
-}
-
-TRect TCustomEdit::HBarRect() const {
-    TRect C = ClientRect();
-    return {C.Left, C.Bottom - TScrollBarPart::DefaultSize,
-            C.Right - (HasVBar() ? TScrollBarPart::DefaultSize : 0), C.Bottom};
 }
 
 int TCustomEdit::VisibleRows() const {
@@ -181,16 +178,16 @@ void TCustomEdit::Relayout() {
 }
 
 void TCustomEdit::UpdateBars() {
-    VBar_.Min = 0;
-    VBar_.Max = std::max(0, RowCount() - 1);
-    VBar_.PageSize = std::min(VisibleRows(), VBar_.Max + 1);
-    VBar_.LargeChange = VBar_.PageSize;
-    VBar_.Position = TopRow_;
-    HBar_.Min = 0;
-    HBar_.Max = std::max(0, LongestRowPx_ + CharWidth(" "));
-    HBar_.PageSize = std::min(std::max(1, TextRect().Width()), HBar_.Max + 1);
-    HBar_.SmallChange = CharWidth("W");
-    HBar_.Position = LeftPx_;
+    Bars_.V.Min = 0;
+    Bars_.V.Max = std::max(0, RowCount() - 1);
+    Bars_.V.PageSize = std::min(VisibleRows(), Bars_.V.Max + 1);
+    Bars_.V.LargeChange = Bars_.V.PageSize;
+    Bars_.V.Position = TopRow_;
+    Bars_.H.Min = 0;
+    Bars_.H.Max = std::max(0, LongestRowPx_ + CharWidth(" "));
+    Bars_.H.PageSize = std::min(std::max(1, TextRect().Width()), Bars_.H.Max + 1);
+    Bars_.H.SmallChange = CharWidth("W");
+    Bars_.H.Position = LeftPx_;
 }
 
 int TCustomEdit::RowOf(std::size_t Off) const {
@@ -412,7 +409,7 @@ void TCustomEdit::SetTopRow(int Row) {
     if (!MultiLine_) Row = 0;
     if (Row == TopRow_) return;
     TopRow_ = Row;
-    VBar_.Position = Row;
+    Bars_.V.Position = Row;
     Invalidate();
 }
 
@@ -516,12 +513,7 @@ void TCustomEdit::Paint() {
     }
     SelectClipRgn(DC, 0);
     DeleteObject(Clip);
-    if (HasVBar()) VBar_.Paint(DC, VBarRect(), Enabled());
-    if (HasHBar()) HBar_.Paint(DC, HBarRect(), Enabled());
-    if (HasVBar() && HasHBar()) {
-        TRect Corner{VBarRect().Left, HBarRect().Top, Client.Right, Client.Bottom};
-        FillRect(DC, &Corner, GetSysColorBrush(COLOR_BTNFACE));
-    }
+    Bars().Paint(DC, Enabled());
 }
 
 // ---- mouse ----
@@ -530,19 +522,8 @@ void TCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
     if (CanFocus() && !Focused()) SetFocus();
     TCustomControl::MouseDown(Button, Shift, X, Y);
     if (Button != mbLeft) return;
-    for (auto [Bar, R, Has] :
-         {std::tuple{&VBar_, VBarRect(), HasVBar()}, std::tuple{&HBar_, HBarRect(), HasHBar()}}) {
-        if (!Has || !PtInRect(&R, {X, Y})) continue;
-        TScrollCode Code = Bar->MouseDown(R, {X, Y});
-        if (Code == scTrack)
-            BarDrag_ = Bar;
-        else
-            Bar->Scroll(Code);
-        if (Bar == &VBar_)
-            SetTopRow(VBar_.Position);
-        else
-            LeftPx_ = HBar_.Position;
-        Invalidate();
+    if (TScrollBarPart* Bar = Bars().MouseDown({X, Y})) {
+        BarMoved(Bar);
         return;
     }
     std::size_t P = OffsetAt(X, Y);
@@ -563,15 +544,8 @@ void TCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
 
 void TCustomEdit::MouseMove(TShiftState Shift, int X, int Y) {
     TCustomControl::MouseMove(Shift, X, Y);
-    if (BarDrag_) {
-        TRect R = BarDrag_ == &VBar_ ? VBarRect() : HBarRect();
-        if (BarDrag_->MouseMove(R, {X, Y})) {
-            if (BarDrag_ == &VBar_)
-                SetTopRow(VBar_.Position);
-            else
-                LeftPx_ = HBar_.Position;
-            Invalidate();
-        }
+    if (Bars_.Dragging()) {
+        if (TScrollBarPart* Bar = Bars().MouseMove({X, Y})) BarMoved(Bar);
         return;
     }
     if (Selecting_) MoveCaret(OffsetAt(X, Y), true);
@@ -579,8 +553,7 @@ void TCustomEdit::MouseMove(TShiftState Shift, int X, int Y) {
 
 void TCustomEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     Selecting_ = false;
-    if (BarDrag_) BarDrag_->MouseUp();
-    BarDrag_ = nullptr;
+    Bars_.MouseUp();
     TCustomControl::MouseUp(Button, Shift, X, Y);
 }
 

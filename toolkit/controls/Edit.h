@@ -4,7 +4,7 @@
 // Memo.h). The text is one UTF-8 string with "\n" between lines; positions are byte offsets
 // that always fall on character boundaries. Only the rows in view are painted, so huge texts
 // stay responsive.
-#include "toolkit/controls/ScrollBar.h"
+#include "toolkit/controls/ClientScrollBars.h"
 #include "toolkit/controls/StdCtrls.h"
 
 #include <string>
@@ -107,8 +107,9 @@ class TCustomEdit : public TCustomControl {
     int TextWidthOf(std::string_view S) const;
     std::string DisplayText(std::string_view S) const;
     TRect TextRect() const;
-    TRect VBarRect() const;
-    TRect HBarRect() const;
+    // The bars, placed for the present size and content.
+    TClientScrollBars& Bars() const;
+    void BarMoved(const TScrollBarPart* Bar);
     bool HasVBar() const {
         return MultiLine_ && (ScrollBars_ == ssVertical || ScrollBars_ == ssBoth);
     }
@@ -133,8 +134,7 @@ class TCustomEdit : public TCustomControl {
     TEditCharCase CharCase_ = ecNormal;
     TBorderStyle BorderStyle_ = bsSingle;
     bool Selecting_ = false;
-    TScrollBarPart VBar_, HBar_;
-    TScrollBarPart* BarDrag_ = nullptr;
+    mutable TClientScrollBars Bars_;
 };
 
 class TEdit : public TCustomEdit {

@@ -20,8 +20,6 @@ TCustomListBox::TCustomListBox(TComponent* AOwner) : TCustomControl(AOwner) {
     SetTabStop(true);
     Items_ = new TStringList;
     Items_->OnChange = [this](TObject*) { ItemsChanged(); };
-    VBar_.Kind = sbVertical;
-    HBar_.Kind = sbHorizontal;
 }
 
 TCustomListBox::~TCustomListBox() {
@@ -187,23 +185,13 @@ bool TCustomListBox::HasHBar() const {
     return HorizontalExtent_ > ClientRect().Width() - (HasVBar() ? TScrollBarPart::DefaultSize : 0);
 }
 
+TClientScrollBars& TCustomListBox::Bars() const {
+    Bars_.Place(ClientRect(), HasVBar(), HasHBar());
+    return Bars_;
+}
+
 TRect TCustomListBox::ListRect() const {
-    TRect R = ClientRect();
-    if (HasVBar()) R.Right -= TScrollBarPart::DefaultSize;
-    if (HasHBar()) R.Bottom -= TScrollBarPart::DefaultSize;
-    return R;
-}
-
-TRect TCustomListBox::VBarRect() const {
-    TRect C = ClientRect();
-    return {C.Right - TScrollBarPart::DefaultSize, C.Top, C.Right,
-            C.Bottom - (HasHBar() ? TScrollBarPart::DefaultSize : 0)};
-}
-
-TRect TCustomListBox::HBarRect() const {
-    TRect C = ClientRect();
-    return {C.Left, C.Bottom - TScrollBarPart::DefaultSize,
-            C.Right - (HasVBar() ? TScrollBarPart::DefaultSize : 0), C.Bottom};
+    return Bars().Inner();
 }
 
 int TCustomListBox::PageItems() const {
@@ -219,12 +207,12 @@ void TCustomListBox::UpdateBars() const {
     int N = Items_->Count();
     if (MultiColumn()) {
         int Rows = RowsPerColumn();
-        HBar_.Min = 0;
-        HBar_.Max = std::max(0, ColumnCount(Rows) - 1);
-        HBar_.PageSize = std::min(VisibleColumns(), HBar_.Max + 1);
-        HBar_.LargeChange = HBar_.PageSize;
-        HBar_.SmallChange = 1;
-        HBar_.Position = std::min(TopIndex_ / Rows, HBar_.MaxPosition());
+        Bars_.H.Min = 0;
+        Bars_.H.Max = std::max(0, ColumnCount(Rows) - 1);
+        Bars_.H.PageSize = std::min(VisibleColumns(), Bars_.H.Max + 1);
+        Bars_.H.LargeChange = Bars_.H.PageSize;
+        Bars_.H.SmallChange = 1;
+        Bars_.H.Position = std::min(TopIndex_ / Rows, Bars_.H.MaxPosition());
         return;
     }
     // The last top index that still fills the view.
@@ -232,16 +220,16 @@ void TCustomListBox::UpdateBars() const {
     int MaxTop = IndexAtOffset(std::max(0, ContentHeight() - H));
     if (ItemTop(MaxTop) < ContentHeight() - H) ++MaxTop;
     MaxTop = std::clamp(MaxTop, 0, std::max(0, N - 1));
-    VBar_.Min = 0;
-    VBar_.Max = std::max(0, N - 1);
-    VBar_.PageSize = std::max(1, N - MaxTop);
-    VBar_.LargeChange = VBar_.PageSize;
-    VBar_.Position = std::min(TopIndex_, MaxTop);
-    HBar_.Min = 0;
-    HBar_.Max = std::max(0, HorizontalExtent_ - 1);
-    HBar_.PageSize = std::clamp(ListRect().Width(), 1, HBar_.Max + 1);
-    HBar_.SmallChange = 8;
-    HBar_.Position = LeftPx_;
+    Bars_.V.Min = 0;
+    Bars_.V.Max = std::max(0, N - 1);
+    Bars_.V.PageSize = std::max(1, N - MaxTop);
+    Bars_.V.LargeChange = Bars_.V.PageSize;
+    Bars_.V.Position = std::min(TopIndex_, MaxTop);
+    Bars_.H.Min = 0;
+    Bars_.H.Max = std::max(0, HorizontalExtent_ - 1);
+    Bars_.H.PageSize = std::clamp(ListRect().Width(), 1, Bars_.H.Max + 1);
+    Bars_.H.SmallChange = 8;
+    Bars_.H.Position = LeftPx_;
 }
 
 void TCustomListBox::SetTopIndex(int V) {
@@ -249,9 +237,9 @@ void TCustomListBox::SetTopIndex(int V) {
     if (MultiColumn()) {
         // The top index of a multi-column list is the first item of its first column.
         int Rows = RowsPerColumn();
-        V = std::clamp(V / Rows, 0, HBar_.MaxPosition()) * Rows;
+        V = std::clamp(V / Rows, 0, Bars_.H.MaxPosition()) * Rows;
     } else {
-        V = std::clamp(V, 0, VBar_.MaxPosition());
+        V = std::clamp(V, 0, Bars_.V.MaxPosition());
     }
     if (V == TopIndex_) return;
     TopIndex_ = V;
@@ -374,10 +362,9 @@ void TCustomListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
 
 void TCustomListBox::Paint() {
     TCanvas* C = Canvas();
-    TRect Client = ClientRect();
     TRect L = ListRect();
     UpdateBars();
-    if (!MultiColumn()) TopIndex_ = std::min(TopIndex_, VBar_.MaxPosition());
+    if (!MultiColumn()) TopIndex_ = std::min(TopIndex_, Bars_.V.MaxPosition());
     HDC DC = C->Handle();
     HRGN Clip = CreateRectRgn(L.Left, L.Top, L.Right, L.Bottom);
     SelectClipRgn(DC, Clip);
@@ -424,13 +411,7 @@ void TCustomListBox::Paint() {
     }
     SelectClipRgn(DC, 0);
     DeleteObject(Clip);
-    bool V = HasVBar(), H = HasHBar();
-    if (V) VBar_.Paint(DC, VBarRect(), Enabled());
-    if (H) HBar_.Paint(DC, HBarRect(), Enabled());
-    if (V && H) {
-        TRect Corner{VBarRect().Left, HBarRect().Top, Client.Right, Client.Bottom};
-        FillRect(DC, &Corner, GetSysColorBrush(COLOR_BTNFACE));
-    }
+    Bars().Paint(DC, Enabled());
 }
 
 // ---- input ----
@@ -477,19 +458,8 @@ void TCustomListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
     TCustomControl::MouseDown(Button, Shift, X, Y);
     if (Button != mbLeft) return;
     UpdateBars();
-    for (auto [Bar, R, Has] :
-         {std::tuple{&VBar_, VBarRect(), HasVBar()}, std::tuple{&HBar_, HBarRect(), HasHBar()}}) {
-        if (!Has || !PtInRect(&R, {X, Y})) continue;
-        TScrollCode Code = Bar->MouseDown(R, {X, Y});
-        if (Code == scTrack)
-            BarDrag_ = Bar;
-        else
-            Bar->Scroll(Code);
-        if (Bar == &VBar_)
-            SetTopIndex(VBar_.Position);
-        else
-            HBarMoved();
-        Invalidate();
+    if (TScrollBarPart* Bar = Bars().MouseDown({X, Y})) {
+        BarMoved(Bar);
         return;
     }
     int I = ItemAtPos({X, Y}, true);
@@ -501,15 +471,8 @@ void TCustomListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
 
 void TCustomListBox::MouseMove(TShiftState Shift, int X, int Y) {
     TCustomControl::MouseMove(Shift, X, Y);
-    if (BarDrag_) {
-        TRect R = BarDrag_ == &VBar_ ? VBarRect() : HBarRect();
-        if (BarDrag_->MouseMove(R, {X, Y})) {
-            if (BarDrag_ == &VBar_)
-                SetTopIndex(VBar_.Position);
-            else
-                HBarMoved();
-            Invalidate();
-        }
+    if (Bars_.Dragging()) {
+        if (TScrollBarPart* Bar = Bars().MouseMove({X, Y})) BarMoved(Bar);
         return;
     }
     if (!Tracking_ || (MultiSelect_ && !ExtendedSelect_)) return;
@@ -517,17 +480,19 @@ void TCustomListBox::MouseMove(TShiftState Shift, int X, int Y) {
     if (I != ItemIndex_) SelectTo(I, MultiSelect_ ? TShiftState{ssShift} : TShiftState{}, false);
 }
 
-void TCustomListBox::HBarMoved() {
-    if (MultiColumn())
-        SetTopIndex(HBar_.Position * RowsPerColumn());
+void TCustomListBox::BarMoved(const TScrollBarPart* Bar) {
+    if (Bar == &Bars_.V)
+        SetTopIndex(Bars_.V.Position);
+    else if (MultiColumn())
+        SetTopIndex(Bars_.H.Position * RowsPerColumn());
     else
-        LeftPx_ = HBar_.Position;
+        LeftPx_ = Bars_.H.Position;
+    Invalidate();
 }
 
 void TCustomListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     Tracking_ = false;
-    if (BarDrag_) BarDrag_->MouseUp();
-    BarDrag_ = nullptr;
+    Bars_.MouseUp();
     TCustomControl::MouseUp(Button, Shift, X, Y);
 }
 

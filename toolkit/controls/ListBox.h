@@ -4,7 +4,7 @@
 // scroll bar and a horizontal one for HorizontalExtent. With Columns the items flow down one
 // column after another and the list scrolls sideways by whole columns. Painting visits only the
 // items in view, so the cost of a paint does not grow with the number of items.
-#include "toolkit/controls/ScrollBar.h"
+#include "toolkit/controls/ClientScrollBars.h"
 #include "toolkit/controls/StdCtrls.h"
 #include "toolkit/core/Strings.h"
 
@@ -110,11 +110,12 @@ class TCustomListBox : public TCustomControl {
     TRect ListRect() const;
     bool HasVBar() const;
     bool HasHBar() const;
-    TRect VBarRect() const;
-    TRect HBarRect() const;
+    // The bars, placed for the present size and content.
+    TClientScrollBars& Bars() const;
     void UpdateBars() const;
-    // The horizontal bar moved: scrolls pixels, or whole columns in a multi-column list.
-    void HBarMoved();
+    // A bar moved: the vertical one scrolls items, the horizontal one pixels, or whole columns
+    // in a multi-column list.
+    void BarMoved(const TScrollBarPart* Bar);
     int PageItems() const;
     // Multi-column geometry: items a column holds, a column's width, whole columns in view.
     bool MultiColumn() const { return Columns_ > 0 && Style_ != lbOwnerDrawVariable; }
@@ -145,8 +146,7 @@ class TCustomListBox : public TCustomControl {
     std::vector<char> Sel_;
     mutable std::vector<int> Tops_; // variable heights: top of every item, then the total
     mutable bool HeightsDirty_ = true;
-    mutable TScrollBarPart VBar_, HBar_;
-    TScrollBarPart* BarDrag_ = nullptr;
+    mutable TClientScrollBars Bars_;
     bool Tracking_ = false;
     int LastPainted_ = 0;
 };
