@@ -146,21 +146,6 @@ class TComboSimpleList : public TComboListBase {
 };
 
 namespace {
-// Lends a canvas another device context for the length of a scope.
-class TCanvasHandleLoan {
-  public:
-    TCanvasHandleLoan(TCanvas* C, HDC DC) : C_(C), Old_(C->HandleAllocated() ? C->Handle() : 0) {
-        C_->SetHandle(DC);
-    }
-    ~TCanvasHandleLoan() { C_->SetHandle(Old_); }
-    TCanvasHandleLoan(const TCanvasHandleLoan&) = delete;
-    TCanvasHandleLoan& operator=(const TCanvasHandleLoan&) = delete;
-
-  private:
-    TCanvas* C_;
-    HDC Old_;
-};
-
 // A simple combo's edit is as high as a drop-down combo's face.
 int EditHeightFor(int ItemHeight) {
     return ItemHeight + 7;
@@ -255,7 +240,7 @@ void TCustomComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
 
 void TCustomComboBox::DrawListItem(HDC DC, int Index, TRect Rect, TOwnerDrawState State) {
     TCanvas* C = Canvas();
-    TCanvasHandleLoan Loan(C, DC);
+    TCanvasDCScope Scope(*C, DC);
     bool Sel = State.Contains(odSelected);
     C->Font()->Assign(Font());
     if (Sel) C->Font()->SetColor(clHighlightText);

@@ -24,21 +24,8 @@ void TGraphicControl::WndProc(TMessage& M) {
         // The parent paints its graphic children with its own device context, moved to the
         // control's origin and clipped to its rectangle.
         if (!M.WParam) return;
-        Canvas_->Lock();
-        try {
-            Canvas_->SetHandle(M.WParam);
-            try {
-                Paint();
-            } catch (...) {
-                Canvas_->SetHandle(0);
-                throw;
-            }
-            Canvas_->SetHandle(0);
-        } catch (...) {
-            Canvas_->Unlock();
-            throw;
-        }
-        Canvas_->Unlock();
+        TCanvasDCScope Scope(*Canvas_, M.WParam);
+        Paint();
         return;
     }
     TControl::WndProc(M);
@@ -63,21 +50,8 @@ TCanvas* TCustomControl::Canvas() const {
 }
 
 void TCustomControl::PaintWindow(HDC DC) {
-    Canvas_->Lock();
-    try {
-        Canvas_->SetHandle(DC);
-        try {
-            Paint();
-        } catch (...) {
-            Canvas_->SetHandle(0);
-            throw;
-        }
-        Canvas_->SetHandle(0);
-    } catch (...) {
-        Canvas_->Unlock();
-        throw;
-    }
-    Canvas_->Unlock();
+    TCanvasDCScope Scope(*Canvas_, DC);
+    Paint();
 }
 
 QEL_IMPLEMENT_ABSTRACT(TCustomControl, TWinControl, NoProperties<TCustomControl>)

@@ -377,21 +377,8 @@ void TCustomForm::Paint() {
 }
 
 void TCustomForm::PaintWindow(HDC DC) {
-    Canvas_->Lock();
-    try {
-        Canvas_->SetHandle(DC);
-        try {
-            Paint();
-        } catch (...) {
-            Canvas_->SetHandle(0);
-            throw;
-        }
-        Canvas_->SetHandle(0);
-    } catch (...) {
-        Canvas_->Unlock();
-        throw;
-    }
-    Canvas_->Unlock();
+    TCanvasDCScope Scope(*Canvas_, DC);
+    Paint();
 }
 
 void TCustomForm::DoCreate() {

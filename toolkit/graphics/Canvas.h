@@ -140,6 +140,27 @@ class TCanvas : public TPersistent {
     int FLockCount = 0;
 };
 
+// Lends a canvas a device context for a scope (a paint, an owner-drawn item), locked against
+// drawing from other threads; the context it had before comes back in every case.
+class TCanvasDCScope {
+  public:
+    TCanvasDCScope(TCanvas& C, HDC DC) : C_(C) {
+        C_.Lock();
+        Old_ = C_.HandleAllocated() ? C_.Handle() : 0;
+        C_.SetHandle(DC);
+    }
+    ~TCanvasDCScope() {
+        C_.SetHandle(Old_);
+        C_.Unlock();
+    }
+    TCanvasDCScope(const TCanvasDCScope&) = delete;
+    TCanvasDCScope& operator=(const TCanvasDCScope&) = delete;
+
+  private:
+    TCanvas& C_;
+    HDC Old_ = 0;
+};
+
 // Draws Width rings of a bevel inside Rect: top and left in TopColor, right and bottom in
 // BottomColor, each line leaving out its end point, and shrinks Rect by one per ring. Uses
 // the canvas pen, whose width becomes 1 and whose colour stays BottomColor.
