@@ -143,19 +143,8 @@ void TQELButton::Notification(TComponent* AComponent, TOperation Operation) {
 void TQELButton::WndProc(TMessage& M) {
     switch (M.Msg) {
     case CM_DIALOGKEY:
-        if (((M.WParam == VK_RETURN && FActive) || (M.WParam == VK_ESCAPE && FCancel)) &&
-            KeyDataToShiftState(static_cast<LONG>(M.LParam)).Empty() && CanFocus()) {
-            Click();
-            M.Result = 1;
-            return;
-        }
-        break;
     case CM_DIALOGCHAR:
-        if (IsAccel(static_cast<WORD>(M.WParam), Caption()) && CanFocus()) {
-            Click();
-            M.Result = 1;
-            return;
-        }
+        if (ClickOnDialogKey(M, FActive, FCancel)) return;
         break;
     case CM_FOCUSCHANGED: {
         // The form tells every control which one took the focus: a focused push button takes

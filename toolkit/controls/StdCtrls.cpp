@@ -654,6 +654,19 @@ void TButton::SetDefault(bool V) {
             F->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(F->ActiveControl()));
 }
 
+bool TButtonControl::ClickOnDialogKey(TMessage& M, bool Active, bool Cancel) {
+    bool Clicks = false;
+    if (M.Msg == CM_DIALOGKEY)
+        Clicks = ((M.WParam == VK_RETURN && Active) || (M.WParam == VK_ESCAPE && Cancel)) &&
+                 KeyDataToShiftState(static_cast<LONG>(M.LParam)).Empty();
+    else if (M.Msg == CM_DIALOGCHAR)
+        Clicks = IsAccel(static_cast<WORD>(M.WParam), Caption());
+    if (!Clicks || !CanFocus()) return false;
+    Click();
+    M.Result = 1;
+    return true;
+}
+
 void TButton::Click() {
     if (TCustomForm* F = GetParentForm()) F->SetModalResult(ModalResult_);
     TButtonControl::Click();
@@ -662,19 +675,8 @@ void TButton::Click() {
 void TButton::WndProc(TMessage& M) {
     switch (M.Msg) {
     case CM_DIALOGKEY:
-        if (((M.WParam == VK_RETURN && Active_) || (M.WParam == VK_ESCAPE && Cancel_)) &&
-            KeyDataToShiftState(static_cast<LONG>(M.LParam)).Empty() && CanFocus()) {
-            Click();
-            M.Result = 1;
-            return;
-        }
-        break;
     case CM_DIALOGCHAR:
-        if (IsAccel(static_cast<WORD>(M.WParam), Caption()) && CanFocus()) {
-            Click();
-            M.Result = 1;
-            return;
-        }
+        if (ClickOnDialogKey(M, Active_, Cancel_)) return;
         break;
     case CM_FOCUSCHANGED: {
         auto* Sender = reinterpret_cast<TWinControl*>(M.LParam);

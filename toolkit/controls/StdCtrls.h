@@ -66,6 +66,11 @@ class TButtonControl : public TWinControl {
     void WndProc(TMessage& Message) override;
 
   protected:
+    // The keys that click a push button from anywhere in its form: Enter for the active
+    // button and Escape for a cancel button (without modifiers), and its accelerator. True
+    // when the button took M.
+    bool ClickOnDialogKey(TMessage& M, bool Active, bool Cancel);
+
     bool ClicksDisabled_ = false;
 };
 
