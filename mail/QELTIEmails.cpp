@@ -13,7 +13,9 @@
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <new>
 #include <random>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -237,7 +239,158 @@ std::string FormatDateTime(std::string_view F, std::time_t When) {
     return Out;
 }
 
+namespace {
+constexpr std::size_t LargeBlock = std::size_t(2) << 20;
+}
+
+void* AllocateLarge(std::size_t Bytes) {
+    if (Bytes < LargeBlock) return ::operator new(Bytes);
+    void* Block =
+        ::mmap(nullptr, Bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (Block == MAP_FAILED) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+    // Only a wish: where the system has no huge pages the block works all the same.
+    ::madvise(Block, Bytes, MADV_HUGEPAGE);
+#endif
+    return Block;
+}
+
+void FreeLarge(void* Block, std::size_t Bytes) noexcept {
+    if (!Block) return;
+    if (Bytes < LargeBlock)
+        ::operator delete(Block);
+    else
+        ::munmap(Block, Bytes);
+}
+
 } // namespace mailwire
+
+// ---- Packed string list --------------------------------------------------------------------
+
+QEL_IMPLEMENT_CLASS(TQELPackedStrings, TStrings, NoProperties<TQELPackedStrings>)
+
+TQELPackedStrings::~TQELPackedStrings() = default;
+
+void TQELPackedStrings::IndexError(int Index) {
+    throw EStringListError("List index out of bounds (" + std::to_string(Index) + ")");
+}
+
+void TQELPackedStrings::Grow(std::size_t Needed) {
+    if (Capacity_ - Size_ >= Needed) return;
+    // Lines that are gone are dropped when the buffer is rebuilt anyway.
+    const std::size_t Live = Size_ - Garbage_;
+    const std::size_t NewCapacity = std::max({Live + Needed, Capacity_ * 2, std::size_t(256)});
+    std::unique_ptr<char[], mailwire::TLargeDeleter> Chars(
+        static_cast<char*>(mailwire::AllocateLarge(NewCapacity)),
+        mailwire::TLargeDeleter{NewCapacity});
+    if (Garbage_ == 0) {
+        if (Size_) std::memcpy(Chars.get(), Chars_.get(), Size_);
+    } else {
+        std::size_t At = 0;
+        for (TSpan& S : Spans_) {
+            if (S.Length) std::memcpy(Chars.get() + At, Chars_.get() + S.Offset, S.Length);
+            S.Offset = At;
+            At += S.Length;
+        }
+        Size_ = At;
+        Garbage_ = 0;
+    }
+    Chars_ = std::move(Chars);
+    Capacity_ = NewCapacity;
+}
+
+void TQELPackedStrings::Reserve(std::size_t Lines, std::size_t Chars) {
+    Spans_.reserve(Spans_.size() + Lines);
+    Grow(Chars);
+}
+
+std::size_t TQELPackedStrings::Store(std::string_view S) {
+    // A line taken from this very list must be copied out before the buffer may move.
+    if (!S.empty() && S.data() >= Chars_.get() && S.data() < Chars_.get() + Size_) {
+        const std::string Copy(S);
+        return Store(Copy);
+    }
+    Grow(S.size());
+    const std::size_t At = Size_;
+    if (!S.empty()) std::memcpy(Chars_.get() + At, S.data(), S.size());
+    Size_ += S.size();
+    return At;
+}
+
+void TQELPackedStrings::Forget(std::size_t Length) {
+    Garbage_ += Length;
+    if (Garbage_ == Size_) Size_ = Garbage_ = 0;
+}
+
+int TQELPackedStrings::AddView(std::string_view S) {
+    const std::size_t At = Store(S);
+    Spans_.push_back({At, S.size()});
+    if (!Objects_.empty()) Objects_.push_back(nullptr);
+    return Count() - 1;
+}
+
+void TQELPackedStrings::Insert(int Index, const std::string& S) {
+    if (Index < 0 || Index > Count()) IndexError(Index);
+    const std::size_t At = Store(S);
+    Spans_.insert(Spans_.begin() + Index, TSpan{At, S.size()});
+    if (!Objects_.empty()) Objects_.insert(Objects_.begin() + Index, nullptr);
+}
+
+void TQELPackedStrings::Put(int Index, const std::string& S) {
+    CheckIndex(Index);
+    const std::size_t Old = Spans_[static_cast<std::size_t>(Index)].Length;
+    if (S.size() <= Old) {
+        TSpan& Span = Spans_[static_cast<std::size_t>(Index)];
+        if (!S.empty()) std::memmove(Chars_.get() + Span.Offset, S.data(), S.size());
+        Span.Length = S.size();
+        Forget(Old - S.size());
+        return;
+    }
+    const std::size_t At = Store(S);
+    Spans_[static_cast<std::size_t>(Index)] = {At, S.size()};
+    Forget(Old);
+}
+
+void TQELPackedStrings::Delete(int Index) {
+    CheckIndex(Index);
+    const std::size_t Old = Spans_[static_cast<std::size_t>(Index)].Length;
+    Spans_.erase(Spans_.begin() + Index);
+    if (!Objects_.empty()) Objects_.erase(Objects_.begin() + Index);
+    Forget(Old);
+}
+
+void TQELPackedStrings::Clear() {
+    Spans_.clear();
+    Spans_.shrink_to_fit();
+    Objects_.clear();
+    Chars_.reset();
+    Size_ = Capacity_ = Garbage_ = 0;
+}
+
+TObject* TQELPackedStrings::GetObject(int Index) const {
+    CheckIndex(Index);
+    return Objects_.empty() ? nullptr : Objects_[static_cast<std::size_t>(Index)];
+}
+
+void TQELPackedStrings::PutObject(int Index, TObject* AObject) {
+    CheckIndex(Index);
+    if (Objects_.empty()) {
+        if (!AObject) return;
+        Objects_.assign(Spans_.size(), nullptr);
+    }
+    Objects_[static_cast<std::size_t>(Index)] = AObject;
+}
+
+std::string TQELPackedStrings::Text() const {
+    const std::string& Break = LineBreak();
+    std::string R;
+    R.reserve(Size_ - Garbage_ + Spans_.size() * Break.size());
+    for (const TSpan& S : Spans_) {
+        R.append(Chars_.get() + S.Offset, S.Length);
+        R += Break;
+    }
+    return R;
+}
 
 using namespace mailwire;
 
@@ -278,7 +431,7 @@ std::string Trim(const std::string& S) {
 // Appends the physical lines of an entry: an entry may itself hold line ends (the separator
 // between text and signature is one), and each resulting line is dot-stuffed on its own, so no
 // line of the text can ever end the data phase early.
-void AddStuffed(TStringList& Out, const std::string& Entry) {
+void AddStuffed(TQELPackedStrings& Out, const std::string& Entry) {
     std::size_t Start = 0;
     for (;;) {
         std::size_t End = Entry.find_first_of("\r\n", Start);
@@ -325,23 +478,42 @@ class TSharedReadFile {
     TSharedReadFile& operator=(const TSharedReadFile&) = delete;
 
     std::int64_t Size() const { return Size_; }
-    // Reads exactly Count bytes; a file that shrank meanwhile is a read error.
-    void ReadExact(std::uint8_t* Buf, std::size_t Count) {
-        std::size_t Done = 0;
-        while (Done < Count) {
-            ssize_t N = ::read(Fd_, Buf + Done, Count - Done);
+    // The next Count bytes, straight from a read-ahead buffer so that a large file costs few
+    // reads; valid until the next call. A file that shrank meanwhile is a read error, raised
+    // when a piece it no longer holds is asked for.
+    const std::uint8_t* Take(std::size_t Count) {
+        if (End_ - Pos_ < Count) Refill(Count);
+        const std::uint8_t* Piece = Buffer_.data() + Pos_;
+        Pos_ += Count;
+        return Piece;
+    }
+
+  private:
+    static constexpr std::size_t ReadAhead = 64 * 1024;
+
+    void Refill(std::size_t Count) {
+        if (Pos_ > 0) {
+            std::memmove(Buffer_.data(), Buffer_.data() + Pos_, End_ - Pos_);
+            End_ -= Pos_;
+            Pos_ = 0;
+        }
+        if (Buffer_.size() < std::max(Count, ReadAhead)) Buffer_.resize(std::max(Count, ReadAhead));
+        while (End_ < Count) {
+            ssize_t N = ::read(Fd_, Buffer_.data() + End_, Buffer_.size() - End_);
             if (N < 0 && errno == EINTR) continue;
             if (N <= 0)
                 throw EReadError("Cannot read file \"" + Name_ +
                                  "\": " + (N < 0 ? std::strerror(errno) : "it became shorter"));
-            Done += static_cast<std::size_t>(N);
+            End_ += static_cast<std::size_t>(N);
         }
     }
 
-  private:
     std::string Name_;
     int Fd_ = -1;
     std::int64_t Size_ = 0;
+    std::vector<std::uint8_t> Buffer_;
+    std::size_t Pos_ = 0;
+    std::size_t End_ = 0;
 };
 
 // The progress rule: the event fires when the percentage reaches the next threshold, which
@@ -351,8 +523,9 @@ class TProgressRule {
     TProgressRule(int Step, std::uint16_t& Last, std::function<void(std::uint16_t)> Event)
         : Step_(Step), Threshold_(Step), Last_(Last), Event_(std::move(Event)) {}
     void Update(double Done, double Total) {
-        // nearbyint rounds halves to even in the default rounding mode.
-        const double R = Total > 0 ? std::nearbyint(Done * 100.0 / Total) : 100.0;
+        // rint rounds halves to even in the default rounding mode; unlike nearbyint it does not
+        // save and restore the floating-point state, which shows at one call per line.
+        const double R = Total > 0 ? std::rint(Done * 100.0 / Total) : 100.0;
         const std::uint16_t P = static_cast<std::uint16_t>(static_cast<std::uint32_t>(R));
         Last_ = P;
         if (P >= Threshold_) {
@@ -379,7 +552,7 @@ constexpr std::size_t DataChunk = 64 * 1024;
 // ---- Message model -------------------------------------------------------------------------
 
 TQELAttachment::TQELAttachment(TCollection* Collection)
-    : TCollectionItem(Collection), EncodedLines_(std::make_unique<TStringList>()),
+    : TCollectionItem(Collection), EncodedLines_(std::make_unique<TQELPackedStrings>()),
       Content_(std::make_unique<TMemoryStream>()) {
     if (auto* Owner = dynamic_cast<TQELAttachments*>(Collection)) Message_ = Owner->OwnerMessage();
 }
@@ -874,7 +1047,7 @@ bool TQELSMTPMail::Expect(const char* Code) {
     return true;
 }
 
-void TQELSMTPMail::WriteData(const std::string& S, bool Flush) {
+void TQELSMTPMail::WriteData(std::string_view S, bool Flush) {
     DataBuffer_ += S;
     if (Flush || DataBuffer_.size() >= DataChunk) {
         SendSocketText(DataBuffer_);
@@ -908,7 +1081,7 @@ bool TQELSMTPMail::SendMessage(TQELMessage* Msg) {
     }
 
     Msg->SetDate(FormatDateTime(DateTimeFormat_, std::time(nullptr)));
-    std::unique_ptr<TStringList> Mail = InitializeMessage(Msg);
+    std::unique_ptr<TQELPackedStrings> Mail = InitializeMessage(Msg);
     if (!Mail || Abort_) return false;
     if (!Connected_) return false;
 
@@ -927,7 +1100,8 @@ bool TQELSMTPMail::SendMessage(TQELMessage* Msg) {
     const int Count = Mail->Count();
     DataBuffer_.clear();
     for (int I = 0; I < Count; ++I) {
-        WriteData(Mail->Get(I) + "\r\n", LinePause_ > 0);
+        DataBuffer_ += Mail->Line(I);
+        WriteData("\r\n", LinePause_ > 0);
         Progress.Update(I, Count);
         QELProcessMessages();
         if (Abort_ || !Connected_) {
@@ -963,10 +1137,10 @@ std::string TQELSMTPMail::CreateBounds() {
     return "---QELMAIL" + RandomLetters(12);
 }
 
-std::unique_ptr<TStringList> TQELSMTPMail::InitializeMessage(TQELMessage*& Msg) {
+std::unique_ptr<TQELPackedStrings> TQELSMTPMail::InitializeMessage(TQELMessage*& Msg) {
     const char DQ = '"';
-    auto Out = std::make_unique<TStringList>();
-    TStringList& L = *Out;
+    auto Out = std::make_unique<TQELPackedStrings>();
+    TQELPackedStrings& L = *Out;
     const int AttachCount = Msg->Attachments()->Count();
 
     L.Add("Message-Id: " + CreateUIN());
@@ -1025,10 +1199,10 @@ std::unique_ptr<TStringList> TQELSMTPMail::InitializeMessage(TQELMessage*& Msg) 
             L.Add("");
             Base64Encode(A);
             if (Abort_) return nullptr;
-            TStringList* Enc = A->EncodedLines();
-            L.SetCapacity(L.Count() + Enc->Count() + 8);
+            const TQELPackedStrings* Enc = A->EncodedLines();
+            L.Reserve(static_cast<std::size_t>(Enc->Count()) + 8, Enc->BufferSize() + 256);
             for (int K = 0; K < Enc->Count(); ++K)
-                L.Add(Enc->Get(K));
+                L.AddView(Enc->Line(K));
         }
         L.Add("");
         L.Add(D + "--");
@@ -1047,48 +1221,46 @@ void TQELSMTPMail::Base64Encode(TQELAttachment*& Attachment) {
     const std::int64_t Size = File.Size();
     DoEncodeStart(Path, static_cast<int>(std::min<std::int64_t>(Size, INT_MAX)));
 
-    auto Lines = std::make_unique<TStringList>();
-    Lines->SetCapacity(static_cast<int>(std::min<std::int64_t>(Size / 57 + 2, INT_MAX / 2)));
+    // Every line and every character of the result is known from the size: one allocation
+    // for the lines' characters, one for their places.
+    auto Lines = std::make_unique<TQELPackedStrings>();
+    const std::uint64_t LineCount =
+        (static_cast<std::uint64_t>(Size) + Base64LineBytes - 1) / Base64LineBytes;
+    Lines->Reserve(static_cast<std::size_t>(LineCount),
+                   static_cast<std::size_t>((static_cast<std::uint64_t>(Size) + 2) / 3 * 4));
     TProgressRule Progress(ProgressStep(), LastEncodePercent_,
                            [this](std::uint16_t P) { DoEncodeProgress(P); });
     std::int64_t Encoded = 0;
 
-    std::uint8_t Block[Base64BlockBytes];
-    std::string Line(Base64LineChars, '\0');
     const std::int64_t Blocks = Size / static_cast<std::int64_t>(Base64BlockBytes);
     for (std::int64_t K = 0; K < Blocks; ++K) {
         QELProcessMessages();
         if (Abort_) return;
-        File.ReadExact(Block, Base64BlockBytes);
+        const std::uint8_t* Block = File.Take(Base64BlockBytes);
         for (std::size_t J = 0; J < Base64BlockBytes / Base64LineBytes; ++J) {
-            Base64EncodeLine(Block + J * Base64LineBytes, Line.data());
-            Lines->Add(Line);
+            Base64EncodeLine(Block + J * Base64LineBytes, Lines->AddLine(Base64LineChars));
             Encoded += static_cast<std::int64_t>(Base64LineBytes);
             Progress.Update(static_cast<double>(Encoded), static_cast<double>(Size));
             QELProcessMessages();
         }
     }
 
+    // The bytes after the last whole block, in one read.
+    const std::size_t Rest = static_cast<std::size_t>(Size % std::int64_t(Base64BlockBytes));
+    const std::uint8_t* Block = File.Take(Rest);
     std::string Current;
-    const std::int64_t Rest = Size % static_cast<std::int64_t>(Base64BlockBytes);
-    for (std::int64_t G = 0; G < Rest / 3; ++G) {
+    for (std::size_t G = 0; G < Rest / 3; ++G) {
         QELProcessMessages();
         if (Abort_) return;
-        std::uint8_t In[3];
-        File.ReadExact(In, 3);
         char Out[4];
-        Base64EncodeGroup(In, Out);
+        Base64EncodeGroup(Block + G * 3, Out);
         Current.append(Out, 4);
         if (Current.size() == Base64LineChars) {
             Lines->Add(Current);
             Current.clear();
         }
     }
-    if (Rest % 3 != 0) {
-        std::uint8_t In[2] = {0, 0};
-        File.ReadExact(In, static_cast<std::size_t>(Rest % 3));
-        Current += Base64EncodeTail(In, static_cast<std::size_t>(Rest % 3));
-    }
+    if (Rest % 3 != 0) Current += Base64EncodeTail(Block + Rest / 3 * 3, Rest % 3);
     if (!Current.empty()) Lines->Add(Current);
     if (LastEncodePercent_ < 100) DoEncodeProgress(100);
 

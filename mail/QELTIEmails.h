@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qel {
 
@@ -80,7 +81,93 @@ bool TryStrToInt(std::string_view S, int& Value);
 // m mm mmm mmmm, yy yyyy, h hh, n nn, s ss, zzz, am/pm, ampm, "quoted" and 'quoted' text; m or
 // mm right after an hour means minutes).
 std::string FormatDateTime(std::string_view Format, std::time_t When);
+
+// Memory for the large buffers of encoded text. Blocks from 2 MB on come straight from the
+// system with a request for huge pages, so that filling tens of megabytes does not cost a page
+// fault every 4 KB; smaller ones come from the heap. Freeing needs the size allocated.
+void* AllocateLarge(std::size_t Bytes);
+void FreeLarge(void* Block, std::size_t Bytes) noexcept;
+
+template <class T> struct TLargeAllocator {
+    using value_type = T;
+    TLargeAllocator() = default;
+    template <class U> TLargeAllocator(const TLargeAllocator<U>&) noexcept {}
+    T* allocate(std::size_t N) { return static_cast<T*>(AllocateLarge(N * sizeof(T))); }
+    void deallocate(T* P, std::size_t N) noexcept { FreeLarge(P, N * sizeof(T)); }
+    template <class U> bool operator==(const TLargeAllocator<U>&) const noexcept { return true; }
+};
+
+struct TLargeDeleter {
+    std::size_t Bytes = 0;
+    void operator()(char* Block) const noexcept { FreeLarge(Block, Bytes); }
+};
 } // namespace mailwire
+
+// A string list whose lines lie side by side in one character buffer. Adding a line costs no
+// allocation of its own and a line can be read in place, which matters for the hundreds of
+// thousands of base64 lines of a large attachment and for the composed mail that carries them.
+// Replaced and deleted lines leave their characters behind until they make up half the buffer.
+class TQELPackedStrings : public TStrings {
+    QEL_CLASS(TQELPackedStrings, TStrings)
+  public:
+    TQELPackedStrings() = default;
+    ~TQELPackedStrings() override;
+
+    int Count() const override { return static_cast<int>(Spans_.size()); }
+    std::string Get(int Index) const override { return std::string(Line(Index)); }
+    void Put(int Index, const std::string& S) override;
+    TObject* GetObject(int Index) const override;
+    void PutObject(int Index, TObject* AObject) override;
+    int Add(const std::string& S) override { return AddView(S); }
+    void Insert(int Index, const std::string& S) override;
+    void Delete(int Index) override;
+    void Clear() override;
+    std::string Text() const override;
+
+    // The line in place; valid until the list next changes.
+    std::string_view Line(int Index) const {
+        CheckIndex(Index);
+        const TSpan& S = Spans_[static_cast<std::size_t>(Index)];
+        return {Chars_.get() + S.Offset, S.Length};
+    }
+    int AddView(std::string_view S);
+    // Appends a line of Length characters and returns where to write them; the pointer is valid
+    // until the list next changes.
+    char* AddLine(std::size_t Length) {
+        if (Capacity_ - Size_ < Length) Grow(Length);
+        const std::size_t At = Size_;
+        Size_ += Length;
+        Spans_.push_back({At, Length});
+        if (!Objects_.empty()) Objects_.push_back(nullptr);
+        return Chars_.get() + At;
+    }
+    // Room for Lines more lines holding Chars more characters, taken in one step.
+    void Reserve(std::size_t Lines, std::size_t Chars);
+    // Characters held, including those of replaced and deleted lines not yet reclaimed.
+    std::size_t BufferSize() const { return Size_; }
+
+  private:
+    struct TSpan {
+        std::size_t Offset;
+        std::size_t Length;
+    };
+    void CheckIndex(int Index) const {
+        if (Index < 0 || Index >= Count()) IndexError(Index);
+    }
+    [[noreturn]] static void IndexError(int Index);
+    // Appends S to the buffer and returns where it starts.
+    std::size_t Store(std::string_view S);
+    void Grow(std::size_t Needed);
+    void Forget(std::size_t Length);
+
+    std::unique_ptr<char[], mailwire::TLargeDeleter> Chars_;
+    std::size_t Size_ = 0;
+    std::size_t Capacity_ = 0;
+    std::size_t Garbage_ = 0;
+    std::vector<TSpan, mailwire::TLargeAllocator<TSpan>> Spans_;
+    // Empty while no line carries an object; otherwise one entry per line.
+    std::vector<TObject*> Objects_;
+};
 
 // ---- Message model -------------------------------------------------------------------------
 
@@ -98,8 +185,10 @@ class TQELAttachment : public TCollectionItem {
     void SetMimeType(const std::string& V) { MimeType_ = V; }
 
     // Outgoing: the base64 lines of the file. Incoming: the encoded lines before decoding.
-    TStringList* EncodedLines() const { return EncodedLines_.get(); }
-    void SetEncodedLines(std::unique_ptr<TStringList> Lines) { EncodedLines_ = std::move(Lines); }
+    TQELPackedStrings* EncodedLines() const { return EncodedLines_.get(); }
+    void SetEncodedLines(std::unique_ptr<TQELPackedStrings> Lines) {
+        EncodedLines_ = std::move(Lines);
+    }
     // Incoming: the decoded bytes. Replacing it frees the previous stream.
     TMemoryStream* Content() const { return Content_.get(); }
     void SetContent(std::unique_ptr<TMemoryStream> Stream) { Content_ = std::move(Stream); }
@@ -121,7 +210,7 @@ class TQELAttachment : public TCollectionItem {
     std::string FileName_;
     std::string PathName_;
     std::string MimeType_;
-    std::unique_ptr<TStringList> EncodedLines_;
+    std::unique_ptr<TQELPackedStrings> EncodedLines_;
     std::unique_ptr<TMemoryStream> Content_;
     TQELMessage* Message_ = nullptr;
 };
@@ -286,7 +375,7 @@ class TQELSMTPMail : public TQELMailHost {
 
     // Composition: the whole mail as lines without line ends, or null when the session was
     // aborted meanwhile. The caller owns the list.
-    std::unique_ptr<TStringList> InitializeMessage(TQELMessage*& Msg);
+    std::unique_ptr<TQELPackedStrings> InitializeMessage(TQELMessage*& Msg);
     std::string CreateUIN();
     static std::string CreateBounds();
     void Base64Encode(TQELAttachment*& Attachment);
@@ -327,7 +416,7 @@ class TQELSMTPMail : public TQELMailHost {
     bool Expect(const char* Code);
     void ReleaseSession();
     void ReportError(TObject* Sender, const std::string& Text);
-    void WriteData(const std::string& S, bool Flush);
+    void WriteData(std::string_view S, bool Flush);
 
     std::unique_ptr<TStringList> Signature_;
     std::string DateTimeFormat_;

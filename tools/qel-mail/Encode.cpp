@@ -21,11 +21,11 @@ int RunEncode(const std::vector<std::string>& Args) {
         TQELMessage* Msg = Mail.Messages()->Add();
         TQELAttachment* A = Msg->Attachments()->Add(Args[0]);
         Mail.Base64Encode(A);
-        TStringList* Lines = A->EncodedLines();
+        const TQELPackedStrings* Lines = A->EncodedLines();
         std::string Out;
         Out.reserve(1 << 20);
         for (int I = 0; I < Lines->Count(); ++I) {
-            Out += Lines->Get(I);
+            Out += Lines->Line(I);
             Out += '\n';
             if (Out.size() >= (1 << 20) - 128) {
                 std::fwrite(Out.data(), 1, Out.size(), stdout);
