@@ -8,6 +8,7 @@
 #include "toolkit/platform/Backend.h"
 
 #include <algorithm>
+#include <ranges>
 
 namespace qel {
 
@@ -248,8 +249,8 @@ bool TCustomForm::SetFocusedControl(TWinControl* C) {
         for (TWinControl* X = C; X && X != this && !(Old && X->ContainsControl(Old));
              X = X->Parent())
             Enter.push_back(X);
-        for (auto It = Enter.rbegin(); It != Enter.rend(); ++It)
-            (*It)->Perform(CM_ENTER, 0, 0);
+        for (TWinControl* X : std::views::reverse(Enter))
+            X->Perform(CM_ENTER, 0, 0);
         Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(C));
     } catch (...) {
         SettingFocus_ = false;

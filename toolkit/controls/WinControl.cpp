@@ -7,6 +7,7 @@
 #include "toolkit/graphics/Font.h"
 
 #include <algorithm>
+#include <ranges>
 #include <unordered_map>
 
 namespace qel {
@@ -192,8 +193,7 @@ bool TWinControl::ContainsControl(const TControl* C) const {
 }
 
 TControl* TWinControl::ControlAtPos(TPoint P, bool AllowDisabled, bool AllowWinControls) const {
-    for (auto It = Controls_.rbegin(); It != Controls_.rend(); ++It) {
-        TControl* C = *It;
+    for (TControl* C : std::views::reverse(Controls_)) {
         bool IsWin = dynamic_cast<TWinControl*>(C) != nullptr;
         if (IsWin && !AllowWinControls) continue;
         if (!C->Visible_ && !(C->IsDesigning() && !C->ControlStyle_.Contains(csNoDesignVisible)))
