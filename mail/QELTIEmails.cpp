@@ -275,17 +275,14 @@ void TQELPackedStrings::IndexError(int Index) {
     throw EStringListError("List index out of bounds (" + std::to_string(Index) + ")");
 }
 
-void TQELPackedStrings::Grow(std::size_t Needed) {
-    if (Capacity_ - Size_ >= Needed) return;
-    // Lines that are gone are dropped when the buffer is rebuilt anyway.
-    const std::size_t Live = Size_ - Garbage_;
-    const std::size_t NewCapacity = std::max({Live + Needed, Capacity_ * 2, std::size_t(256)});
+void TQELPackedStrings::Rebuild(std::size_t NewCapacity) {
     std::unique_ptr<char[], mailwire::TLargeDeleter> Chars(
         static_cast<char*>(mailwire::AllocateLarge(NewCapacity)),
         mailwire::TLargeDeleter{NewCapacity});
     if (Garbage_ == 0) {
         if (Size_) std::memcpy(Chars.get(), Chars_.get(), Size_);
     } else {
+        // Lines that are gone are dropped on the way.
         std::size_t At = 0;
         for (TSpan& S : Spans_) {
             if (S.Length) std::memcpy(Chars.get() + At, Chars_.get() + S.Offset, S.Length);
@@ -297,6 +294,11 @@ void TQELPackedStrings::Grow(std::size_t Needed) {
     }
     Chars_ = std::move(Chars);
     Capacity_ = NewCapacity;
+}
+
+void TQELPackedStrings::Grow(std::size_t Needed) {
+    if (Capacity_ - Size_ >= Needed) return;
+    Rebuild(std::max({Size_ - Garbage_ + Needed, Capacity_ * 2, std::size_t(256)}));
 }
 
 void TQELPackedStrings::Reserve(std::size_t Lines, std::size_t Chars) {
@@ -319,7 +321,12 @@ std::size_t TQELPackedStrings::Store(std::string_view S) {
 
 void TQELPackedStrings::Forget(std::size_t Length) {
     Garbage_ += Length;
-    if (Garbage_ == Size_) Size_ = Garbage_ = 0;
+    if (Garbage_ == Size_) {
+        Size_ = Garbage_ = 0;
+        return;
+    }
+    if (Garbage_ >= 4096 && Garbage_ * 2 >= Size_)
+        Rebuild(std::max((Size_ - Garbage_) * 2, std::size_t(256)));
 }
 
 int TQELPackedStrings::AddView(std::string_view S) {

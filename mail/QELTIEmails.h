@@ -158,6 +158,8 @@ class TQELPackedStrings : public TStrings {
     // Appends S to the buffer and returns where it starts.
     std::size_t Store(std::string_view S);
     void Grow(std::size_t Needed);
+    // Moves the live lines into a new buffer of NewCapacity characters.
+    void Rebuild(std::size_t NewCapacity);
     void Forget(std::size_t Length);
 
     std::unique_ptr<char[], mailwire::TLargeDeleter> Chars_;
