@@ -194,7 +194,9 @@ TEST(FormBadInput, HugeStringsAreRefusedQuickly) {
     Joined += "'end'\n";
     EXPECT_NE(LoadError<EParserError>(Form(Joined)).find("String longer than 16777216 bytes"),
               std::string::npos);
-    EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::seconds(20));
+    // Not a speed measurement: copying the joined string anew for each piece would take hours,
+    // so any bound a loaded sanitizer build keeps catches it.
+    EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::seconds(150));
 }
 
 TEST(FormBadInput, TruncatedBinaryNamesTheOffset) {
