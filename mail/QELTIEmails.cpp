@@ -558,6 +558,20 @@ constexpr std::size_t DataChunk = 64 * 1024;
 
 // ---- Message model -------------------------------------------------------------------------
 
+namespace {
+// Freeing an item takes it out of its collection. An index out of range is shown by the
+// application's exception handler and leaves the collection as it was.
+bool DeleteItem(TCollection& Collection, int Index) {
+    try {
+        delete Collection.Items(Index);
+        return true;
+    } catch (const std::exception&) {
+        QELHandleException(&Collection);
+        return false;
+    }
+}
+} // namespace
+
 TQELAttachment::TQELAttachment(TCollection* Collection)
     : TCollectionItem(Collection), EncodedLines_(std::make_unique<TQELPackedStrings>()),
       Content_(std::make_unique<TMemoryStream>()) {
@@ -640,21 +654,7 @@ std::string TQELAttachments::GetMimeType(const std::string& FileName) {
 }
 
 bool TQELAttachments::Delete(int Index) {
-    try {
-        delete Items(Index);
-        return true;
-    } catch (const std::exception&) {
-        QELHandleException(this);
-        return false;
-    }
-}
-
-TQELAttachment* TQELAttachments::GeTQELAttachment(int Index) const {
-    return static_cast<TQELAttachment*>(Items(Index));
-}
-
-void TQELAttachments::SeTQELAttachment(int Index, TQELAttachment* Value) {
-    SetItems(Index, Value);
+    return DeleteItem(*this, Index);
 }
 
 TPersistent* TQELAttachments::GetOwner() const {
@@ -706,21 +706,7 @@ TQELMessage* TQELMessages::Add() {
 }
 
 bool TQELMessages::Delete(int Index) {
-    try {
-        delete Items(Index);
-        return true;
-    } catch (const std::exception&) {
-        QELHandleException(this);
-        return false;
-    }
-}
-
-TQELMessage* TQELMessages::GetQELMessage(int Index) const {
-    return static_cast<TQELMessage*>(Items(Index));
-}
-
-void TQELMessages::SetQELMessage(int Index, TQELMessage* Value) {
-    SetItems(Index, Value);
+    return DeleteItem(*this, Index);
 }
 
 TPersistent* TQELMessages::GetOwner() const {

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -229,8 +230,10 @@ class TQELAttachments : public TCollection {
     // Frees the item; false (after showing the failure) when Index is out of range.
     bool Delete(int Index);
 
-    TQELAttachment* GeTQELAttachment(int Index) const;
-    void SeTQELAttachment(int Index, TQELAttachment* Value);
+    TQELAttachment* GeTQELAttachment(int Index) const {
+        return static_cast<TQELAttachment*>(Items(Index));
+    }
+    void SeTQELAttachment(int Index, TQELAttachment* Value) { SetItems(Index, Value); }
     TQELAttachment* operator[](int Index) const { return GeTQELAttachment(Index); }
     TQELMessage* OwnerMessage() const { return Message_; }
 
@@ -299,8 +302,8 @@ class TQELMessages : public TCollection {
     TQELMessage* Add();
     bool Delete(int Index);
 
-    TQELMessage* GetQELMessage(int Index) const;
-    void SetQELMessage(int Index, TQELMessage* Value);
+    TQELMessage* GetQELMessage(int Index) const { return static_cast<TQELMessage*>(Items(Index)); }
+    void SetQELMessage(int Index, TQELMessage* Value) { SetItems(Index, Value); }
     TQELMessage* operator[](int Index) const { return GetQELMessage(Index); }
     TQELMailHost* Host() const { return Host_; }
 
@@ -501,6 +504,15 @@ class TQELPOPMail : public TQELMailHost {
     void DoDisconnect(TObject* Sender, TCustomWinSocket* Socket);
 
   private:
+    // A read that ended without a reply (closed connection or silence): the status text says
+    // why, and the reply counts as an error.
+    void ReadFailure(const std::string& Why);
+    // Reads on until Text holds the end-of-data line and returns where that starts; npos after
+    // a failed read, which has taken the error path with Code. AfterChunk, when given, runs
+    // after every chunk added.
+    std::size_t ReadToTerminator(std::string& Text, int Code,
+                                 const std::function<void()>& AfterChunk);
+
     bool DeleteOfServer_ = false;
     std::string Username_;
     std::string Password_;

@@ -249,6 +249,13 @@ static std::string ReadChunk(TClientSocket* Socket, TWinSocketStream* Stream, in
     }
 }
 
+void TQELPOPMail::ReadFailure(const std::string& Why) {
+    Private_->ReadFailed = true;
+    Status_.clear();
+    StatusText_ = Why;
+    Error_ = true;
+}
+
 std::string TQELPOPMail::GetSocketText() {
     std::string Text;
     std::string FailText;
@@ -257,10 +264,7 @@ std::string TQELPOPMail::GetSocketText() {
     do {
         std::string Chunk = ReadChunk(Socket_.get(), Stream_.get(), ReplyTimeout(), FailText);
         if (Chunk.empty()) {
-            Private_->ReadFailed = true;
-            Status_.clear();
-            StatusText_ = FailText;
-            Error_ = true;
+            ReadFailure(FailText);
             return Text;
         }
         Text += Chunk;
@@ -271,6 +275,27 @@ std::string TQELPOPMail::GetSocketText() {
     StatusText_ = End > 4 ? Trim(std::string_view(Text).substr(4, End - 4)) : "";
     Error_ = Status_ == "-ERR";
     return Text;
+}
+
+std::size_t TQELPOPMail::ReadToTerminator(std::string& Text, int Code,
+                                          const std::function<void()>& AfterChunk) {
+    std::size_t End = Text.find(kTerminator);
+    while (End == std::string::npos) {
+        QELProcessMessages();
+        std::string FailText;
+        std::string Chunk = ReadChunk(Socket_.get(), Stream_.get(), ReplyTimeout(), FailText);
+        if (Chunk.empty()) {
+            ReadFailure(FailText);
+            RaiseError(Code);
+            return std::string::npos;
+        }
+        // The terminator may straddle two chunks: look again from just before the join.
+        const std::size_t From = Text.size() >= 4 ? Text.size() - 4 : 0;
+        Text += Chunk;
+        End = Text.find(kTerminator, From);
+        if (AfterChunk) AfterChunk();
+    }
+    return End;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -293,25 +318,9 @@ TQELMessage* TQELPOPMail::RetrieveMessage(std::uint16_t Index) {
         if (OnRetrieveProgress) OnRetrieveProgress(this, P);
     });
 
-    std::size_t End = Buffer.find(kTerminator);
-    while (End == std::string::npos) {
-        QELProcessMessages();
-        std::string FailText;
-        std::string Chunk = ReadChunk(Socket_.get(), Stream_.get(), ReplyTimeout(), FailText);
-        if (Chunk.empty()) {
-            Private_->ReadFailed = true;
-            Status_.clear();
-            StatusText_ = FailText;
-            Error_ = true;
-            RaiseError(2004);
-            return nullptr;
-        }
-        // The terminator may straddle two chunks: look again from just before the join.
-        std::size_t From = Buffer.size() >= 4 ? Buffer.size() - 4 : 0;
-        Buffer += Chunk;
-        End = Buffer.find(kTerminator, From);
-        Progress.Update(static_cast<double>(Buffer.size()), SizeEstimate_);
-    }
+    const std::size_t End = ReadToTerminator(
+        Buffer, 2004, [&] { Progress.Update(static_cast<double>(Buffer.size()), SizeEstimate_); });
+    if (End == std::string::npos) return nullptr;
     Progress.Finish();
 
     // The status line goes, and so do the terminator and anything after it.
@@ -389,22 +398,7 @@ std::string TQELPOPMail::RetrieveHeaders(std::uint16_t Index) {
         RaiseError(2005);
         return {};
     }
-    std::size_t Found = Received.find(kTerminator);
-    while (Found == std::string::npos) {
-        QELProcessMessages();
-        std::string FailText;
-        std::string Chunk = ReadChunk(Socket_.get(), Stream_.get(), ReplyTimeout(), FailText);
-        if (Chunk.empty()) {
-            Status_.clear();
-            StatusText_ = FailText;
-            Error_ = true;
-            RaiseError(2005);
-            return {};
-        }
-        std::size_t From = Received.size() >= 4 ? Received.size() - 4 : 0;
-        Received += Chunk;
-        Found = Received.find(kTerminator, From);
-    }
+    if (ReadToTerminator(Received, 2005, {}) == std::string::npos) return {};
     // The status line is the text up to the first line end, whether or not it held the
     // terminator's CR LF; a server that ends it with a bare LF must not lose the headers.
     std::size_t LineEnd = Received.find('\n');
