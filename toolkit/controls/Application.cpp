@@ -142,11 +142,26 @@ TControl* HintSource(TControl* C) {
 }
 } // namespace
 
+void TApplication::SetHint(const std::string& V) {
+    if (V == Hint_) return;
+    Hint_ = V;
+    if (OnHint) {
+        OnHint(this);
+        return;
+    }
+    if (!Screen) return;
+    for (int I = 0; I < Screen->FormCount(); ++I) {
+        TMessage M{CM_APPHINT, 0, 0, 0};
+        Screen->Forms(I)->Broadcast(M);
+    }
+}
+
 void TApplication::HintMouseMessage(TControl* Control, int X, int Y) {
     HintX_ = X, HintY_ = Y;
     TControl* Target = FindDragTarget({X, Y}, true);
     if (!Target) Target = Control;
     TControl* Source = HintSource(Target);
+    if (!IsDesigning()) SetHint(Source ? GetLongHint(Source->Hint()) : std::string());
     if (!ShowHint_ || !Source || !EffectiveShowHint(Target) || IsDesigning()) {
         if (HintControl_) CancelHint();
         HintControl_ = nullptr;
@@ -198,13 +213,11 @@ void TApplication::ActivateHint(int X, int Y) {
             return;
         }
     }
-    Hint_ = Info.HintStr;
     HintWindow_->SetColor(Info.HintColor);
     TRect R = HintWindow_->CalcHintRect(Info.HintMaxWidth, Info.HintStr, Info.HintData);
     OffsetRect(&R, Info.HintPos.X, Info.HintPos.Y);
     HintWindow_->ActivateHintData(R, Info.HintStr, Info.HintData);
     HintActive_ = true;
-    if (OnHint) OnHint(this);
     if (Info.HideTimeout > 0) StartHintTimer(Info.HideTimeout);
 }
 

@@ -294,7 +294,10 @@ class TApplication : public TComponent {
     void ActivateHint(int ScreenX, int ScreenY);
     void CancelHint();
     THintWindow* HintWindow() const { return HintWindow_; }
+    // The long part of the hint of the control under the mouse (the status bar's text).
+    // A change goes to OnHint or, without a handler, to the forms' AutoHint status bars.
     const std::string& Hint() const { return Hint_; }
+    void SetHint(const std::string& V);
 
     // Called by the controls layer on mouse moves and key presses to drive hints and
     // enter/leave; public so the layer stays in one place.

@@ -76,6 +76,8 @@ enum : UINT {
     CM_BORDERCHANGED = CM_BASE + 63,
     CM_MOUSEWHEEL = CM_BASE + 67,
     CM_HINTSHOWPAUSE = CM_BASE + 69,
+    // The application's hint changed and no OnHint took it: status bars with AutoHint show it.
+    CM_APPHINT = CM_BASE + 90,
 };
 
 enum : UINT {

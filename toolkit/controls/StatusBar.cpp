@@ -1,5 +1,6 @@
 #include "toolkit/controls/StatusBar.h"
 
+#include "toolkit/controls/Forms.h"
 #include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/graphics/Canvas.h"
 #include "toolkit/graphics/Font.h"
@@ -69,7 +70,18 @@ void TStatusBar::SetSimplePanel(bool V) {
 }
 void TStatusBar::SetSimpleText(const std::string& V) {
     SimpleText_ = V;
-    if (SimplePanel_) Invalidate();
+    if (SimplePanel_ || Panels_->Count() == 0) Invalidate();
+}
+
+void TStatusBar::WndProc(TMessage& M) {
+    if (M.Msg == CM_APPHINT && AutoHint_ && Application) {
+        if (SimplePanel_ || Panels_->Count() == 0)
+            SetSimpleText(Application->Hint());
+        else
+            Panels_->Items(0)->SetText(Application->Hint());
+        return; // leaves Result 0: other bars on the form show it too
+    }
+    TCustomControl::WndProc(M);
 }
 void TStatusBar::SetSizeGrip(bool V) {
     SizeGrip_ = V;
@@ -106,7 +118,7 @@ void TStatusBar::Paint() {
     if (SimplePanel_ || Panels_->Count() == 0) {
         TRect R = ClientRect();
         R.Top += 2;
-        Cell(R, SimplePanel_ ? SimpleText_ : std::string(), taLeftJustify, pbNone);
+        Cell(R, SimpleText_, taLeftJustify, pbNone);
     } else {
         for (int I = 0; I < Panels_->Count(); ++I) {
             TStatusPanel* P = Panels_->Items(I);
@@ -141,6 +153,7 @@ QEL_IMPLEMENT_CLASS(TStatusPanels, TCollection, NoProperties<TStatusPanels>)
 QEL_IMPLEMENT_CLASS(TStatusBar, TCustomControl, [](TClassBuilder<TStatusBar>& B) {
     using T = TStatusBar;
     B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alBottom);
+    B.Bool("AutoHint", &T::AutoHint, &T::SetAutoHint).SetDefault(false);
     B.Color("Color", &T::Color, &T::SetColor).SetDefault(clBtnFace);
     PublishFont(B);
     B.Collection("Panels", &T::Panels, &T::SetPanels);

@@ -62,6 +62,11 @@ class TStatusBar : public TCustomControl {
     void SetSimpleText(const std::string& V);
     bool SizeGrip() const { return SizeGrip_; }
     void SetSizeGrip(bool V);
+    // Shows the application's hint: in the simple text, or in the first panel when there are
+    // panels and SimplePanel is off.
+    bool AutoHint() const { return AutoHint_; }
+    void SetAutoHint(bool V) { AutoHint_ = V; }
+    void WndProc(TMessage& Message) override;
     // Panel rectangles in client coordinates (the last panel takes the rest of the bar).
     TRect PanelRect(int Index) const;
 
@@ -73,6 +78,7 @@ class TStatusBar : public TCustomControl {
     bool SimplePanel_ = false;
     std::string SimpleText_;
     bool SizeGrip_ = true;
+    bool AutoHint_ = false;
 };
 
 } // namespace qel

@@ -4,6 +4,7 @@
 #include "toolkit/controls/ExtCtrls.h"
 #include "toolkit/controls/ExtCtrls2.h"
 #include "toolkit/controls/StatusBar.h"
+#include "toolkit/controls/StdCtrls.h"
 #include "toolkit/controls/StdCtrls2.h"
 #include "toolkit/core/FormReader.h"
 #include "toolkit/core/FormWriter.h"
@@ -129,6 +130,57 @@ TEST_F(GroupFixture, StatusBarPanelsAndBitBtnKinds) {
     Headless().Click(C.X, C.Y);
     Pump();
     EXPECT_EQ(Clicks, 1);
+}
+
+TEST_F(GroupFixture, LongHintOfTheControlUnderTheMouseReachesAutoHintStatusBars) {
+    auto* Save = new TButton(Form);
+    Save->SetParent(Form);
+    Save->SetBounds(10, 10, 80, 25);
+    Save->SetHint("Save|Saves the document");
+    auto* Plain = new TButton(Form);
+    Plain->SetParent(Form);
+    Plain->SetBounds(10, 50, 80, 25);
+    Plain->SetHint("Open"); // no bar: the whole hint is both parts
+    auto* Bare = new TButton(Form);
+    Bare->SetParent(Form);
+    Bare->SetBounds(10, 90, 80, 25);
+    auto* Simple = new TStatusBar(Form);
+    Simple->SetParent(Form);
+    Simple->SetAutoHint(true);
+    auto* Paneled = new TStatusBar(Form);
+    Paneled->SetParent(Form);
+    Paneled->SetAutoHint(true);
+    Paneled->Panels()->Add()->SetText("Ready");
+    Paneled->Panels()->Add()->SetText("kept");
+    auto* Manual = new TStatusBar(Form);
+    Manual->SetParent(Form);
+    Manual->SetSimpleText("mine");
+    Form->Show();
+    Pump();
+    auto Over = [](TControl* C) {
+        TPoint P = At(C, 5, 5);
+        Headless().MouseMove(P.X, P.Y);
+        Pump();
+    };
+    Over(Save);
+    EXPECT_EQ(Application->Hint(), "Saves the document");
+    EXPECT_EQ(Simple->SimpleText(), "Saves the document");
+    EXPECT_EQ(Paneled->Panels()->Items(0)->Text(), "Saves the document");
+    EXPECT_EQ(Paneled->Panels()->Items(1)->Text(), "kept");
+    EXPECT_EQ(Manual->SimpleText(), "mine") << "a bar without AutoHint keeps its text";
+    Over(Plain);
+    EXPECT_EQ(Simple->SimpleText(), "Open");
+    Over(Bare);
+    EXPECT_EQ(Simple->SimpleText(), "") << "a control without a hint clears it";
+
+    // An OnHint handler takes the hint instead of the bars.
+    int Told = 0;
+    Application->OnHint = [&](TObject*) { ++Told; };
+    Over(Save);
+    Application->OnHint = nullptr;
+    EXPECT_EQ(Told, 1);
+    EXPECT_EQ(Simple->SimpleText(), "");
+    Over(Bare);
 }
 
 } // namespace
