@@ -45,6 +45,8 @@ class TQELMimeProgress {
     // Percent is computed as round(Done * 100 / Total), halves to even.
     void Update(double Done, double Total);
     void UpdatePercent(std::uint16_t Percent);
+    // The same as Times calls of UpdatePercent with one percentage.
+    void UpdatePercent(std::uint16_t Percent, std::size_t Times);
     void Finish();
     static std::uint16_t Percentage(double Done, double Total);
 

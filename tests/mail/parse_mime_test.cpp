@@ -1,7 +1,9 @@
 // The incoming-mail parser and decoders, grouped by rule.
 #include "mail/QELMimeParse.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -214,6 +216,9 @@ TEST(ParseDecode, Base64GroupsRunAcrossLinesAndSkipForeignCharacters) {
     EXPECT_EQ(Out, "ABCD");
     QELBase64Decode({"////"}, "f", Out, {}, 1, Last);
     EXPECT_EQ(Out, "\xff\xff\xff");
+    // Pads after characters of value 0.
+    QELBase64Decode({"AA==", "AAA="}, "f", Out, {}, 1, Last);
+    EXPECT_EQ(Out, std::string(3, '\0'));
 }
 
 TEST(ParseDecode, EventsFollowTheProgressRule) {
@@ -234,6 +239,66 @@ TEST(ParseDecode, EventsFollowTheProgressRule) {
     QELUUDecode({"begin 644 y", "#0V%T", "#0V%T", "#0V%T", "#0V%T"}, "y", Out, Ev, 10, Last);
     EXPECT_EQ(Out, "CatCatCatCat");
     EXPECT_EQ(Joined(Log), "start y 5\n20\n40\n60\n80\n100\nend");
+}
+
+// The decoding rule written the plain way, one character at a time, with the progress rule
+// applied after every group and the closing 100.
+std::string PlainBase64Decode(const TMimeLines& Lines, int Step, std::vector<int>& Events) {
+    static const std::string Alphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=";
+    std::string Out;
+    int Threshold = Step, Last = 0, V[4], Pos = 0;
+    for (std::size_t I = 0; I < Lines.size(); ++I) {
+        const int Percent = static_cast<int>(std::nearbyint(I * 100.0 / Lines.size()));
+        for (char Ch : Lines[I]) {
+            const std::size_t X = Alphabet.find(Ch);
+            if (X == std::string::npos) continue;
+            V[Pos++] = static_cast<int>(X);
+            if (Pos < 4) continue;
+            Pos = 0;
+            int N = V[0] == 64 ? 0 : 3;
+            if (V[2] == 64) V[2] = V[3] = 0, N = 1;
+            if (V[3] == 64) V[3] = 0, N = 2;
+            const char B[3] = {static_cast<char>(V[0] * 4 + V[1] / 16),
+                               static_cast<char>((V[1] & 15) * 16 + V[2] / 4),
+                               static_cast<char>((V[2] & 3) * 64 + V[3])};
+            Out.append(B, static_cast<std::size_t>(N));
+            Last = Percent;
+            if (Percent >= Threshold) {
+                Events.push_back(Percent);
+                Threshold += Step;
+            }
+        }
+    }
+    if (Last < 100) Events.push_back(100);
+    return Out;
+}
+
+TEST(ParseDecode, Base64MatchesTheCharacterRuleOnAnyInput) {
+    // Long clean lines, short and ragged ones, pads and foreign characters anywhere.
+    std::mt19937 Gen(11);
+    const std::string Chars = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (int Round = 0; Round < 200; ++Round) {
+        TMimeLines Lines(std::uniform_int_distribution<int>(1, 60)(Gen));
+        const int Noise = std::uniform_int_distribution<int>(0, 3)(Gen);
+        for (auto& L : Lines) {
+            const int Len = std::uniform_int_distribution<int>(0, Round % 2 ? 400 : 12)(Gen);
+            for (int K = 0; K < Len; ++K) {
+                const int R = std::uniform_int_distribution<int>(0, 99)(Gen);
+                L += R < Noise ? '=' : R < 2 * Noise ? ' ' : Chars[static_cast<std::size_t>(R)];
+            }
+        }
+        const int Step = std::uniform_int_distribution<int>(1, 30)(Gen);
+        std::vector<int> Want, Got;
+        const std::string Expected = PlainBase64Decode(Lines, Step, Want);
+        TQELDecodeEvents Ev;
+        Ev.OnDecodeProgress = [&](std::uint16_t P) { Got.push_back(P); };
+        std::string Out;
+        std::uint16_t Last = 0;
+        QELBase64Decode(Lines, "f", Out, Ev, Step, Last);
+        ASSERT_EQ(Out, Expected) << "round " << Round;
+        ASSERT_EQ(Got, Want) << "round " << Round;
+    }
 }
 
 TEST(ParseDecode, UuencodeLineLengths) {
