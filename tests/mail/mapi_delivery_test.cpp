@@ -2,6 +2,7 @@
 // them to the real SMTP server of scripts/mail-servers.sh, writes them to the outbox, or puts
 // faxes into the spool; an independent parser (Python's email package) reads what arrived.
 #include "mapi_support.h"
+#include "tests/mail/local_mail_servers.h"
 
 #include <arpa/inet.h>
 #include <chrono>
@@ -15,51 +16,6 @@ namespace qel {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool PortOpen(int Port) {
-    int Fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in A{};
-    A.sin_family = AF_INET;
-    A.sin_port = htons(static_cast<std::uint16_t>(Port));
-    A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool Ok = ::connect(Fd, reinterpret_cast<sockaddr*>(&A), sizeof A) == 0;
-    ::close(Fd);
-    return Ok;
-}
-
-fs::path MailRoot() {
-    const char* D = std::getenv("QEL_MAIL_DIR");
-    return D && *D ? fs::path(D) : fs::path("/tmp/qel-mail");
-}
-
-bool SmtpServerUp() {
-    static const bool Up = [] {
-        if (PortOpen(2525)) return true;
-        const std::string Cmd = std::string(QEL_SOURCE_DIR) + "/scripts/mail-servers.sh start " +
-                                MailRoot().string() + " > /dev/null 2>&1";
-        return std::system(Cmd.c_str()) == 0 && PortOpen(2525);
-    }();
-    return Up;
-}
-
-fs::path FindDelivered(const std::string& User, const std::string& Token, int TimeoutMs) {
-    const auto End = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
-    while (std::chrono::steady_clock::now() < End) {
-        for (const char* Sub : {"new", "cur"}) {
-            std::error_code Ec;
-            for (const auto& E :
-                 fs::directory_iterator(MailRoot() / "mail" / User / "Maildir" / Sub, Ec)) {
-                std::ifstream In(E.path(), std::ios::binary);
-                std::string Head(8192, '\0');
-                In.read(Head.data(), static_cast<std::streamsize>(Head.size()));
-                Head.resize(static_cast<std::size_t>(In.gcount()));
-                if (Head.find(Token) != std::string::npos) return E.path();
-            }
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return {};
-}
 
 // Parses a message file with Python's email package: header lines "Name: value" for the
 // headers asked for, then "ATTACHMENT name type" per attachment, whose bytes go to OutDir.
@@ -79,15 +35,7 @@ std::string ParseWithPython(const fs::path& File, const fs::path& OutDir) {
     std::ofstream(Py) << Script;
     std::string Cmd =
         "/usr/bin/python3 " + Py.string() + " " + File.string() + " " + OutDir.string() + " 2>&1";
-    std::string Out;
-    FILE* P = ::popen(Cmd.c_str(), "r");
-    if (!P) return Out;
-    char Buf[4096];
-    std::size_t N;
-    while ((N = std::fread(Buf, 1, sizeof Buf, P)) > 0)
-        Out.append(Buf, N);
-    ::pclose(P);
-    return Out;
+    return mailservers::RunCapture(Cmd);
 }
 
 std::string ReadAll(const fs::path& P) {
@@ -136,11 +84,7 @@ class MapiDelivery : public test::MapiTest {
 };
 
 TEST_F(MapiDelivery, MailReachesTheServerWithRecipientsAndAttachmentBytes) {
-    if (!SmtpServerUp()) {
-        if (std::getenv("QEL_REQUIRE_SERVERS"))
-            FAIL() << "the SMTP server on 127.0.0.1:2525 is not running";
-        GTEST_SKIP() << "no SMTP server on 127.0.0.1:2525 (start scripts/mail-servers.sh)";
-    }
+    QEL_REQUIRE_MAIL_SERVERS(mailservers::SmtpPort);
     UseSmtp();
     const std::string Token =
         "mapi-e2e-" + std::to_string(::getpid()) + "-" +
@@ -164,8 +108,8 @@ TEST_F(MapiDelivery, MailReachesTheServerWithRecipientsAndAttachmentBytes) {
     EXPECT_TRUE(Errors.empty()) << Errors.front();
     EXPECT_EQ(M.Messages()->Count(), 0);
 
-    const fs::path ForAlice = FindDelivered("alice", Token, 10000);
-    const fs::path ForBob = FindDelivered("bob", Token, 10000);
+    const fs::path ForAlice = mailservers::FindDelivered({"alice"}, Token, 10000);
+    const fs::path ForBob = mailservers::FindDelivered({"bob"}, Token, 10000);
     ASSERT_FALSE(ForAlice.empty()) << "nothing delivered to alice";
     ASSERT_FALSE(ForBob.empty()) << "the blind copy did not reach bob";
     const std::string Parsed = ParseWithPython(ForAlice, Dir + "/parsed");
@@ -185,11 +129,7 @@ TEST_F(MapiDelivery, MailReachesTheServerWithRecipientsAndAttachmentBytes) {
 }
 
 TEST_F(MapiDelivery, RejectedRecipientsAndUnreachableServersAreReported) {
-    if (!SmtpServerUp()) {
-        if (std::getenv("QEL_REQUIRE_SERVERS"))
-            FAIL() << "the SMTP server on 127.0.0.1:2525 is not running";
-        GTEST_SKIP() << "no SMTP server on 127.0.0.1:2525 (start scripts/mail-servers.sh)";
-    }
+    QEL_REQUIRE_MAIL_SERVERS(mailservers::SmtpPort);
     UseSmtp();
     TQELMapiMail M(nullptr);
     std::vector<int> Errors;

@@ -2,6 +2,7 @@
 // 127.0.0.1:11110 and, for the round trip, Postfix on 127.0.0.1:2525. Mail for the POP3-only
 // cases is written straight into bob's Maildir; the round trip goes to alice.
 #include "mail/QELTIEmails.h"
+#include "tests/mail/local_mail_servers.h"
 #include "tests/mail/review_message_boxes.h"
 
 #include <arpa/inet.h>
@@ -21,48 +22,11 @@
 
 using namespace qel;
 namespace fs = std::filesystem;
+using mailservers::Maildir;
 
 namespace {
 
-bool PortOpen(int Port) {
-    int Fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in A{};
-    A.sin_family = AF_INET;
-    A.sin_port = htons(static_cast<std::uint16_t>(Port));
-    A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool Ok = ::connect(Fd, reinterpret_cast<sockaddr*>(&A), sizeof A) == 0;
-    ::close(Fd);
-    return Ok;
-}
-
-fs::path MailRoot() {
-    const char* D = std::getenv("QEL_MAIL_DIR");
-    return D && *D ? fs::path(D) : fs::path("/tmp/qel-mail");
-}
-
-fs::path Maildir(const std::string& User) {
-    return MailRoot() / "mail" / User / "Maildir";
-}
-
-// Reachable servers, started through the project's script when they are not running yet.
-bool ServersUp() {
-    static const bool Up = [] {
-        if (PortOpen(11110) && PortOpen(2525)) return true;
-        std::string Cmd = std::string(QEL_SOURCE_DIR) + "/scripts/mail-servers.sh start " +
-                          MailRoot().string() + " > /dev/null 2>&1";
-        if (std::system(Cmd.c_str()) != 0) return false;
-        return PortOpen(11110) && PortOpen(2525);
-    }();
-    return Up;
-}
-
-#define REQUIRE_SERVERS()                                                                          \
-    do {                                                                                           \
-        if (!ServersUp()) {                                                                        \
-            if (std::getenv("QEL_REQUIRE_SERVERS")) FAIL() << "mail servers not reachable";        \
-            GTEST_SKIP() << "mail servers not reachable";                                          \
-        }                                                                                          \
-    } while (0)
+#define REQUIRE_SERVERS() QEL_REQUIRE_MAIL_SERVERS(mailservers::Pop3Port, mailservers::SmtpPort)
 
 std::vector<fs::path> MailFiles(const std::string& User) {
     std::vector<fs::path> Files;

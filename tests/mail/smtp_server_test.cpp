@@ -3,6 +3,7 @@
 // independent MIME parser (Python's email package) finds the same subject, recipients, text
 // and attachment bytes in the delivered file.
 #include "mail/QELTIEmails.h"
+#include "tests/mail/local_mail_servers.h"
 #include "toolkit/controls/Forms.h"
 
 #include <arpa/inet.h>
@@ -24,65 +25,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool SmtpPortOpen() {
-    int Fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in A{};
-    A.sin_family = AF_INET;
-    A.sin_port = htons(2525);
-    A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool Ok = ::connect(Fd, reinterpret_cast<sockaddr*>(&A), sizeof A) == 0;
-    ::close(Fd);
-    return Ok;
-}
-
-fs::path MailRoot() {
-    const char* D = std::getenv("QEL_MAIL_DIR");
-    return D && *D ? fs::path(D) : fs::path("/tmp/qel-mail");
-}
-
-bool SmtpServerUp() {
-    static const bool Up = [] {
-        if (SmtpPortOpen()) return true;
-        const std::string Cmd = std::string(QEL_SOURCE_DIR) + "/scripts/mail-servers.sh start " +
-                                MailRoot().string() + " > /dev/null 2>&1";
-        if (std::system(Cmd.c_str()) != 0) return false;
-        return SmtpPortOpen();
-    }();
-    return Up;
-}
-
-// The delivered file whose text holds Token, looked for in both users' mailboxes.
-fs::path FindDelivered(const std::string& Token, int TimeoutMs) {
-    const auto End = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
-    while (std::chrono::steady_clock::now() < End) {
-        for (const char* User : {"alice", "bob"})
-            for (const char* Sub : {"new", "cur"}) {
-                std::error_code Ec;
-                for (const auto& E :
-                     fs::directory_iterator(MailRoot() / "mail" / User / "Maildir" / Sub, Ec)) {
-                    std::ifstream In(E.path(), std::ios::binary);
-                    std::string Head(4096, '\0');
-                    In.read(Head.data(), static_cast<std::streamsize>(Head.size()));
-                    Head.resize(static_cast<std::size_t>(In.gcount()));
-                    if (Head.find(Token) != std::string::npos) return E.path();
-                }
-            }
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return {};
-}
-
-std::string RunCapture(const std::string& Cmd) {
-    std::string Out;
-    FILE* P = ::popen(Cmd.c_str(), "r");
-    if (!P) return Out;
-    char Buf[4096];
-    std::size_t N;
-    while ((N = std::fread(Buf, 1, sizeof Buf, P)) > 0)
-        Out.append(Buf, N);
-    ::pclose(P);
-    return Out;
-}
+using mailservers::RunCapture;
 
 // Prints what the email package sees, and checks every attachment against its source file.
 const char CheckScript[] = R"PY(
@@ -104,10 +47,7 @@ for part, path in zip(atts, want):
 )PY";
 
 TEST(SmtpServer, MessageWithAttachmentsArrivesIntact) {
-    if (!SmtpServerUp()) {
-        if (std::getenv("QEL_REQUIRE_SERVERS")) FAIL() << "SMTP server not reachable";
-        GTEST_SKIP() << "SMTP server not reachable";
-    }
+    QEL_REQUIRE_MAIL_SERVERS(mailservers::SmtpPort);
     const fs::path Dir = fs::temp_directory_path() / ("qel-smtp-" + std::to_string(::getpid()));
     fs::create_directories(Dir);
     std::mt19937_64 Gen(std::random_device{}());
@@ -148,7 +88,7 @@ TEST(SmtpServer, MessageWithAttachmentsArrivesIntact) {
     ASSERT_TRUE(Errors.empty()) << Errors[0].first << " " << Errors[0].second;
     ASSERT_TRUE(Accepted);
 
-    const fs::path File = FindDelivered(Token, 20000);
+    const fs::path File = mailservers::FindDelivered({"alice", "bob"}, Token, 20000);
     ASSERT_FALSE(File.empty()) << "message not delivered";
     // Both recipients get it; the other copy is found and removed too.
     const fs::path Script = Dir / "check.py";
@@ -169,7 +109,7 @@ TEST(SmtpServer, MessageWithAttachmentsArrivesIntact) {
 
     fs::remove(File);
     for (int I = 0; I < 2; ++I) {
-        fs::path Other = FindDelivered(Token, 3000);
+        fs::path Other = mailservers::FindDelivered({"alice", "bob"}, Token, 3000);
         if (!Other.empty()) fs::remove(Other);
     }
     fs::remove_all(Dir);
