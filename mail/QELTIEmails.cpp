@@ -132,6 +132,14 @@ std::string Pad2(int V) {
     return (V < 10 ? "0" : "") + std::to_string(V);
 }
 
+// A day or month field by the length of its run of letters: the number, the number in two
+// digits, the short name, the long name.
+std::string NumberOrName(std::size_t Letters, int Number, const char* Short, const char* Long) {
+    if (Letters == 1) return std::to_string(Number);
+    if (Letters == 2) return Pad2(Number);
+    return Letters == 3 ? Short : Long;
+}
+
 bool StartsWithCI(std::string_view S, std::size_t At, std::string_view What) {
     if (S.size() - At < What.size()) return false;
     for (std::size_t I = 0; I < What.size(); ++I)
@@ -183,27 +191,15 @@ std::string FormatDateTime(std::string_view F, std::time_t When) {
         std::size_t N = Run(C);
         switch (C) {
         case 'd':
-            if (N == 1)
-                Out += std::to_string(T.tm_mday);
-            else if (N == 2)
-                Out += Pad2(T.tm_mday);
-            else if (N == 3)
-                Out += ShortDayNames[T.tm_wday];
-            else
-                Out += LongDayNames[T.tm_wday];
+            Out += NumberOrName(N, T.tm_mday, ShortDayNames[T.tm_wday], LongDayNames[T.tm_wday]);
             AfterHour = false;
             break;
         case 'm':
-            if (AfterHour && N <= 2) {
+            if (AfterHour && N <= 2)
                 Out += N == 1 ? std::to_string(T.tm_min) : Pad2(T.tm_min);
-            } else if (N == 1)
-                Out += std::to_string(T.tm_mon + 1);
-            else if (N == 2)
-                Out += Pad2(T.tm_mon + 1);
-            else if (N == 3)
-                Out += ShortMonthNames[T.tm_mon];
             else
-                Out += LongMonthNames[T.tm_mon];
+                Out += NumberOrName(N, T.tm_mon + 1, ShortMonthNames[T.tm_mon],
+                                    LongMonthNames[T.tm_mon]);
             AfterHour = false;
             break;
         case 'y':
