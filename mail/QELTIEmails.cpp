@@ -423,12 +423,7 @@ void CheckAddress(const std::string& A) {
 }
 
 std::string Trim(const std::string& S) {
-    std::size_t B = 0, E = S.size();
-    while (B < E && static_cast<unsigned char>(S[B]) <= ' ')
-        ++B;
-    while (E > B && static_cast<unsigned char>(S[E - 1]) <= ' ')
-        --E;
-    return S.substr(B, E - B);
+    return std::string(TrimView(S));
 }
 
 // Appends the physical lines of an entry: an entry may itself hold line ends (the separator
