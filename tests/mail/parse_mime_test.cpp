@@ -285,7 +285,9 @@ TEST(ParseDecode, Base64MatchesTheCharacterRuleOnAnyInput) {
             const int Len = std::uniform_int_distribution<int>(0, Round % 2 ? 400 : 12)(Gen);
             for (int K = 0; K < Len; ++K) {
                 const int R = std::uniform_int_distribution<int>(0, 99)(Gen);
-                L += R < Noise ? '=' : R < 2 * Noise ? ' ' : Chars[static_cast<std::size_t>(R)];
+                L += R < Noise       ? '='
+                     : R < 2 * Noise ? ' '
+                                     : Chars[static_cast<std::size_t>(R) % Chars.size()];
             }
         }
         const int Step = std::uniform_int_distribution<int>(1, 30)(Gen);
