@@ -45,6 +45,9 @@ static void DescribeButton(TClassBuilder<TQELButton>& B) {
     B.Component("PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
     B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
     B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(true);
+    B.Event("OnDragDrop", &T::OnDragDrop);
+    B.Event("OnDragOver", &T::OnDragOver);
+    B.Event("OnEndDrag", &T::OnEndDrag);
     B.Event("OnKeyDown", &T::OnKeyDown);
     B.Event("OnKeyPress", &T::OnKeyPress);
     B.Event("OnKeyUp", &T::OnKeyUp);
@@ -53,6 +56,7 @@ static void DescribeButton(TClassBuilder<TQELButton>& B) {
     B.Event("OnMouseUp", &T::OnMouseUp);
     B.Event("OnEnter", &T::OnEnter);
     B.Event("OnExit", &T::OnExit);
+    B.Event("OnStartDrag", &T::OnStartDrag);
     B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
     B.Integer("Width", &T::Width, &T::SetWidth).SetDefault(75);
     B.Integer("Height", &T::Height, &T::SetHeight).SetDefault(25);

@@ -44,6 +44,10 @@ static void DescribeLabel(TClassBuilder<TQELLabel>& B) {
     B.Event("OnMouseDown", &TQELLabel::OnMouseDown);
     B.Event("OnMouseMove", &TQELLabel::OnMouseMove);
     B.Event("OnMouseUp", &TQELLabel::OnMouseUp);
+    B.Event("OnDragDrop", &T::OnDragDrop);
+    B.Event("OnEndDrag", &T::OnEndDrag);
+    B.Event("OnStartDrag", &T::OnStartDrag);
+    B.Event("OnDragOver", &T::OnDragOver);
     B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor)
         .SetDefault(crDrag)
         .WithIdents(CursorIdentMap());

@@ -270,6 +270,8 @@ QEL_IMPLEMENT_CLASS(TSpeedButton, TGraphicControl, [](TClassBuilder<TSpeedButton
     B.Event("OnClick", &TSpeedButton::OnClick);
     B.Event("OnDblClick", &TSpeedButton::OnDblClick);
     PublishMouseEvents(B);
+    PublishDragProperties(B);
+    PublishDragEvents(B);
 })
 
 } // namespace qel

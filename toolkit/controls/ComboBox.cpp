@@ -556,6 +556,8 @@ QEL_IMPLEMENT_CLASS(TComboBox, TCustomComboBox, [](TClassBuilder<TComboBox>& B) 
     B.Event("OnChange", &T::OnChange);
     B.Event("OnCloseUp", &T::OnCloseUp);
     B.Event("OnContextPopup", &T::OnContextPopup);
+    PublishDragProperties(B);
+    PublishDragEvents(B);
     B.Event("OnDrawItem", &T::OnDrawItem);
     B.Event("OnDropDown", &T::OnDropDown);
     B.Event("OnEnter", &T::OnEnter);

@@ -162,6 +162,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TControl::~TControl() {
+    DragControlDestroying(this);
     if (Application) Application->NotifyControlDestroying(this);
     if (CaptureControl_ == this) SetCaptureControl(nullptr);
     if (Parent_) Parent_->RemoveControl(this);
@@ -189,6 +190,11 @@ void TControl::HandleMouse(TMessage& M) {
         MouseMove(KeysToShiftState(Mm.Keys), Mm.XPos, Mm.YPos);
         break;
     case WM_LBUTTONDOWN:
+        // An automatic drag takes the press whole: no mouse-down, no click.
+        if (DragMode_ == dmAutomatic) {
+            BeginDrag(true);
+            break;
+        }
         DoMouseDown(M, mbLeft, {});
         break;
     case WM_LBUTTONDBLCLK:
@@ -272,12 +278,13 @@ void TControl::DoMouseUp(TMessage& M, TMouseButton Button) {
 
 void TControl::WndProc(TMessage& M) {
     if (M.Msg >= WM_MOUSEMOVE && M.Msg <= WM_MBUTTONUP) {
-        if (!IsDesigning()) HandleMouse(M);
+        if (!IsDesigning() && !DragMouseMessage(this, M)) HandleMouse(M);
         return;
     }
     switch (M.Msg) {
     case WM_CANCELMODE:
     case CM_CANCELMODE:
+        EndDrag(false);
         if (CaptureControl_ == this) SetCaptureControl(nullptr);
         ControlState_.Exclude(csLButtonDown);
         ControlState_.Exclude(csClicked);

@@ -127,6 +127,25 @@ using TMouseMoveEvent = TEvent<void(TObject* Sender, TShiftState Shift, int X, i
 using TKeyEvent = TEvent<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 // MousePos is in the control's client coordinates, or (-1, -1) when the keyboard asked.
 using TContextPopupEvent = TEvent<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+QEL_ENUM_INFO(TDragState, "dsDragEnter", "dsDragLeave", "dsDragMove")
+
+// What is dragged when a drag should carry more than its source control: OnStartDrag may
+// give one (it stays the application's), and the targets see it as Source.
+class TDragObject : public TObject {
+    QEL_CLASS(TDragObject, TObject)
+  public:
+    TDragObject() = default;
+};
+
+// X and Y are in the receiving control's client coordinates; Source is the dragged control or
+// the drag object OnStartDrag gave. Target is nullptr when the drag ended without a drop.
+using TDragOverEvent =
+    TEvent<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TStartDragEvent = TEvent<void(TObject* Sender, TDragObject*& DragObject)>;
+using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
 using TKeyPressEvent = TEvent<void(TObject* Sender, char& Key)>;
 
 TShiftState KeysToShiftState(WPARAM Keys);
@@ -275,6 +294,19 @@ class TControl : public TComponent {
     TNotifyEvent OnMouseLeave;
     TNotifyEvent OnResize;
     TContextPopupEvent OnContextPopup;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TStartDragEvent OnStartDrag;
+    TEndDragEvent OnEndDrag;
+
+    // Drag and drop between the application's controls. A dmAutomatic control starts at once
+    // on a left press; code starts with BeginDrag, usually from OnMouseDown (not Immediate: the
+    // drag begins once the mouse has moved Threshold pixels, default 5, and a release before
+    // that is an ordinary click). The release drops, Escape or the right button cancels.
+    void BeginDrag(bool Immediate, int Threshold = -1);
+    void EndDrag(bool Drop);
+    bool Dragging() const;
+    virtual void DragDrop(TObject* Source, int X, int Y);
 
     virtual void Click();
     virtual void DblClick();
@@ -296,6 +328,10 @@ class TControl : public TComponent {
     // parents: each may handle it in OnContextPopup or answer with its PopupMenu. True when
     // some control took it.
     bool DoContextPopup(TPoint ScreenPos, bool FromKeyboard);
+    // Accept starts true only when OnDragOver is assigned.
+    virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+    virtual void DoStartDrag(TDragObject*& DragObject);
+    virtual void DoEndDrag(TObject* Target, int X, int Y);
     // Called after the bounds changed (also through alignment).
     virtual void BoundsChanged() {}
     virtual void FontChanged();
@@ -312,6 +348,7 @@ class TControl : public TComponent {
 
     friend class TWinControl;
     friend class TApplication;
+    friend struct TDragAccess;
     TWinControl* Parent_ = nullptr;
     int Left_ = 0, Top_ = 0, Width_ = 0, Height_ = 0;
     TAlign Align_ = alNone;
@@ -527,6 +564,14 @@ void SetCaptureControl(TControl* Control);
 TWinControl* FindControl(HWND Handle);
 // The deepest control (windowed or graphic) at a screen point.
 TControl* FindDragTarget(TPoint Pos, bool AllowDisabled);
+// The drag in progress, if any, ends without a drop.
+void CancelDrag();
+// True once a drag has begun (past its threshold).
+bool DragActive();
+// The drag's part of mouse handling: true when the message was taken by a drag of Control.
+bool DragMouseMessage(TControl* Control, const TMessage& Message);
+// A control going away leaves the drag: as its source it ends it silently.
+void DragControlDestroying(TControl* Control);
 // Whether Key is the accelerator (&x) of Caption.
 bool IsAccel(WORD Key, const std::string& Caption);
 

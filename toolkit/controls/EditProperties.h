@@ -28,6 +28,8 @@ template <class T> inline void EditProperties(TClassBuilder<T>& B) {
     B.Event("OnChange", &T::OnChange);
     B.Event("OnClick", &T::OnClick);
     B.Event("OnContextPopup", &T::OnContextPopup);
+    PublishDragProperties(B);
+    PublishDragEvents(B);
     PublishKeyEvents(B);
 }
 

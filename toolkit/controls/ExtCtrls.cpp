@@ -135,6 +135,8 @@ QEL_IMPLEMENT_CLASS(TPanel, TCustomPanel, [](TClassBuilder<TPanel>& B) {
     B.Event("OnEnter", &TPanel::OnEnter);
     B.Event("OnExit", &TPanel::OnExit);
     PublishMouseEvents(B);
+    PublishDragProperties(B);
+    PublishDragEvents(B);
     B.Event("OnResize", &TPanel::OnResize);
 })
 
@@ -282,6 +284,8 @@ QEL_IMPLEMENT_CLASS(TImage, TGraphicControl, [](TClassBuilder<TImage>& B) {
     B.Event("OnClick", &TImage::OnClick);
     B.Event("OnDblClick", &TImage::OnDblClick);
     PublishMouseEvents(B);
+    PublishDragProperties(B);
+    PublishDragEvents(B);
 })
 
 // ---- TPaintBox ----
@@ -316,6 +320,8 @@ QEL_IMPLEMENT_CLASS(TPaintBox, TGraphicControl, [](TClassBuilder<TPaintBox>& B) 
     B.Event("OnClick", &TPaintBox::OnClick);
     B.Event("OnDblClick", &TPaintBox::OnDblClick);
     PublishMouseEvents(B);
+    PublishDragProperties(B);
+    PublishDragEvents(B);
     B.Event("OnPaint", &TPaintBox::OnPaint);
 })
 

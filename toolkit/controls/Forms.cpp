@@ -451,6 +451,8 @@ QEL_IMPLEMENT_CLASS(TForm, TCustomForm, [](TClassBuilder<TForm>& B) {
     B.Event("OnKeyPress", &TForm::OnKeyPress);
     B.Event("OnKeyUp", &TForm::OnKeyUp);
     PublishMouseEvents(B);
+    PublishDragProperties(B);
+    PublishDragEvents(B);
     B.Event("OnPaint", &TForm::OnPaint);
     B.Event("OnResize", &TForm::OnResize);
     B.Event("OnShow", &TForm::OnShow);

@@ -616,6 +616,8 @@ QEL_IMPLEMENT_CLASS(TListBox, TCustomListBox, [](TClassBuilder<TListBox>& B) {
     B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
     B.Event("OnClick", &T::OnClick);
     B.Event("OnContextPopup", &T::OnContextPopup);
+    PublishDragProperties(B);
+    PublishDragEvents(B);
     B.Event("OnDblClick", &T::OnDblClick);
     B.Event("OnDrawItem", &T::OnDrawItem);
     B.Event("OnEnter", &T::OnEnter);

@@ -37,4 +37,18 @@ template <class T> inline void PublishMouseEvents(TClassBuilder<T>& B) {
     B.Event("OnMouseUp", &T::OnMouseUp);
 }
 
+template <class T> inline void PublishDragEvents(TClassBuilder<T>& B) {
+    B.Event("OnDragDrop", &T::OnDragDrop);
+    B.Event("OnDragOver", &T::OnDragOver);
+    B.Event("OnEndDrag", &T::OnEndDrag);
+    B.Event("OnStartDrag", &T::OnStartDrag);
+}
+
+template <class T> inline void PublishDragProperties(TClassBuilder<T>& B) {
+    B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor)
+        .SetDefault(crDrag)
+        .WithIdents(CursorIdentMap());
+    B.Enum("DragMode", &T::DragMode, &T::SetDragMode).SetDefault(dmManual);
+}
+
 } // namespace qel

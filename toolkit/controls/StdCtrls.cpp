@@ -574,6 +574,8 @@ QEL_IMPLEMENT_CLASS(TLabel, TCustomLabel, [](TClassBuilder<TLabel>& B) {
     B.Event("OnClick", &TLabel::OnClick);
     B.Event("OnDblClick", &TLabel::OnDblClick);
     PublishMouseEvents(B);
+    PublishDragProperties(B);
+    PublishDragEvents(B);
 })
 
 // ---- TButtonControl ----
@@ -714,6 +716,8 @@ QEL_IMPLEMENT_CLASS(TButton, TButtonControl, [](TClassBuilder<TButton>& B) {
     B.Event("OnClick", &TButton::OnClick);
     PublishKeyEvents(B);
     PublishMouseEvents(B);
+    PublishDragProperties(B);
+    PublishDragEvents(B);
 })
 
 // ---- TCustomCheckBox ----
@@ -806,6 +810,8 @@ QEL_IMPLEMENT_CLASS(TCheckBox, TCustomCheckBox, [](TClassBuilder<TCheckBox>& B) 
     B.Event("OnClick", &TCheckBox::OnClick);
     PublishKeyEvents(B);
     PublishMouseEvents(B);
+    PublishDragProperties(B);
+    PublishDragEvents(B);
 })
 
 // ---- TRadioButton ----

@@ -878,6 +878,10 @@ void TWinControl::WndProc(TMessage& M) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         if (IsDesigning()) return;
+        if (M.WParam == VK_ESCAPE && DragActive()) {
+            CancelDrag();
+            return;
+        }
         if (MainMenuShortCut(this, M)) return;
         if (DialogKeyHandled(M)) return;
         if (DoKeyDown(M)) return;
