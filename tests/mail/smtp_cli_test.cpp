@@ -3,9 +3,12 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using qeltest::Say;
 using qeltest::TFakeSmtpServer;
@@ -68,6 +71,32 @@ TEST(SmtpCli, BadArgumentsExitTwo) {
     EXPECT_NE(Out.find("usage:"), std::string::npos);
     Out.clear();
     EXPECT_EQ(RunTool(Tool() + " no-such-command", Out), 2);
+}
+
+TEST(SmtpCli, EncodeWritesWhatCoreutilsBase64Writes) {
+    if (!std::filesystem::exists(Tool())) GTEST_SKIP() << "qel-mail not built";
+    const auto Dir =
+        std::filesystem::temp_directory_path() / ("qel-cli-encode-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(Dir);
+    std::mt19937 Gen(3);
+    // Around one line and one block, and enough lines for several batches of writes.
+    for (std::size_t Size : {0u, 57u, 58u, 2281u, 300001u}) {
+        SCOPED_TRACE(Size);
+        const auto File = Dir / ("f" + std::to_string(Size));
+        {
+            std::ofstream Out(File, std::ios::binary);
+            for (std::size_t I = 0; I < Size; ++I)
+                Out.put(static_cast<char>(Gen()));
+        }
+        std::string Ours, Reference;
+        EXPECT_EQ(RunTool(Tool() + " encode " + File.string(), Ours), 0);
+        EXPECT_EQ(RunTool("base64 " + File.string(), Reference), 0);
+        EXPECT_EQ(Ours, Reference);
+    }
+    std::string Out;
+    EXPECT_EQ(RunTool(Tool() + " encode " + (Dir / "missing").string(), Out), 1);
+    EXPECT_NE(Out.find("Cannot open file"), std::string::npos) << Out;
+    std::filesystem::remove_all(Dir);
 }
 
 } // namespace
