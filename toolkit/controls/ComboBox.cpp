@@ -226,16 +226,7 @@ void TCustomComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
         OnDrawItem(this, Index, Rect, State);
         return;
     }
-    TCanvas* C = Canvas();
-    C->FillRect(Rect);
-    std::string S = Items_->Strings(Index);
-    HDC DC = C->Handle();
-    SelectObject(DC, C->Font()->Handle());
-    ::qel::SetTextColor(DC, ColorToRGB(C->Font()->Color()));
-    SetBkMode(DC, TRANSPARENT);
-    Rect.Left += 2;
-    DrawTextA(DC, S.c_str(), static_cast<int>(S.size()), &Rect,
-              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    DrawStandardItem(*Canvas(), Rect, Items_->Strings(Index));
 }
 
 void TCustomComboBox::DrawListItem(HDC DC, int Index, TRect Rect, TOwnerDrawState State) {

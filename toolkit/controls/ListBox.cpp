@@ -344,20 +344,24 @@ void TCustomListBox::SetItemIndex(int V) {
 
 // ---- painting ----
 
+void DrawStandardItem(TCanvas& C, const TRect& Rect, const std::string& Text) {
+    C.FillRect(Rect);
+    HDC DC = C.Handle();
+    SelectObject(DC, C.Font()->Handle());
+    ::qel::SetTextColor(DC, ColorToRGB(C.Font()->Color()));
+    SetBkMode(DC, TRANSPARENT);
+    TRect T = Rect;
+    T.Left += 2;
+    DrawTextA(DC, Text.c_str(), static_cast<int>(Text.size()), &T,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
+
 void TCustomListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
     if (Style_ != lbStandard && OnDrawItem) {
         OnDrawItem(this, Index, Rect, State);
         return;
     }
-    TCanvas* C = Canvas();
-    C->FillRect(Rect);
-    std::string S = Items_->Strings(Index);
-    HDC DC = C->Handle();
-    SetBkMode(DC, TRANSPARENT);
-    TRect T = Rect;
-    T.Left += 2;
-    DrawTextA(DC, S.c_str(), static_cast<int>(S.size()), &T,
-              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    DrawStandardItem(*Canvas(), Rect, Items_->Strings(Index));
 }
 
 void TCustomListBox::Paint() {

@@ -40,6 +40,10 @@ using TDrawItemEvent =
     TEvent<void(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State)>;
 using TMeasureItemEvent = TEvent<void(TWinControl* Control, int Index, int& Height)>;
 
+// How a list item looks when nobody draws it: the canvas's brush behind, its font's text in
+// the vertical middle, two pixels in from the left.
+void DrawStandardItem(TCanvas& Canvas, const TRect& Rect, const std::string& Text);
+
 class TCustomListBox : public TCustomControl {
     QEL_CLASS(TCustomListBox, TCustomControl)
   public:
