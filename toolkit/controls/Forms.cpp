@@ -8,7 +8,6 @@
 #include "toolkit/platform/Backend.h"
 
 #include <algorithm>
-#include <ranges>
 
 namespace qel {
 
@@ -249,8 +248,9 @@ bool TCustomForm::SetFocusedControl(TWinControl* C) {
         for (TWinControl* X = C; X && X != this && !(Old && X->ContainsControl(Old));
              X = X->Parent())
             Enter.push_back(X);
-        for (TWinControl* X : std::views::reverse(Enter))
-            X->Perform(CM_ENTER, 0, 0);
+        // Outermost first.
+        for (std::size_t I = Enter.size(); I-- > 0;)
+            Enter[I]->Perform(CM_ENTER, 0, 0);
         Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(C));
     } catch (...) {
         SettingFocus_ = false;

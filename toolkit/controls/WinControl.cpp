@@ -7,7 +7,6 @@
 #include "toolkit/graphics/Font.h"
 
 #include <algorithm>
-#include <ranges>
 #include <unordered_map>
 
 namespace qel {
@@ -193,7 +192,9 @@ bool TWinControl::ContainsControl(const TControl* C) const {
 }
 
 TControl* TWinControl::ControlAtPos(TPoint P, bool AllowDisabled, bool AllowWinControls) const {
-    for (TControl* C : std::views::reverse(Controls_)) {
+    // The topmost control is the last one.
+    for (std::size_t I = Controls_.size(); I-- > 0;) {
+        TControl* C = Controls_[I];
         bool IsWin = dynamic_cast<TWinControl*>(C) != nullptr;
         if (IsWin && !AllowWinControls) continue;
         if (!C->Visible_ && !(C->IsDesigning() && !C->ControlStyle_.Contains(csNoDesignVisible)))
