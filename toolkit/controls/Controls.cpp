@@ -227,6 +227,22 @@ void TControl::HandleMouse(TMessage& M) {
     }
 }
 
+bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+    bool Handled = false;
+    if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, Handled);
+    return Handled;
+}
+
+int TControl::WheelNotches(int WheelDelta) {
+    constexpr int Notch = 120;
+    // A turn against the direction of the rest starts afresh.
+    if ((WheelRest_ > 0 && WheelDelta < 0) || (WheelRest_ < 0 && WheelDelta > 0)) WheelRest_ = 0;
+    WheelRest_ += WheelDelta;
+    int N = WheelRest_ / Notch;
+    WheelRest_ -= N * Notch;
+    return N;
+}
+
 bool TControl::DoContextPopup(TPoint ScreenPos, bool FromKeyboard) {
     for (TControl* C = this; C; C = C->Parent()) {
         if (C->OnContextPopup) {

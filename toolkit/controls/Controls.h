@@ -146,6 +146,9 @@ using TDragOverEvent =
 using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
 using TStartDragEvent = TEvent<void(TObject* Sender, TDragObject*& DragObject)>;
 using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
+// WheelDelta is 120 a notch, positive away from the user; MousePos is in screen coordinates.
+using TMouseWheelEvent = TEvent<void(TObject* Sender, TShiftState Shift, int WheelDelta,
+                                     TPoint MousePos, bool& Handled)>;
 using TKeyPressEvent = TEvent<void(TObject* Sender, char& Key)>;
 
 TShiftState KeysToShiftState(WPARAM Keys);
@@ -298,6 +301,7 @@ class TControl : public TComponent {
     TDragDropEvent OnDragDrop;
     TStartDragEvent OnStartDrag;
     TEndDragEvent OnEndDrag;
+    TMouseWheelEvent OnMouseWheel;
 
     // Drag and drop between the application's controls. A dmAutomatic control starts at once
     // on a left press; code starts with BeginDrag, usually from OnMouseDown (not Immediate: the
@@ -332,6 +336,12 @@ class TControl : public TComponent {
     virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
     virtual void DoStartDrag(TDragObject*& DragObject);
     virtual void DoEndDrag(TObject* Target, int X, int Y);
+    // The wheel turned over this control: true when it took the turn (OnMouseWheel, or a
+    // control that scrolls); else the turn goes to the parent.
+    virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
+    // Whole notches in the turns so far; what is left of a notch waits for the next turn
+    // (fine-grained wheels send less than a notch at a time).
+    int WheelNotches(int WheelDelta);
     // Called after the bounds changed (also through alignment).
     virtual void BoundsChanged() {}
     virtual void FontChanged();
@@ -370,6 +380,7 @@ class TControl : public TComponent {
     bool ParentShowHint_ = true;
     TCursor Cursor_ = crDefault;
     TComponent* PopupMenu_ = nullptr;
+    int WheelRest_ = 0;
     TCursor DragCursor_ = crDrag;
     TDragKind DragKind_ = dkDrag;
     TDragMode DragMode_ = dmManual;

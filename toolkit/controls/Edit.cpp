@@ -557,6 +557,13 @@ void TCustomEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) 
     TCustomControl::MouseUp(Button, Shift, X, Y);
 }
 
+bool TCustomEdit::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+    if (TCustomControl::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+    if (!MultiLine_) return false;
+    if (int N = WheelNotches(WheelDelta)) SetTopRow(TopRow_ - N * 3);
+    return true;
+}
+
 // ---- keyboard ----
 
 void TCustomEdit::KeyDown(WORD& Key, TShiftState Shift) {

@@ -574,6 +574,14 @@ void TCustomListBox::KeyPress(char& Key) {
     Key = 0;
 }
 
+bool TCustomListBox::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+    if (TCustomControl::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+    // Three lines a notch, or a whole column sideways.
+    if (int N = WheelNotches(WheelDelta))
+        SetTopIndex(TopIndex_ - N * (MultiColumn() ? RowsPerColumn() : 3));
+    return true;
+}
+
 void TCustomListBox::WndProc(TMessage& M) {
     switch (M.Msg) {
     case WM_GETDLGCODE:

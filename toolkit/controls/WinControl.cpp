@@ -972,6 +972,17 @@ void TWinControl::WndProc(TMessage& M) {
     case WM_DESTROY:
         DefaultHandler(M);
         return;
+    case WM_MOUSEWHEEL: {
+        if (IsDesigning()) return;
+        int Delta = static_cast<SHORT>((M.WParam >> 16) & 0xFFFF);
+        TShiftState Shift = KeysToShiftState(M.WParam & 0xFFFF);
+        TPoint Pos{GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)};
+        for (TWinControl* C = this; C; C = C->Parent()) {
+            auto Alive = C->LifeToken();
+            if (C->DoMouseWheel(Shift, Delta, Pos) || Alive.expired()) break;
+        }
+        return;
+    }
     default:
         break;
     }

@@ -22,7 +22,8 @@ enum class TInputKind {
     Char,
     Close,
     Exposed,
-    Moved
+    Moved,
+    Wheel
 };
 
 struct TInputEvent {
@@ -32,6 +33,7 @@ struct TInputEvent {
     int Button = 0;     // 1 left, 2 right, 3 middle
     int Key = 0;        // virtual key (KeyDown/KeyUp) or character code (Char)
     unsigned Shift = 0; // MK_SHIFT | MK_CONTROL, plus 0x10000 for Alt
+    int WheelDelta = 0; // Wheel: 120 a notch, positive away from the user
     TRect Area;         // Expose: window coordinates
 };
 constexpr unsigned SHIFT_ALT = 0x10000;

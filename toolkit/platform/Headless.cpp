@@ -59,6 +59,12 @@ void THeadlessBackend::MouseUp(int Button, int X, int Y, unsigned Shift) {
     E.X = X, E.Y = Y, E.Button = Button, E.Shift = Shift;
     Inject(E);
 }
+void THeadlessBackend::Wheel(int X, int Y, int Delta, unsigned Shift) {
+    TInputEvent E;
+    E.Kind = TInputKind::Wheel;
+    E.X = X, E.Y = Y, E.Shift = Shift, E.WheelDelta = Delta;
+    Inject(E);
+}
 void THeadlessBackend::Click(int X, int Y, int Button) {
     MouseMove(X, Y);
     MouseDown(Button, X, Y);

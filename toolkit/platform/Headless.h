@@ -42,6 +42,8 @@ class THeadlessBackend : public TBackend {
     void MouseDown(int Button, int X, int Y, unsigned Shift = 0);
     void MouseUp(int Button, int X, int Y, unsigned Shift = 0);
     void Click(int X, int Y, int Button = 1);
+    // Turns the wheel at (X, Y): 120 a notch, positive away from the user.
+    void Wheel(int X, int Y, int Delta, unsigned Shift = 0);
     void KeyDown(int Vk, unsigned Shift = 0);
     void KeyUp(int Vk, unsigned Shift = 0);
     // KeyDown, the character it types (if any) and KeyUp.

@@ -1059,6 +1059,18 @@ void HandleEvent(const TInputEvent& E) {
         DeliverMouse(Msg, Target, S.CursorPos, MouseKeys(E.Shift));
         break;
     }
+    case TInputKind::Wheel: {
+        // The window under the pointer (or holding the capture) scrolls, as users of pointer
+        // driven desktops expect; its control hands what it does not take to its parents.
+        S.CursorPos = {E.X, E.Y};
+        SyncModifiers(E.Shift);
+        HWND Target = MouseTarget(S.CursorPos);
+        if (!Target) break;
+        WPARAM Wp = (static_cast<WPARAM>(static_cast<WORD>(E.WheelDelta)) << 16) |
+                    (MouseKeys(E.Shift) & 0xFFFF);
+        Send(Find(Target), WM_MOUSEWHEEL, Wp, MAKELPARAM(E.X, E.Y));
+        break;
+    }
     case TInputKind::KeyDown:
     case TInputKind::KeyUp: {
         bool Down = E.Kind == TInputKind::KeyDown;

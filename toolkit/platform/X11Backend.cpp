@@ -313,7 +313,17 @@ void TX11Backend::Poll(std::vector<TInputEvent>& Out) {
         case ButtonPress:
         case ButtonRelease: {
             unsigned B = Ev.xbutton.button;
-            if (B > 3) break; // wheel
+            if (B == 4 || B == 5) {
+                // The wheel comes as presses of buttons 4 (away) and 5 (towards the user).
+                if (Ev.type != ButtonPress) break;
+                E.Kind = TInputKind::Wheel;
+                E.WheelDelta = B == 4 ? 120 : -120;
+                E.X = Ev.xbutton.x_root, E.Y = Ev.xbutton.y_root;
+                E.Shift = ShiftOf(Ev.xbutton.state);
+                Out.push_back(E);
+                break;
+            }
+            if (B > 3) break; // sideways scrolling
             E.Kind = Ev.type == ButtonPress ? TInputKind::MouseDown : TInputKind::MouseUp;
             E.Button = B == 1 ? 1 : B == 3 ? 2 : 3;
             E.X = Ev.xbutton.x_root, E.Y = Ev.xbutton.y_root;

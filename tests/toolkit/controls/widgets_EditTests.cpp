@@ -175,6 +175,27 @@ TEST_F(EditFixture, WordWrapBreaksAtSpacesAndScrollsWithTheCaret) {
     EXPECT_EQ(Memo->RowCount(), 1);
 }
 
+TEST_F(EditFixture, WheelScrollsTheMemoButNotTheEdit) {
+    std::string Text;
+    for (int I = 0; I < 100; ++I)
+        Text += "line " + std::to_string(I) + "\n";
+    Memo->SetText(Text);
+    Pump();
+    TPoint P = At(Memo, 20, 20);
+    Headless().Wheel(P.X, P.Y, -2 * 120);
+    Pump();
+    EXPECT_EQ(Memo->TopRow(), 6);
+    int FormTurns = 0;
+    Form->OnMouseWheel = [&](TObject*, TShiftState, int, TPoint, bool& Handled) {
+        ++FormTurns;
+        Handled = true;
+    };
+    TPoint E = At(Edit, 5, 5);
+    Headless().Wheel(E.X, E.Y, -120);
+    Pump();
+    EXPECT_EQ(FormTurns, 1) << "a one-line edit does not scroll: its form hears the turn";
+}
+
 TEST_F(EditFixture, TenMegabytePasteStaysResponsive) {
     std::string Big;
     Big.reserve(10u << 20);

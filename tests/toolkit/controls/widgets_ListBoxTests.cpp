@@ -211,6 +211,37 @@ TEST_F(ListFixture, IntegralHeightShowsWholeItemsOnly) {
     EXPECT_EQ(List->Height(), 90);
 }
 
+TEST_F(ListFixture, WheelScrollsThreeLinesANotchAndGoesToTheParentWhenNotTaken) {
+    TPoint P = At(List, 20, 20);
+    Headless().Wheel(P.X, P.Y, -120);
+    Pump();
+    EXPECT_EQ(List->TopIndex(), 3);
+    Headless().Wheel(P.X, P.Y, -60);
+    Pump();
+    EXPECT_EQ(List->TopIndex(), 3) << "half a notch waits";
+    Headless().Wheel(P.X, P.Y, -60);
+    Pump();
+    EXPECT_EQ(List->TopIndex(), 6);
+    Headless().Wheel(P.X, P.Y, 3 * 120);
+    Pump();
+    EXPECT_EQ(List->TopIndex(), 0) << "clamped at the top";
+
+    // A handler that takes the turn stops the scrolling; the form hears turns nobody took.
+    int FormTurns = 0;
+    Form->OnMouseWheel = [&](TObject*, TShiftState, int Delta, TPoint Pos, bool& Handled) {
+        FormTurns += Delta;
+        EXPECT_EQ(Pos, Form->ClientToScreen({300, 200}));
+        Handled = true;
+    };
+    List->OnMouseWheel = [](TObject*, TShiftState, int, TPoint, bool& Handled) { Handled = true; };
+    Headless().Wheel(P.X, P.Y, -120);
+    TPoint Outside = Form->ClientToScreen({300, 200});
+    Headless().Wheel(Outside.X, Outside.Y, -240);
+    Pump();
+    EXPECT_EQ(List->TopIndex(), 0);
+    EXPECT_EQ(FormTurns, -240);
+}
+
 TEST(ScrollBarTests, KeysClicksAndRangeChecks) {
     Headless();
     TForm Form(nullptr);
