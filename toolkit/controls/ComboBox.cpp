@@ -439,6 +439,17 @@ void TCustomComboBox::KeyDown(WORD& Key, TShiftState Shift) {
     if (Key) HandleKey(Key, Shift);
 }
 
+void TCustomComboBox::KeyPress(char& Key) {
+    TCustomControl::KeyPress(Key);
+    if (HasEdit() || static_cast<unsigned char>(Key) <= 32) return;
+    int I = NextItemByLetter(*Items_, DroppedDown() ? List_->ItemIndex() : ItemIndex_, Key);
+    if (I >= 0 && DroppedDown())
+        List_->SetItemIndex(I);
+    else if (I >= 0)
+        SelectItem(I, true);
+    Key = 0;
+}
+
 void TCustomComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (Button == mbLeft) {
         TRect B = ButtonRect();

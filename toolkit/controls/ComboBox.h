@@ -62,6 +62,8 @@ class TCustomComboBox : public TCustomControl {
     void BoundsChanged() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void KeyDown(WORD& Key, TShiftState Shift) override;
+    // Without an edit, a typed letter picks the next item that starts with it.
+    void KeyPress(char& Key) override;
     // Index -1 draws the face without a chosen item; the canvas is set up for State.
     virtual void DrawItem(int Index, TRect Rect, TOwnerDrawState State);
     // Index -1 asks for the height of the face (variable style).

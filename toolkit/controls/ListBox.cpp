@@ -356,6 +356,17 @@ void DrawStandardItem(TCanvas& C, const TRect& Rect, const std::string& Text) {
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
+int NextItemByLetter(const TStrings& Items, int From, char Letter) {
+    int N = Items.Count();
+    int L = std::tolower(static_cast<unsigned char>(Letter));
+    for (int Step = 1; Step <= N; ++Step) {
+        int I = (std::max(From, -1) + Step) % N;
+        std::string S = Items.Strings(I);
+        if (!S.empty() && std::tolower(static_cast<unsigned char>(S[0])) == L) return I;
+    }
+    return -1;
+}
+
 void TCustomListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
     if (Style_ != lbStandard && OnDrawItem) {
         OnDrawItem(this, Index, Rect, State);
@@ -559,18 +570,9 @@ void TCustomListBox::KeyDown(WORD& Key, TShiftState Shift) {
 
 void TCustomListBox::KeyPress(char& Key) {
     TCustomControl::KeyPress(Key);
-    unsigned char K = static_cast<unsigned char>(Key);
-    if (K <= 32 || Items_->Count() == 0) return;
+    if (static_cast<unsigned char>(Key) <= 32) return;
     // Typing a letter goes to the next item that starts with it.
-    int N = Items_->Count();
-    for (int Step = 1; Step <= N; ++Step) {
-        int I = (std::max(ItemIndex_, 0) + Step) % N;
-        std::string S = Items_->Strings(I);
-        if (!S.empty() && std::tolower(static_cast<unsigned char>(S[0])) == std::tolower(K)) {
-            SelectTo(I, {}, false);
-            break;
-        }
-    }
+    if (int I = NextItemByLetter(*Items_, ItemIndex_, Key); I >= 0) SelectTo(I, {}, false);
     Key = 0;
 }
 

@@ -43,6 +43,9 @@ using TMeasureItemEvent = TEvent<void(TWinControl* Control, int Index, int& Heig
 // How a list item looks when nobody draws it: the canvas's brush behind, its font's text in
 // the vertical middle, two pixels in from the left.
 void DrawStandardItem(TCanvas& Canvas, const TRect& Rect, const std::string& Text);
+// The first item after From (-1: from the start, going round) whose text starts with Letter,
+// in either case; -1 when none does.
+int NextItemByLetter(const TStrings& Items, int From, char Letter);
 
 class TCustomListBox : public TCustomControl {
     QEL_CLASS(TCustomListBox, TCustomControl)

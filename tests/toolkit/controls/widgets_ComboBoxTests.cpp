@@ -110,6 +110,30 @@ TColor ItemColor(int Index) {
     return static_cast<TColor>(0x102030 * (Index + 1));
 }
 
+TEST_F(ComboFixture, TypedLettersPickItemsInADropDownList) {
+    Combo->Items()->Add("Black");
+    Combo->SetStyle(csDropDownList);
+    Combo->SetFocus();
+    Headless().Type("b");
+    Pump();
+    EXPECT_EQ(Combo->Text(), "Blue");
+    Headless().Type("b");
+    Pump();
+    EXPECT_EQ(Combo->Text(), "Black") << "the next item with that letter";
+    Headless().Type("B");
+    Pump();
+    EXPECT_EQ(Combo->Text(), "Blue") << "round again, whatever the case";
+    EXPECT_EQ(Changes, 3);
+    Headless().Key(VK_F4);
+    Headless().Type("y");
+    Pump();
+    EXPECT_EQ(Combo->DropList()->ItemIndex(), 3);
+    EXPECT_EQ(Combo->Text(), "Blue") << "in the open list the choice waits for Enter";
+    Headless().Key(VK_RETURN);
+    Pump();
+    EXPECT_EQ(Combo->Text(), "Yellow");
+}
+
 TEST_F(ComboFixture, OwnerDrawFixedDrawsTheFaceAndTheListThroughTheCombosCanvas) {
     std::vector<std::pair<int, bool>> Drawn; // index, face
     Combo->OnDrawItem = [&](TWinControl* C, int Index, TRect R, TOwnerDrawState State) {

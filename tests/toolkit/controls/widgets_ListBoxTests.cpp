@@ -211,6 +211,23 @@ TEST_F(ListFixture, IntegralHeightShowsWholeItemsOnly) {
     EXPECT_EQ(List->Height(), 90);
 }
 
+TEST_F(ListFixture, TypedLetterGoesToTheNextItemStartingWithIt) {
+    List->Items()->Add("zeta");
+    List->SetFocus();
+    Headless().Type("i");
+    Pump();
+    EXPECT_EQ(List->ItemIndex(), 0) << "with nothing chosen the first item counts";
+    Headless().Type("I");
+    Pump();
+    EXPECT_EQ(List->ItemIndex(), 1);
+    Headless().Type("z");
+    Pump();
+    EXPECT_EQ(List->ItemIndex(), 50);
+    Headless().Type("q");
+    Pump();
+    EXPECT_EQ(List->ItemIndex(), 50) << "no item with that letter: no move";
+}
+
 TEST_F(ListFixture, WheelScrollsThreeLinesANotchAndGoesToTheParentWhenNotTaken) {
     TPoint P = At(List, 20, 20);
     Headless().Wheel(P.X, P.Y, -120);
