@@ -326,8 +326,11 @@ void TCustomEdit::CutToClipboard() {
 }
 
 void TCustomEdit::PasteFromClipboard() {
-    if (ReadOnly_ || !Clipboard().HasText()) return;
-    ReplaceSelection(Clipboard().AsText());
+    if (ReadOnly_) return;
+    // One request: on X11 asking first whether there is text would cost another round trip
+    // to the owner, and a slow owner would make the paste wait twice.
+    std::string T = Clipboard().AsText();
+    if (!T.empty()) ReplaceSelection(T);
 }
 
 void TCustomEdit::SetMaxLength(int V) {
