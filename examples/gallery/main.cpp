@@ -1,13 +1,13 @@
-// qel-gallery [-o gallery.png] [--form FILE]
-// The gallery of the visual package: a form with every component in typical settings. With
-// -o (or without a display) it is drawn headless and written as a PNG; with a display it opens
-// in a window. The form is built into the program; --form reads another form file instead.
+// qel-gallery [-o gallery.png] [--page NAME | --form FILE] [--list]
+// The gallery of the visual package: the main gallery form and one page form per component
+// family, each with its components in typical settings. With -o (or without a display) every
+// page is drawn headless and the pages are written one under another into one PNG; --page draws
+// only that page. With a display the pages open in windows, the main gallery as the main form.
+// The forms are built into the program; --form reads another form file instead.
+#include "GalleryPages.h"
 #include "toolkit/controls/Forms.h"
 #include "toolkit/core/Exceptions.h"
-#include "toolkit/core/FormReader.h"
-#include "toolkit/core/Streams.h"
 #include "toolkit/graphics/PngCodec.h"
-#include "toolkit/graphics/Resources.h"
 #include "toolkit/platform/Headless.h"
 #include "toolkit/platform/Window.h"
 #include "visual/Brisca40.h"
@@ -23,66 +23,79 @@ using namespace qel;
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: qel-gallery [-o OUT.png] [--form FILE]\n");
+    std::fprintf(stderr, "usage: qel-gallery [-o OUT.png] [--page NAME | --form FILE] [--list]\n");
     return 2;
 }
 
-void LoadGallery(TCustomForm& Form, const std::string& FormFile) {
-    TFormLoadOptions Opts;
-    if (!FormFile.empty()) {
-        TFileStream S(FormFile, fmOpenRead);
-        ReadComponent(S, &Form, Opts);
-        return;
-    }
-    auto Data = FindResourceData(ResourceModule("qel-gallery"), "GALLERY", "DFM");
-    if (!Data) throw EReadError("the gallery form is missing from the program");
-    TMemoryStream S;
-    S.WriteBuffer(Data->Bytes.data(), static_cast<std::int64_t>(Data->Bytes.size()));
-    S.SetPosition(0);
-    ReadComponent(S, &Form, Opts);
+// Grey between stacked pages, so each page's own edge stays visible.
+constexpr std::uint32_t PageGapColour = 0x00404040;
+constexpr int PageGap = 8;
+
+std::unique_ptr<TForm> LoadForm(const std::string& Page, const std::string& FormFile) {
+    auto Form = std::make_unique<TForm>(nullptr);
+    if (!FormFile.empty())
+        gallery::LoadFormFile(*Form, FormFile);
+    else
+        gallery::LoadPage(*Form, Page);
+    return Form;
 }
 
 } // namespace
 
 int main(int Argc, char** Argv) {
-    std::string Out, FormFile;
+    std::string Out, FormFile, Page;
+    bool List = false;
     for (int I = 1; I < Argc; ++I) {
         std::string A = Argv[I];
         if (A == "-o" && I + 1 < Argc)
             Out = Argv[++I];
         else if (A == "--form" && I + 1 < Argc)
             FormFile = Argv[++I];
+        else if (A == "--page" && I + 1 < Argc)
+            Page = Argv[++I];
+        else if (A == "--list")
+            List = true;
         else
             return Usage();
     }
+    if (!FormFile.empty() && !Page.empty()) return Usage();
+    RegisterBrisca40Classes();
+    if (List) {
+        for (const std::string& Name : gallery::PageNames())
+            std::printf("%s\n", Name.c_str());
+        return 0;
+    }
+    std::vector<std::string> Pages;
+    if (!Page.empty())
+        Pages.push_back(Page);
+    else if (FormFile.empty())
+        Pages = gallery::PageNames();
+    else
+        Pages.emplace_back();
+
     const char* Display = std::getenv("DISPLAY");
     const bool Window = Out.empty() && Display && *Display;
     if (!Window) {
         SetBackend(std::make_unique<THeadlessBackend>());
         if (Out.empty()) Out = "gallery.png";
     }
-    RegisterBrisca40Classes();
-
-    std::unique_ptr<TForm> Form = std::make_unique<TForm>(nullptr);
-    try {
-        LoadGallery(*Form, FormFile);
-    } catch (const std::exception& E) {
-        std::fprintf(stderr, "qel-gallery: %s\n", E.what());
-        return 1;
-    }
     try {
         if (Window) {
-            Application->SetMainForm(Form.get());
+            std::vector<std::unique_ptr<TForm>> Forms;
+            for (const std::string& Name : Pages)
+                Forms.push_back(LoadForm(Name, FormFile));
+            for (std::size_t I = 1; I < Forms.size(); ++I)
+                Forms[I]->Show();
+            Application->SetMainForm(Forms.front().get());
             Application->Run();
             return 0;
         }
-        Form->Show();
-        for (int I = 0; I < 100 && HasPendingPaint(); ++I)
-            Application->ProcessMessages();
-        Application->ProcessMessages();
-        const TSurface* Surface = GetWindowSurface(Form->Handle());
-        if (!Surface) throw EInvalidOperation("the form has no window");
-        SavePng(*Surface, Out);
+        std::vector<TSurface> Pictures;
+        for (const std::string& Name : Pages) {
+            std::unique_ptr<TForm> Form = LoadForm(Name, FormFile);
+            Pictures.push_back(gallery::RenderForm(*Form));
+        }
+        SavePng(gallery::StackVertically(Pictures, PageGap, PageGapColour), Out);
         std::printf("%s\n", Out.c_str());
     } catch (const std::exception& E) {
         std::fprintf(stderr, "qel-gallery: %s\n", E.what());
