@@ -14,16 +14,10 @@ TQELCustomControl::TQELCustomControl(TComponent* AOwner) : TWinControl(AOwner) {
 TQELCustomControl::~TQELCustomControl() {
     delete Canvas_;
     Canvas_ = nullptr;
-    if (Background_) Background_->RemoveItem(this);
-    Background_ = nullptr;
 }
 
 void TQELCustomControl::SetBack(TQELBackground* Value) {
-    QELLeaveBackground(Background_, this);
-    if (Value) Value->AddItem(this);
-    Background_ = Value;
-    if (Value) Value->FreeNotification(this);
-    Invalidate();
+    Background_.Set(Value);
 }
 
 void TQELCustomControl::Loaded() {
@@ -32,7 +26,7 @@ void TQELCustomControl::Loaded() {
 
 void TQELCustomControl::Notification(TComponent* AComponent, TOperation Operation) {
     TWinControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && Background_ && AComponent == Background_) SetBack(nullptr);
+    Background_.Notification(AComponent, Operation);
 }
 
 void TQELCustomControl::WndProc(TMessage& Message) {

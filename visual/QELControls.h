@@ -4,10 +4,9 @@
 // properties. (The sizable header of this unit follows in its own section.)
 #include "toolkit/controls/ControlCanvas.h"
 #include "toolkit/controls/Controls.h"
+#include "visual/QELBackgroundLink.h"
 
 namespace qel {
-
-class TQELBackground;
 
 // ===== Base classes =========================================================================
 
@@ -18,7 +17,7 @@ class TQELCustomControl : public TWinControl {
     ~TQELCustomControl() override;
 
     TControlCanvas* Canvas() const { return Canvas_; }
-    TQELBackground* Background() const { return Background_; }
+    TQELBackground* Background() const { return Background_.Get(); }
     // Leaves the old background's client list, joins the new one's and repaints.
     void SetBack(TQELBackground* Value);
 
@@ -32,7 +31,7 @@ class TQELCustomControl : public TWinControl {
 
   private:
     TControlCanvas* Canvas_ = nullptr;
-    TQELBackground* Background_ = nullptr;
+    TQELBackgroundLink Background_{*this};
 };
 
 class TQELGraphicControl : public TGraphicControl {

@@ -74,8 +74,6 @@ TQELButton::TQELButton(TComponent* AOwner)
 }
 
 TQELButton::~TQELButton() {
-    if (FBackground) FBackground->RemoveItem(this);
-    FBackground = nullptr;
     FGlyph->OnChange = nullptr;
 }
 
@@ -127,21 +125,12 @@ void TQELButton::SetButtonSunk(bool Value) {
 }
 
 void TQELButton::SetFBack(TQELBackground* Value) {
-    if (FBackground) {
-        QELLeaveBackground(FBackground, this);
-        if (FBackground != Value) FBackground->RemoveFreeNotification(this);
-    }
-    if (Value) {
-        Value->AddItem(this);
-        Value->FreeNotification(this);
-    }
-    FBackground = Value;
-    Invalidate();
+    FBackground.Set(Value);
 }
 
 void TQELButton::Notification(TComponent* AComponent, TOperation Operation) {
     TButtonControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FBackground) SetFBack(nullptr);
+    FBackground.Notification(AComponent, Operation);
 }
 
 void TQELButton::WndProc(TMessage& M) {

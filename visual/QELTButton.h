@@ -4,7 +4,7 @@
 // soft bevel and focus frame.
 #include "toolkit/controls/ControlCanvas.h"
 #include "toolkit/controls/StdCtrls.h"
-#include "visual/QELTBackground.h"
+#include "visual/QELBackgroundLink.h"
 #include "visual/QELZoradodo.h"
 
 #include <memory>
@@ -31,7 +31,7 @@ class TQELButton : public TButtonControl {
     void Setword(bool Value);
     bool ButtonSunk() const { return FButtonSunk; }
     void SetButtonSunk(bool Value);
-    TQELBackground* Background() const { return FBackground; }
+    TQELBackground* Background() const { return FBackground.Get(); }
     void SetFBack(TQELBackground* Value);
 
     // True while Enter clicks this button.
@@ -61,7 +61,7 @@ class TQELButton : public TButtonControl {
     std::unique_ptr<TControlCanvas> FCanvas;
     std::unique_ptr<TQELFont3D> FFont3D;
     std::unique_ptr<TQELGlyph> FGlyph;
-    TQELBackground* FBackground = nullptr;
+    TQELBackgroundLink FBackground{*this};
     unsigned FTextFormat;
     bool FActive = false;
     bool FCancel = false;

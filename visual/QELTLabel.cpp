@@ -69,34 +69,16 @@ TQELLabel::TQELLabel(TComponent* AOwner) : TCustomLabel(AOwner) {
 }
 
 TQELLabel::~TQELLabel() {
-    if (FFontBackground) FFontBackground->RemoveItem(this);
-    if (FBackground) FBackground->RemoveItem(this);
-    FFontBackground = FBackground = nullptr;
     delete FFont3D;
     delete FFrame;
 }
 
-// Both links follow the background protocol: leave the old list, join the new one, repaint.
-// A free notification is asked for as well, so that a background owned by another form cannot
-// leave the label with a dangling link.
-void TQELLabel::Relink(TQELBackground*& Link, TQELBackground* Value) {
-    TQELBackground* Old = Link;
-    QELLeaveBackground(Old, this);
-    if (Value) {
-        Value->AddItem(this);
-        Value->FreeNotification(this);
-    }
-    Link = Value;
-    if (Old && Old != FBackground && Old != FFontBackground) Old->RemoveFreeNotification(this);
-    Invalidate();
-}
-
 void TQELLabel::SetBack(TQELBackground* Value) {
-    Relink(FFontBackground, Value);
+    FFontBackground.Set(Value);
 }
 
 void TQELLabel::SetBack2(TQELBackground* Value) {
-    Relink(FBackground, Value);
+    FBackground.Set(Value);
 }
 
 void TQELLabel::Set3D(TQELFont3D* Value) {
@@ -111,9 +93,8 @@ void TQELLabel::SetFrm(TQELFrame* Value) {
 
 void TQELLabel::Notification(TComponent* AComponent, TOperation Operation) {
     TCustomLabel::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
-    if (AComponent == FBackground) SetBack2(nullptr);
-    if (AComponent == FFontBackground) SetBack(nullptr);
+    FBackground.Notification(AComponent, Operation);
+    FFontBackground.Notification(AComponent, Operation);
 }
 
 void TQELLabel::Loaded() {

@@ -2,7 +2,7 @@
 // A label with 3D text, a frame, an optional background behind it and an optional background
 // shown through its letters.
 #include "toolkit/controls/StdCtrls.h"
-#include "visual/QELTBackground.h"
+#include "visual/QELBackgroundLink.h"
 #include "visual/QELZoradodo.h"
 
 namespace qel {
@@ -13,9 +13,9 @@ class TQELLabel : public TCustomLabel {
     explicit TQELLabel(TComponent* AOwner);
     ~TQELLabel() override;
 
-    TQELBackground* FontBackground() const { return FFontBackground; }
+    TQELBackground* FontBackground() const { return FFontBackground.Get(); }
     void SetBack(TQELBackground* Value);
-    TQELBackground* Background() const { return FBackground; }
+    TQELBackground* Background() const { return FBackground.Get(); }
     void SetBack2(TQELBackground* Value);
     TQELFont3D* Font3D() const { return FFont3D; }
     void Set3D(TQELFont3D* Value);
@@ -35,10 +35,8 @@ class TQELLabel : public TCustomLabel {
     void Paint() override;
 
   private:
-    void Relink(TQELBackground*& Link, TQELBackground* Value);
-
-    TQELBackground* FFontBackground = nullptr;
-    TQELBackground* FBackground = nullptr;
+    TQELBackgroundLink FFontBackground{*this};
+    TQELBackgroundLink FBackground{*this};
     TQELFont3D* FFont3D = nullptr;
     TQELFrame* FFrame = nullptr;
 };
