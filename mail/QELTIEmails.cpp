@@ -1,5 +1,8 @@
 #include "mail/QELTIEmails.h"
 
+#include "mail/QELMailDate.h"
+#include "mail/QELMimeText.h"
+#include "mail/QELMimeWords.h"
 #include "toolkit/controls/Forms.h"
 #include "toolkit/core/Filer.h"
 #include "toolkit/platform/Kernel.h"
@@ -429,17 +432,95 @@ std::string Trim(const std::string& S) {
 // Appends the physical lines of an entry: an entry may itself hold line ends (the separator
 // between text and signature is one), and each resulting line is dot-stuffed on its own, so no
 // line of the text can ever end the data phase early.
-void AddStuffed(TQELPackedStrings& Out, const std::string& Entry) {
+// With QuotedPrintable each line is encoded first and every encoded line stuffed on its own.
+void AddStuffed(TQELPackedStrings& Out, const std::string& Entry, bool QuotedPrintable = false) {
+    auto AddLine = [&Out](std::string Line) {
+        if (!Line.empty() && Line[0] == '.') Line.insert(Line.begin(), '.');
+        Out.Add(Line);
+    };
     std::size_t Start = 0;
     for (;;) {
         std::size_t End = Entry.find_first_of("\r\n", Start);
         std::string Line = Entry.substr(Start, End == std::string::npos ? End : End - Start);
-        if (!Line.empty() && Line[0] == '.') Line.insert(Line.begin(), '.');
-        Out.Add(Line);
+        if (QuotedPrintable) {
+            const std::string Encoded = mimetext::QuotedPrintableEncodeLine(Line);
+            std::size_t From = 0;
+            for (std::size_t Br; (Br = Encoded.find("\r\n", From)) != std::string::npos;
+                 From = Br + 2)
+                AddLine(Encoded.substr(From, Br - From));
+            AddLine(Encoded.substr(From));
+        } else {
+            AddLine(std::move(Line));
+        }
         if (End == std::string::npos) break;
         Start =
             End + (Entry[End] == '\r' && End + 1 < Entry.size() && Entry[End + 1] == '\n' ? 2 : 1);
     }
+}
+
+// A header whose value may need encoded words: plain text goes on one line as before (quoted
+// when it is a display name), other text as encoded words on folded lines; Suffix (an address)
+// follows the last word.
+void AddWordsHeader(TQELPackedStrings& L, const std::string& Prefix, const std::string& Value,
+                    const std::string& Suffix, bool Quote) {
+    if (!mimewords::NeedsEncoding(Value)) {
+        L.Add(Prefix + (Quote ? mimewords::QuoteString(Value) : Value) + Suffix);
+        return;
+    }
+    const std::vector<std::string> Words = mimewords::EncodeWords(Value);
+    for (std::size_t I = 0; I < Words.size(); ++I)
+        L.Add((I == 0 ? Prefix : std::string(" ")) + Words[I] +
+              (I + 1 == Words.size() ? Suffix : std::string()));
+}
+
+// How the text part is declared and written.
+struct TTextForm {
+    std::string ContentType;
+    std::string Encoding;
+    bool QuotedPrintable = false;
+};
+
+TTextForm TextFormOf(const TStrings* Message, const TStrings* Signature) {
+    // SMTP allows 998 characters a line; longer ones are cut or refused by servers.
+    constexpr std::size_t MaxLine = 998;
+    bool Plain = true, Utf8 = true;
+    for (const TStrings* List : {Message, Signature})
+        for (int I = 0; I < List->Count(); ++I) {
+            const std::string Line = List->Get(I);
+            if (!mimetext::IsAscii(Line) || Line.size() > MaxLine) Plain = false;
+            if (!mimetext::IsValidUtf8(Line)) Utf8 = false;
+        }
+    if (Plain)
+        return {"Content-Type: Text/Plain; charset=ISO-8859-1", "Content-Transfer-Encoding: 8bit",
+                false};
+    return {std::string("Content-Type: text/plain; charset=") + (Utf8 ? "UTF-8" : "ISO-8859-1"),
+            "Content-Transfer-Encoding: quoted-printable", true};
+}
+
+// The headers of a file part. A plain ASCII name is written as always; another is given as
+// encoded words in the content type (which older readers look at) and in the extended form of
+// RFC 2231 in the disposition (which standard readers prefer).
+void AddFilePartHeaders(TQELPackedStrings& L, const std::string& MimeType,
+                        const std::string& Name) {
+    if (!mimewords::NeedsEncoding(Name)) {
+        L.Add("Content-Type: " + MimeType + "; name=" + mimewords::QuoteString(Name));
+        L.Add("Content-Transfer-Encoding: base64");
+        L.Add("Content-Disposition: inLine; filename=" + mimewords::QuoteString(Name));
+        return;
+    }
+    const std::vector<std::string> Words = mimewords::EncodeWords(Name);
+    for (std::size_t I = 0; I < Words.size(); ++I)
+        L.Add((I == 0 ? "Content-Type: " + MimeType + "; name=\"" : std::string(" ")) + Words[I] +
+              (I + 1 == Words.size() ? "\"" : ""));
+    L.Add("Content-Transfer-Encoding: base64");
+    const std::vector<std::string> Pieces = mimewords::EncodeParam("filename", Name);
+    if (Pieces.size() == 1) {
+        L.Add("Content-Disposition: inLine; " + Pieces[0]);
+        return;
+    }
+    L.Add("Content-Disposition: inLine;");
+    for (std::size_t I = 0; I < Pieces.size(); ++I)
+        L.Add(" " + Pieces[I] + (I + 1 == Pieces.size() ? "" : ";"));
 }
 
 std::string RandomLetters(std::size_t Count) {
@@ -852,13 +933,16 @@ bool TQELSMTPMail::Execute() {
             RaiseErrorAndExit(S, Sk, E, Code);
         };
         Connect();
+        // Success means the mail went out: every message accepted, or, with nothing to send, a
+        // server that greeted. A refused or unanswered message is no success.
+        bool Sent = Connected_ && !ReplyBad_;
         for (int I = 0; I < Messages()->Count(); ++I)
-            SendMessage(Messages()->GetQELMessage(I));
+            if (!SendMessage(Messages()->GetQELMessage(I))) Sent = false;
         Disconnect();
         Busy_ = false;
         Stream_.reset();
         Socket_.reset();
-        return Result;
+        return Result && Sent;
     } catch (const std::exception&) {
         QELHandleException(this);
         Stream_.reset();
@@ -1020,10 +1104,10 @@ std::string TQELSMTPMail::GetSocketText() {
     }
 }
 
-bool TQELSMTPMail::Expect(const char* Code) {
+bool TQELSMTPMail::Expect(const char* Code, const char* Other) {
     GetSocketText();
     if (ReadFailed_) return false;
-    if (ReplyCode_ != Code) {
+    if (ReplyCode_ != Code && (!Other || ReplyCode_ != Other)) {
         ReplyBad_ = true;
         RaiseError(eeGeneral);
         return false;
@@ -1064,7 +1148,8 @@ bool TQELSMTPMail::SendMessage(TQELMessage* Msg) {
         if (Rcpt.empty()) throw EInvalidOperation("\"SendTo\" is not specified");
     }
 
-    Msg->SetDate(FormatDateTime(DateTimeFormat_, std::time(nullptr)));
+    // Readers parse the Date header; only the Internet form with its zone is understood by all.
+    Msg->SetDate(maildate::InternetDate(std::time(nullptr)));
     std::unique_ptr<TQELPackedStrings> Mail = InitializeMessage(Msg);
     if (!Mail || Abort_) return false;
     if (!Connected_) return false;
@@ -1074,7 +1159,8 @@ bool TQELSMTPMail::SendMessage(TQELMessage* Msg) {
     if (!Expect("250")) return false;
     for (const std::string& R : Rcpt) {
         SendSocketText("RCPT TO:<" + R + ">\r\n");
-        if (!Expect("250")) return false;
+        // 251: the server forwards to the recipient, which is success as well.
+        if (!Expect("250", "251")) return false;
     }
     SendSocketText("DATA\r\n");
     if (!Expect("354")) return false;
@@ -1131,24 +1217,26 @@ std::unique_ptr<TQELPackedStrings> TQELSMTPMail::InitializeMessage(TQELMessage*&
     if (!Msg->InReplyTo().empty()) L.Add("In-Reply-To: " + OneLine(Msg->InReplyTo()));
     L.Add("Date: " + OneLine(Msg->Date()));
     const std::string FromMail = OneLine(Msg->FromMail());
-    if (Msg->FromName().empty())
+    if (Msg->FromName().empty()) {
         L.Add("From: " + FromMail);
-    else if (FromMail.find('@') != std::string::npos)
-        L.Add("From: " + std::string(1, DQ) + OneLine(Msg->FromName()) + DQ + " <" + FromMail +
-              ">");
-    else
-        L.Add("From: " + std::string(1, DQ) + OneLine(Msg->FromName()) + DQ + " <" + FromMail +
-              "@" + OneLine(Host()) + ">");
+    } else {
+        const std::string Address =
+            FromMail.find('@') != std::string::npos ? FromMail : FromMail + "@" + OneLine(Host());
+        AddWordsHeader(L, "From: ", OneLine(Msg->FromName()), " <" + Address + ">", true);
+    }
     if (!Msg->ReplyTo().empty()) L.Add("Reply-To: " + OneLine(Msg->ReplyTo()));
     L.Add("X-Mailer: " + OneLine(Application ? Application->Title() : std::string()) + " - [" +
           ClassName() + "]");
     L.Add("To: " + OneLine(Msg->SendTo()));
-    L.Add("Subject: " + OneLine(Msg->Subject()));
+    AddWordsHeader(L, "Subject: ", OneLine(Msg->Subject()), "", false);
     L.Add("MIME-Version: 1.0");
+    // Plain ASCII text goes out as it always did; other text is declared and quoted-printable,
+    // which also keeps every line within the limit of SMTP.
+    const TTextForm Text = TextFormOf(Msg->Message(), Signature_.get());
     std::string D;
     if (AttachCount == 0) {
-        L.Add("Content-Type: Text/Plain; charset=ISO-8859-1");
-        L.Add("Content-Transfer-Encoding: 8bit");
+        L.Add(Text.ContentType);
+        L.Add(Text.Encoding);
     } else {
         const std::string B = CreateBounds();
         D = "--" + B;
@@ -1158,15 +1246,15 @@ std::unique_ptr<TQELPackedStrings> TQELSMTPMail::InitializeMessage(TQELMessage*&
 
     if (AttachCount > 0) {
         L.Add(D);
-        L.Add("Content-Type: Text/Plain; charset=ISO-8859-1");
-        L.Add("Content-Transfer-Encoding: 8bit");
+        L.Add(Text.ContentType);
+        L.Add(Text.Encoding);
         L.Add("");
     }
     for (int I = 0; I < Msg->Message()->Count(); ++I)
-        AddStuffed(L, Msg->Message()->Get(I));
-    AddStuffed(L, "\r\n");
+        AddStuffed(L, Msg->Message()->Get(I), Text.QuotedPrintable);
+    AddStuffed(L, "\r\n", Text.QuotedPrintable);
     for (int I = 0; I < Signature_->Count(); ++I)
-        AddStuffed(L, Signature_->Get(I));
+        AddStuffed(L, Signature_->Get(I), Text.QuotedPrintable);
 
     if (AttachCount > 0) {
         for (int I = 0; I < Msg->Attachments()->Count(); ++I) {
@@ -1177,9 +1265,7 @@ std::unique_ptr<TQELPackedStrings> TQELSMTPMail::InitializeMessage(TQELMessage*&
             if (A->MimeType().empty())
                 A->SetMimeType(TQELAttachments::GetMimeType(A->PathName().empty() ? A->FileName()
                                                                                   : A->PathName()));
-            L.Add("Content-Type: " + OneLine(A->MimeType()) + "; name=" + DQ + Name + DQ);
-            L.Add("Content-Transfer-Encoding: base64");
-            L.Add("Content-Disposition: inLine; filename=" + std::string(1, DQ) + Name + DQ);
+            AddFilePartHeaders(L, OneLine(A->MimeType()), Name);
             L.Add("");
             Base64Encode(A);
             if (Abort_) return nullptr;

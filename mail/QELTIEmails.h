@@ -359,6 +359,8 @@ class TQELSMTPMail : public TQELMailHost {
 
     TStrings* Signature() const { return Signature_.get(); }
     void SetSignature(TStrings* Value); // copies the lines
+    // Kept so that stored forms load; the Date header is always written in the Internet form
+    // (maildate::InternetDate), since no reader parses a local pattern.
     const std::string& DateTimeFormat() const { return DateTimeFormat_; }
     void SetDateTimeFormat(const std::string& V) { DateTimeFormat_ = V; }
     // Pause after every data line, in milliseconds (0: none). Keeps slow servers and links
@@ -417,8 +419,8 @@ class TQELSMTPMail : public TQELMailHost {
     void DoEncodeEnd();
 
   private:
-    // Compares the next reply's code with Code; on a mismatch runs the error path.
-    bool Expect(const char* Code);
+    // Compares the next reply's code with Code (or Other); on a mismatch runs the error path.
+    bool Expect(const char* Code, const char* Other = nullptr);
     void ReleaseSession();
     void ReportError(TObject* Sender, const std::string& Text);
     void WriteData(std::string_view S, bool Flush);

@@ -336,13 +336,20 @@ bool TQELMapiMail::CheckMAPI() {
 
 bool TQELMapiMail::Execute() {
     bool Result = false;
-    int R = Logon();
-    if (R == 0) {
-        if (BeforeSendAll) BeforeSendAll(this);
-        SendMapi();
-        if (AfterSendAll) AfterSendAll(this);
-        Logoff();
-        Result = true;
+    try {
+        int R = Logon();
+        if (R == 0) {
+            if (BeforeSendAll) BeforeSendAll(this);
+            SendMapi();
+            if (AfterSendAll) AfterSendAll(this);
+            Logoff();
+            Result = true;
+        }
+    } catch (const std::exception&) {
+        // A library without the entry points (or any other failure of a step) is shown by the
+        // application's handler like every failure inside Execute; AfterExecute still follows.
+        QELHandleException(this);
+        Result = false;
     }
     if (AfterExecute) AfterExecute(this);
     return Result;
@@ -567,8 +574,19 @@ TQELQuickMail::~TQELQuickMail() = default;
 bool TQELQuickMail::Execute() {
     if (BeforeSend) BeforeSend(this);
     MAPI_ULONG R;
+    bool Sent = true;
     if (!QELMapiAvailable()) {
         R = MAPI_E_NOT_SUPPORTED;
+        // A library that was found but lacks the entry points is a fault of the installation the
+        // user must hear about, not only an error number.
+        if (!QELMapiLoadError().empty()) {
+            Sent = false;
+            try {
+                throw TQELExceptdllerror(QELMapiLoadError());
+            } catch (const std::exception&) {
+                QELHandleException(this);
+            }
+        }
     } else {
         CStrings Copies;
         MapiRecipDesc To{};
@@ -585,7 +603,7 @@ bool TQELQuickMail::Execute() {
     }
     ErrorNo_ = std::to_string(R);
     if (R != SUCCESS_SUCCESS && OnError) OnError(this);
-    return true;
+    return Sent;
 }
 
 } // namespace qel

@@ -212,7 +212,9 @@ class TQELMapiMail : public TQELMailsComponent {
     LHANDLE Session() const { return Session_; }
     FLAGS LogonFlags() const { return LogonFlags_; }
 
-    // Logs on, sends every message, logs off; False when the logon failed.
+    // Logs on, sends every message, logs off; False when the logon failed or a step raised (the
+    // exception, such as TQELExceptdllerror, goes to the application's handler and
+    // AfterExecute still fires).
     bool Execute() override;
     // False when Simple MAPI is missing: at design time it raises TQELExceptunavailable, at
     // run time it fires OnMapiNotAvailable. A library without all its entry points raises
@@ -284,8 +286,9 @@ class TQELQuickMail : public TQELMailsComponent {
     const std::string& ErrorNo() const { return ErrorNo_; }
     void SetErrorNo(const std::string& V) { ErrorNo_ = V; }
 
-    // Sends the message; always True. Failures (also a missing Simple MAPI, reported as
-    // MAPI_E_NOT_SUPPORTED) set ErrorNo and fire OnError.
+    // Sends the message. Failures (also a missing Simple MAPI, reported as MAPI_E_NOT_SUPPORTED)
+    // set ErrorNo and fire OnError; True unless the library lacks its entry points, which is
+    // also shown through the application's exception handler.
     bool Execute() override;
 
     TNotifyEvent BeforeSend;

@@ -1,6 +1,7 @@
 // Whether the unit finds Simple MAPI, which library names it tries, and what the components
 // do without it.
 #include "mapi_support.h"
+#include "tests/mail/exception_recorder.h"
 #include "toolkit/platform/Kernel.h"
 
 namespace qel {
@@ -75,8 +76,23 @@ TEST_F(MapiBinding, ALibraryWithoutTheEntryPointsIsRefused) {
     EXPECT_EQ(InitWith({"mapi32"}, "libm.so.6"), std::vector<std::string>{"mapi32"});
     EXPECT_FALSE(QELMapiAvailable());
     EXPECT_EQ(QELMapiLoadError(), SQELMapiDllError);
+    // The fault reaches the application's handler, AfterExecute follows, nothing is sent.
+    test::TExceptionRecorder Recorder;
+    const std::vector<std::string>& Shown = Recorder.Shown;
     TQELMapiMail M(nullptr);
-    EXPECT_THROW(M.Execute(), TQELExceptdllerror);
+    int After = 0;
+    M.AfterExecute = [&](TObject*) { ++After; };
+    EXPECT_FALSE(M.Execute());
+    EXPECT_EQ(After, 1);
+    EXPECT_EQ(Shown, std::vector<std::string>{SQELMapiDllError});
+    // Quick mail tells the application too, instead of only leaving error 26 behind.
+    TQELQuickMail Q(nullptr);
+    int Errors = 0;
+    Q.OnError = [&](TObject*) { ++Errors; };
+    EXPECT_FALSE(Q.Execute());
+    EXPECT_EQ(Q.ErrorNo(), std::to_string(MAPI_E_NOT_SUPPORTED));
+    EXPECT_EQ(Errors, 1);
+    EXPECT_EQ(Shown.size(), 2u);
 }
 
 TEST_F(MapiBinding, WithoutSimpleMapiNothingIsCalled) {

@@ -179,6 +179,47 @@ TEST_F(MimeCompose, MultipartLayoutWithAttachments) {
     EXPECT_EQ(std::vector<std::string>(L.begin() + 8, L.end()), Want);
 }
 
+TEST_F(MimeCompose, NonAsciiTextNamesAndFileNamesAreDeclaredAndEncoded) {
+    Msg->SetSubject(
+        "Gr\u00fc\u00dfe aus K\u00f6ln, ein sehr langer Betreff der gefaltet werden muss");
+    Msg->SetFromName("J\u00fcrgen M\u00fcller");
+    Msg->Message()->Add("Sch\u00f6ne Gr\u00fc\u00dfe");
+    Msg->Message()->Add(".punkt am Anfang " + std::string(100, 'x'));
+    Msg->Attachments()->Add(MakeFile("\u00dcberweisung M\u00e4rz 2026 mit langem Namen.pdf", 3));
+    auto L = Lines(*Mail.InitializeMessage(Msg));
+    auto Find = [&](const std::string& Prefix) {
+        for (std::size_t I = 0; I < L.size(); ++I)
+            if (L[I].rfind(Prefix, 0) == 0) return I;
+        return L.size();
+    };
+    // Header lines stay ASCII and within 78 columns; continuations begin with a space.
+    for (std::size_t I = 0; L[I] != ""; ++I) {
+        EXPECT_LE(L[I].size(), 78u) << L[I];
+        for (unsigned char C : L[I])
+            EXPECT_LT(C, 0x80) << L[I];
+    }
+    const std::size_t From = Find("From: ");
+    ASSERT_LT(From, L.size());
+    EXPECT_EQ(L[From], "From: =?UTF-8?B?SsO8cmdlbiBNw7xsbGVy?= <alice@example.test>");
+    const std::size_t Subject = Find("Subject: =?UTF-8?B?");
+    ASSERT_LT(Subject, L.size());
+    EXPECT_EQ(L[Subject + 1].rfind(" =?UTF-8?B?", 0), 0u);
+    // The text part is UTF-8 in quoted-printable; a leading dot is still stuffed.
+    const std::size_t Type = Find("Content-Type: text/plain; charset=UTF-8");
+    ASSERT_LT(Type, L.size());
+    EXPECT_EQ(L[Type + 1], "Content-Transfer-Encoding: quoted-printable");
+    EXPECT_EQ(L[Type + 3], "Sch=C3=B6ne Gr=C3=BC=C3=9Fe");
+    EXPECT_EQ(L[Type + 4].substr(0, 18), "..punkt am Anfang ");
+    EXPECT_EQ(L[Type + 4].back(), '=');
+    // The file name: encoded words in the content type, RFC 2231 sections in the disposition.
+    const std::size_t File = Find("Content-Type: application/pdf; name=\"=?UTF-8?B?");
+    ASSERT_LT(File, L.size());
+    const std::size_t Disp = Find("Content-Disposition: inLine;");
+    ASSERT_LT(Disp, L.size());
+    EXPECT_EQ(L[Disp + 1].rfind(" filename*0*=UTF-8''%C3%9Cberweisung%20M%C3%A4rz", 0), 0u)
+        << L[Disp + 1];
+}
+
 TEST_F(MimeCompose, Base64AtLineAndBlockBoundaries) {
     for (std::size_t Size : {0u, 1u, 2u, 3u, 56u, 57u, 58u, 2279u, 2280u, 2281u, 100000u}) {
         SCOPED_TRACE(Size);

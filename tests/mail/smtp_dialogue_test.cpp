@@ -4,10 +4,12 @@
 #include "smtp_fake_server.h"
 #include "toolkit/controls/Forms.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -179,7 +181,7 @@ TEST_F(SmtpDialogue, MultiLineRepliesSplitAcrossReads) {
 
 TEST_F(SmtpDialogue, Greeting421GetsNoHelo) {
     Server.Greeting = Say("421 fake.test Service not available\r\n");
-    ASSERT_TRUE(Run()); // nothing to send, so nothing raised
+    EXPECT_FALSE(Run()); // refused greeting: nothing was sent, nothing raised
     EXPECT_TRUE(Server.Commands.empty());
     ASSERT_EQ(Errors.size(), 1u);
     EXPECT_EQ(Errors[0].first, 421);
@@ -234,13 +236,32 @@ TEST_F(SmtpDialogue, SecondRecipientRefusedStopsBeforeData) {
     EXPECT_EQ(Log, Want);
 }
 
+TEST_F(SmtpDialogue, ForwardingRecipientIsAcceptedAndTheDateIsAnInternetDate) {
+    Server.OnCommand = [](const std::string& Cmd) {
+        if (Cmd.rfind("RCPT", 0) == 0) return Say("251 2.1.5 User not local; will forward\r\n");
+        return TFakeSmtpServer::Standard(Cmd);
+    };
+    TQELMessage* M = AddMessage("bob@example.test");
+    EXPECT_TRUE(Run());
+    EXPECT_TRUE(Errors.empty());
+    EXPECT_EQ(Server.Bodies.size(), 1u);
+    // "Tue, 08 Dec 2026 20:30:47 +0100": what every reader parses, the zone included.
+    EXPECT_TRUE(std::regex_match(
+        M->Date(),
+        std::regex(R"([A-Z][a-z]{2}, \d{2} [A-Z][a-z]{2} \d{4} \d{2}:\d{2}:\d{2} [+-]\d{4})")))
+        << M->Date();
+    ASSERT_EQ(Server.Bodies.size(), 1u);
+    const auto& Body = Server.Bodies[0];
+    EXPECT_NE(std::find(Body.begin(), Body.end(), "Date: " + M->Date()), Body.end());
+}
+
 TEST_F(SmtpDialogue, DataRefused) {
     Server.OnCommand = [](const std::string& Cmd) {
         if (Cmd == "DATA") return Say("554 5.5.1 Error: no valid recipients\r\n");
         return TFakeSmtpServer::Standard(Cmd);
     };
     AddMessage("bob@example.test");
-    EXPECT_TRUE(Run()); // a single failed message ends the run without an exception
+    EXPECT_FALSE(Run()); // a refused message is no success, yet raises nothing
     ASSERT_EQ(Errors.size(), 1u);
     EXPECT_EQ(Errors[0].first, 554);
     EXPECT_TRUE(Server.Bodies.empty());
@@ -253,7 +274,7 @@ TEST_F(SmtpDialogue, EndOfDataRefusedStillCompletesProgress) {
         return TFakeSmtpServer::Standard(Cmd);
     };
     AddMessage("bob@example.test");
-    EXPECT_TRUE(Run());
+    EXPECT_FALSE(Run()); // nothing was sent
     ASSERT_EQ(Errors.size(), 1u);
     EXPECT_EQ(Errors[0].first, 552);
     EXPECT_EQ(Errors[0].second, "5.3.4 Message size exceeds fixed limit");
@@ -273,7 +294,7 @@ TEST_F(SmtpDialogue, ConnectionClosedMidReplyEndsThroughTheErrorPath) {
         return TFakeSmtpServer::Standard(Cmd);
     };
     AddMessage("bob@example.test");
-    EXPECT_TRUE(Run());
+    EXPECT_FALSE(Run()); // nothing was sent
     EXPECT_LT(Elapsed, 2500);
     ASSERT_EQ(Errors.size(), 1u);
     EXPECT_EQ(Errors[0].first, 0);
@@ -292,7 +313,7 @@ TEST_F(SmtpDialogue, SilentServerTimesOut) {
     };
     Mail->SetReplyTimeout(400);
     AddMessage("bob@example.test");
-    EXPECT_TRUE(Run());
+    EXPECT_FALSE(Run()); // nothing was sent
     EXPECT_GE(Elapsed, 390);
     EXPECT_LT(Elapsed, 2000);
     ASSERT_EQ(Errors.size(), 1u);
@@ -306,7 +327,7 @@ TEST_F(SmtpDialogue, EndlessReplyLineIsCutOff) {
         if (Cmd.rfind("HELO", 0) == 0) return TFakeReply{{std::string(200000, '2')}};
         return TFakeSmtpServer::Standard(Cmd);
     };
-    EXPECT_TRUE(Run());
+    EXPECT_FALSE(Run()); // nothing was sent
     EXPECT_LT(Elapsed, 2000);
     ASSERT_EQ(Errors.size(), 1u);
     EXPECT_EQ(Errors[0].first, 0);
@@ -316,7 +337,7 @@ TEST_F(SmtpDialogue, EndlessReplyLineIsCutOff) {
 TEST_F(SmtpDialogue, NoGreetingAtAllTimesOut) {
     Server.Greeting = TFakeReply{};
     Mail->SetReplyTimeout(300);
-    EXPECT_TRUE(Run());
+    EXPECT_FALSE(Run()); // nothing was sent
     EXPECT_LT(Elapsed, 2000);
     ASSERT_EQ(Errors.size(), 1u);
     EXPECT_EQ(Errors[0].first, 0);
