@@ -164,7 +164,11 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {
 TControl::~TControl() {
     DragControlDestroying(this);
     if (Application) Application->NotifyControlDestroying(this);
-    if (CaptureControl_ == this) SetCaptureControl(nullptr);
+    if (CaptureControl_ == this) {
+        // Nothing to tell a control that is going away.
+        CaptureControl_ = nullptr;
+        ReleaseCapture();
+    }
     if (Parent_) Parent_->RemoveControl(this);
     delete Constraints_;
     delete Font_;
@@ -305,6 +309,15 @@ void TControl::WndProc(TMessage& M) {
         ControlState_.Exclude(csLButtonDown);
         ControlState_.Exclude(csClicked);
         return;
+    case WM_CAPTURECHANGED:
+        // Only graphic controls hear of it here (windows have their class procedure): a press
+        // whose capture went elsewhere is no longer a click.
+        if (!dynamic_cast<TWinControl*>(this)) {
+            ControlState_.Exclude(csLButtonDown);
+            ControlState_.Exclude(csClicked);
+            return;
+        }
+        break;
     case CM_MOUSEENTER:
         MouseInside_ = true;
         if (OnMouseEnter) OnMouseEnter(this);
@@ -666,18 +679,30 @@ TControl* GetCaptureControl() {
     return FindControl(C);
 }
 
+// A graphic control has no window to receive WM_CAPTURECHANGED: it is told in the window's
+// stead when the capture goes to another control or window, so that no pressed or hover state
+// outlives the capture it depended on.
 void SetCaptureControl(TControl* Control) {
-    ReleaseCapture();
+    TControl* Old = CaptureControl_;
     CaptureControl_ = nullptr;
-    if (!Control) return;
-    if (auto* W = dynamic_cast<TWinControl*>(Control)) {
-        if (W->HandleAllocated()) SetCapture(W->Handle());
-        return;
+    ReleaseCapture();
+    if (Control) {
+        if (auto* W = dynamic_cast<TWinControl*>(Control)) {
+            if (W->HandleAllocated()) SetCapture(W->Handle());
+        } else if (Control->Parent() && Control->Parent()->HandleAllocated()) {
+            CaptureControl_ = Control;
+            SetCapture(Control->Parent()->Handle());
+        }
     }
-    if (Control->Parent() && Control->Parent()->HandleAllocated()) {
-        CaptureControl_ = Control;
-        SetCapture(Control->Parent()->Handle());
-    }
+    if (Old && Old != Control) Old->Perform(WM_CAPTURECHANGED, 0, 0);
+}
+
+void GraphicCaptureLost(TWinControl* Window) {
+    TControl* Old = CaptureControl_;
+    if (!Old || Old->Parent() != Window) return;
+    if (Window->HandleAllocated() && GetCapture() == Window->Handle()) return;
+    CaptureControl_ = nullptr;
+    Old->Perform(WM_CAPTURECHANGED, 0, 0);
 }
 
 TControl* FindDragTarget(TPoint Pos, bool AllowDisabled) {

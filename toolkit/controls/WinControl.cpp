@@ -11,6 +11,9 @@
 
 namespace qel {
 
+// Tells the graphic child that held this window's capture that it lost it (Controls.cpp).
+void GraphicCaptureLost(TWinControl* Window);
+
 namespace {
 std::unordered_map<HWND, TWinControl*>& HandleMap() {
     static std::unordered_map<HWND, TWinControl*> M;
@@ -852,6 +855,9 @@ void TWinControl::WMPaint(TMessage& M) {
 
 void TWinControl::WndProc(TMessage& M) {
     switch (M.Msg) {
+    case WM_CAPTURECHANGED:
+        GraphicCaptureLost(this);
+        break;
     case WM_PAINT:
         WMPaint(M);
         return;
