@@ -74,10 +74,7 @@ TQELOfficeButton::TQELOfficeButton(TComponent* AOwner)
     SetBounds(Left(), Top(), 130, 25);
 }
 
-TQELOfficeButton::~TQELOfficeButton() {
-    QELLeaveBackground(FBackground, this);
-    FBackground = nullptr;
-}
+TQELOfficeButton::~TQELOfficeButton() = default;
 
 // ---- setters ----
 
@@ -108,21 +105,12 @@ void TQELOfficeButton::Set3D(TQELFont3D* Value) {
 }
 
 void TQELOfficeButton::SetBack(TQELBackground* Value) {
-    if (FBackground) {
-        QELLeaveBackground(FBackground, this);
-        if (FBackground != Value) FBackground->RemoveFreeNotification(this);
-    }
-    if (Value) {
-        Value->AddItem(this);
-        Value->FreeNotification(this);
-    }
-    FBackground = Value;
-    Invalidate();
+    FBackground.Set(Value);
 }
 
 void TQELOfficeButton::Notification(TComponent* AComponent, TOperation Operation) {
     TQELGraphicControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FBackground) SetBack(nullptr);
+    FBackground.Notification(AComponent, Operation);
 }
 
 // ---- mouse ----

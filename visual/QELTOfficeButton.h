@@ -2,6 +2,7 @@
 // A rounded button with a small LED at its left whose colour follows the mouse (away, over,
 // pressed) and a 3D caption on a light yellow face or a linked background. It is composed
 // off-screen and copied at once, so that the corners keep the parent's surface.
+#include "visual/QELBackgroundLink.h"
 #include "visual/QELControls.h"
 #include "visual/QELTBackground.h"
 #include "visual/QELZoradodo.h"
@@ -36,7 +37,7 @@ class TQELOfficeButton : public TQELGraphicControl {
     void SetRoundSize(int Value);
     TQELFont3D* Font3D() const { return FFont3D.get(); }
     void Set3D(TQELFont3D* Value);
-    TQELBackground* Background() const { return FBackground; }
+    TQELBackground* Background() const { return FBackground.Get(); }
     void SetBack(TQELBackground* Value);
 
     bool Inside() const { return FInside; }
@@ -60,7 +61,7 @@ class TQELOfficeButton : public TQELGraphicControl {
     void Release();
 
     std::unique_ptr<TQELFont3D> FFont3D;
-    TQELBackground* FBackground = nullptr;
+    TQELBackgroundLink FBackground{*this};
     TColor FBorderColor = clBlack;
     TColor FLedNormal = clNavy;
     TColor FLedIn = clAqua;
