@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sources are picked up per folder so that adding a unit needs no edit here.
 function(qel_sources out)
   set(result)
@@ -22,4 +23,21 @@ function(qel_test_dir name dir)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600
     ENVIRONMENT "QEL_SOURCE_DIR=${PROJECT_SOURCE_DIR};QEL_BINARY_DIR=${PROJECT_BINARY_DIR}")
+endfunction()
+
+# A library of the project: versioned shared object, C++20 for everyone who links it, found
+# beside itself once installed, and part of the exported CMake package.
+function(qel_library target)
+  set_target_properties(${target} PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${QEL_SOVERSION}
+    INSTALL_RPATH "${QEL_LIBRARY_RPATH}")
+  target_compile_features(${target} PUBLIC cxx_std_20)
+  install(TARGETS ${target} EXPORT qelTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_COMPONENT Development
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endfunction()
+
+# An installed program: it finds the project's libraries relative to itself.
+function(qel_program target)
+  set_target_properties(${target} PROPERTIES INSTALL_RPATH "${QEL_PROGRAM_RPATH}")
+  install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endfunction()

@@ -132,7 +132,11 @@ const char* const LongMonthNames[] = {"January",   "February", "March",    "Apri
                                       "September", "October",  "November", "December"};
 
 std::string Pad2(int V) {
-    return (V < 10 ? "0" : "") + std::to_string(V);
+    // Appending to a string that already holds the padding: gcc 12 at -O3 sees a false overlap
+    // (-Wrestrict) in concatenating a literal with a temporary.
+    std::string S(V >= 0 && V < 10 ? 1 : 0, '0');
+    S += std::to_string(V);
+    return S;
 }
 
 // A day or month field by the length of its run of letters: the number, the number in two

@@ -7,6 +7,10 @@
 #include <dlfcn.h>
 #include <filesystem>
 
+#ifndef QEL_PLUGIN_RELDIR
+#define QEL_PLUGIN_RELDIR "qel"
+#endif
+
 namespace qel {
 
 namespace {
@@ -64,8 +68,12 @@ std::vector<std::string> LibrarySearchPaths(const std::string& Candidate) {
         Folders.push_back(Exe);
     }
     if (std::string Own = ModuleDirectory(reinterpret_cast<const void*>(&LoadLibraryA));
-        !Own.empty())
+        !Own.empty()) {
         Folders.push_back(Own);
+        // Installed, the run-time providers are plug-ins in a folder of their own below the
+        // libraries (the build tree keeps them beside the toolkit).
+        Folders.push_back((fs::path(Own) / QEL_PLUGIN_RELDIR).lexically_normal().string());
+    }
     std::vector<std::string> R;
     for (const std::string& F : Folders)
         AddIfNew(R, (fs::path(F) / Candidate).string());

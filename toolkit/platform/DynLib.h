@@ -14,8 +14,9 @@
 //
 //   4. A candidate containing "/" is loaded as a path. A bare file name is looked for in each
 //      folder of $QEL_LIBRARY_PATH (colon-separated), then in "<executable's folder>/../lib",
-//      the executable's own folder and the toolkit library's folder, and finally by the
-//      system loader's own search (LD_LIBRARY_PATH, the cache, the default folders).
+//      the executable's own folder, the toolkit library's folder and the plug-in folder below
+//      it ("qel", where the installation puts the providers), and finally by the system
+//      loader's own search (LD_LIBRARY_PATH, the cache, the default folders).
 //
 // The first candidate that loads wins. On failure the result is null, GetLastError() is
 // ERROR_MOD_NOT_FOUND (ERROR_PROC_NOT_FOUND for GetProcAddress) and DynLibErrorText() holds

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Installs the build in BUILD (default build/) into a temporary prefix, moves the prefix
+# elsewhere (an installation must work from wherever it lands), then, from the prefix alone:
+# runs every installed program, builds and runs a CMake and a pkg-config consumer, and checks
+# the installed layout (headers, versioned libraries, plug-in folder, manual pages).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${1:-build}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cmake --install "$build" --prefix "$work/staged" >/dev/null
+mv "$work/staged" "$work/prefix"
+prefix=$work/prefix
+libdir=$(cd "$prefix" && ls -d lib/*/libqeltoolkit.so 2>/dev/null | head -1 || true)
+libdir=$prefix/$(dirname "${libdir:-lib/libqeltoolkit.so}")
+fail() { echo "install check: $*" >&2; exit 1; }
+
+# Nothing from the source or build tree may help.
+unset LD_LIBRARY_PATH QEL_LIBRARY_PATH QEL_MAPI_LIBRARY CPATH LIBRARY_PATH
+export QEL_REGISTRY="$work/registry"
+
+echo "-- layout"
+for lib in qeltoolkit Brisca40 Corvex40; do
+  [ -L "$libdir/lib$lib.so" ] || fail "lib$lib.so is not a link to the versioned library"
+  soname=$(readelf -d "$libdir/lib$lib.so" | sed -n 's/.*(SONAME).*\[\(.*\)\]/\1/p')
+  [ -e "$libdir/$soname" ] || fail "lib$lib.so has no installed SONAME file ($soname)"
+  [ -f "$libdir/pkgconfig/$lib.pc" ] || fail "no pkg-config file for $lib"
+done
+[ -f "$libdir/qel/libqelmapi.so" ] || fail "the Simple MAPI provider is not in the plug-in folder"
+[ ! -e "$libdir/libqelmapi.so" ] || fail "the Simple MAPI provider is in the public libdir"
+[ -f "$libdir/cmake/qel/qelConfigVersion.cmake" ] || fail "no qelConfigVersion.cmake"
+[ ! -e "$prefix/include/qel/mail/provider" ] || fail "the provider's header is installed"
+! ls "$prefix"/include/qel/toolkit/platform/X11* >/dev/null 2>&1 || fail "X11 internals installed"
+# Every installed header's own includes resolve inside the installation.
+while IFS= read -r h; do
+  while IFS= read -r inc; do
+    [ -f "$prefix/include/$inc" ] || fail "$h includes $inc, which is not installed"
+  done < <(sed -n 's/^#include "\(qel\/[^"]*\)".*/\1/p' "$h")
+  ! grep -qE '^#include "(toolkit|visual|mail)/' "$h" || fail "$h has an include outside qel/"
+done < <(find "$prefix/include" -name '*.h')
+for tool in qel-form qel-render qel-reg qel-mail qel-gallery; do
+  [ -f "$prefix/share/man/man1/$tool.1" ] || fail "no manual page for $tool"
+done
+[ -f "$prefix/share/doc/qel/LICENSE" ] || fail "no licence installed"
+
+echo "-- installed programs"
+for tool in qel-form qel-render qel-reg qel-mail qel-gallery; do
+  "$prefix/bin/$tool" --version | grep -q "^$tool " || fail "$tool --version"
+  "$prefix/bin/$tool" --help | grep -q "^Usage: $tool" || fail "$tool --help"
+  set +e; "$prefix/bin/$tool" --no-such-option >/dev/null 2>&1; rc=$?; set -e
+  [ "$rc" = 2 ] || fail "$tool: a usage error exits $rc, not 2"
+done
+form=$root/examples/gallery/gallery.dfm
+"$prefix/bin/qel-form" check "$form" >/dev/null
+"$prefix/bin/qel-form" to-binary "$form" "$work/gallery.bin"
+"$prefix/bin/qel-render" "$work/gallery.bin" -o "$work/render.png"
+QEL_BACKEND=headless "$prefix/bin/qel-gallery" -o "$work/gallery.png" >/dev/null
+cmp -s "$work/render.png" "$work/gallery.png" || fail "qel-render and qel-gallery draw the gallery differently"
+"$prefix/bin/qel-reg" set HKCU/Software/QEL/Check Name Value
+[ "$("$prefix/bin/qel-reg" get HKCU/Software/QEL/Check Name)" = Value ] || fail "qel-reg get"
+printf 'Subject: hi\r\n\r\nbody\r\n' > "$work/mail.eml"
+"$prefix/bin/qel-mail" parse "$work/mail.eml" --json | grep -q '"hi"' || fail "qel-mail parse"
+
+echo "-- CMake consumer"
+cmake -S tests/install/consumer-cmake -B "$work/consumer-cmake" -G Ninja \
+  -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$work/consumer-cmake" >/dev/null
+"$work/consumer-cmake/consumer-cmake"
+
+echo "-- pkg-config consumer"
+mkdir "$work/consumer-pkgconfig"
+PKG_CONFIG_PATH="$libdir/pkgconfig" PKG_CONFIG_LIBDIR="$libdir/pkgconfig" \
+  make -s -C "$work/consumer-pkgconfig" -f "$root/tests/install/consumer-pkgconfig/Makefile" \
+  VPATH="$root/tests/install/consumer-pkgconfig" consumer-pkgconfig >/dev/null
+"$work/consumer-pkgconfig/consumer-pkgconfig"
+echo "install check: ok"
