@@ -1,9 +1,12 @@
 // Gradient fills on a full-HD area: every style with 32 and 255 colours, against the floor of
-// one full-surface fill and, for the two linear styles, against a cairo linear gradient.
+// one full-surface fill and, for the two linear styles, against a cairo linear gradient; the
+// raster alone, the whole MultiDraw (bitmap, raster, copy) and the step-by-step reference; a
+// background drawn again while nothing changed, against one copy of its size.
 #include "toolkit/core/Strings.h"
 #include "toolkit/graphics/Surface.h"
 #include "toolkit/graphics/Windows.h"
 #include "visual/QELTBackground.h"
+#include "visual/QELTGradientRaster.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>
@@ -14,6 +17,11 @@ namespace {
 
 constexpr int W = 1920, H = 1080;
 
+std::vector<COLORREF> NavyToAqua() {
+    return {ColorToRGB(clNavy), ColorToRGB(clAqua)};
+}
+
+// The whole MultiDraw, with Forward alternating so no cached picture could be reused.
 void BM_Gradient(benchmark::State& State) {
     TSurface Target(W, H);
     HDC DC = CreateDCForSurface(&Target);
@@ -22,8 +30,36 @@ void BM_Gradient(benchmark::State& State) {
     G.SetEndColor(clAqua);
     G.SetStyle(static_cast<TQELFillStyle>(State.range(0)));
     G.SetColorCount(static_cast<int>(State.range(1)));
+    bool Forward = true;
     for (auto _ : State) {
-        G.MultiDraw(DC, W, H, G.ColorsInBetween(), clBtnFace, true);
+        G.MultiDraw(DC, W, H, G.ColorsInBetween(), clBtnFace, Forward);
+        Forward = !Forward;
+        benchmark::DoNotOptimize(Target.Pixels.data());
+    }
+    DeleteDC(DC);
+    State.SetLabel(EnumInfo<TQELFillStyle>().Names[State.range(0)]);
+}
+
+// The raster alone, into a surface that stays allocated.
+void BM_GradientRaster(benchmark::State& State) {
+    TSurface Target(W, H);
+    const auto Style = static_cast<TQELFillStyle>(State.range(0));
+    const auto Colors = NavyToAqua();
+    for (auto _ : State) {
+        QELRasterGradient(Target, Style, static_cast<int>(State.range(1)), Colors);
+        benchmark::DoNotOptimize(Target.Pixels.data());
+    }
+    State.SetLabel(EnumInfo<TQELFillStyle>().Names[State.range(0)]);
+}
+
+// What every style cost before the direct raster: each step's shape drawn over the others.
+void BM_GradientStepByStep(benchmark::State& State) {
+    TSurface Target(W, H);
+    HDC DC = CreateDCForSurface(&Target);
+    const auto Style = static_cast<TQELFillStyle>(State.range(0));
+    const auto Colors = NavyToAqua();
+    for (auto _ : State) {
+        QELGradientStepByStep(DC, W, H, Style, static_cast<int>(State.range(1)), Colors);
         benchmark::DoNotOptimize(Target.Pixels.data());
     }
     DeleteDC(DC);
@@ -36,6 +72,41 @@ void GradientArgs(benchmark::internal::Benchmark* B) {
             B->Args({S, N});
 }
 BENCHMARK(BM_Gradient)->Apply(GradientArgs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GradientRaster)->Apply(GradientArgs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GradientStepByStep)
+    ->Args({RoundMiddle, 255})
+    ->Args({DoppelFlash, 255})
+    ->Args({Circle, 255})
+    ->Unit(benchmark::kMillisecond);
+
+// A background drawn again at the same size with nothing changed (the twenty controls
+// sharing one background case), against the floor of one copy of that size.
+void BM_BackgroundRepeat(benchmark::State& State) {
+    TSurface Target(W, H);
+    HDC DC = CreateDCForSurface(&Target);
+    TQELBackground Back(nullptr);
+    Back.Gradient()->SetStyle(RoundMiddle);
+    Back.Gradient()->SetColorCount(255);
+    Back.Draw(DC, W, H, true);
+    for (auto _ : State) {
+        Back.Draw(DC, W, H, true);
+        benchmark::DoNotOptimize(Target.Pixels.data());
+    }
+    DeleteDC(DC);
+}
+BENCHMARK(BM_BackgroundRepeat)->Unit(benchmark::kMillisecond);
+
+void BM_SurfaceCopy(benchmark::State& State) {
+    TSurface Source(W, H, 0x00102030), Target(W, H);
+    HDC SDC = CreateDCForSurface(&Source), TDC = CreateDCForSurface(&Target);
+    for (auto _ : State) {
+        BitBlt(TDC, 0, 0, W, H, SDC, 0, 0, SRCCOPY);
+        benchmark::DoNotOptimize(Target.Pixels.data());
+    }
+    DeleteDC(SDC);
+    DeleteDC(TDC);
+}
+BENCHMARK(BM_SurfaceCopy)->Unit(benchmark::kMillisecond);
 
 // The floor: one solid fill of the whole surface.
 void BM_FullSurfaceFill(benchmark::State& State) {

@@ -1,5 +1,7 @@
 #include "visual/QELTBackground.h"
 
+#include "visual/QELTGradientRaster.h"
+
 #include "toolkit/controls/Controls.h"
 #include "toolkit/core/Exceptions.h"
 #include "toolkit/graphics/TextDraw.h"
@@ -217,17 +219,21 @@ void TQELGradient::MultiDraw(HDC DC, int Width, int Height, const TStrings* Betw
     const std::vector<COLORREF> Colors = ColorList(Between, Forward);
     TMemBitmap Bmp(Width, Height, true);
     if (Bmp.Empty()) return;
-    {
-        // The first colour covers the whole bitmap (the solid colour it was cleared with
-        // before never shows, so that fill is left out).
-        TSelected First(Bmp.DC(), CreateSolidBrush(Colors.front()));
-        PatBlt(Bmp.DC(), 0, 0, Width, Height, PATCOPY);
-    }
-    {
-        TDCPainter Painter(Bmp.DC());
-        QELGradientSteps(FFillStyle, Width, Height, FColorCount, Colors, Painter);
-    }
+    // The first colour covers the whole bitmap (the solid colour it was cleared with before
+    // never shows, so that fill is left out).
+    QELRasterGradient(*Bmp.Surface(), FFillStyle, FColorCount, Colors);
     BitBlt(DC, 0, 0, Width, Height, Bmp.DC(), 0, 0, SRCCOPY);
+}
+
+void QELGradientStepByStep(HDC DC, int W, int H, TQELFillStyle Style, int Steps,
+                           const std::vector<COLORREF>& Colors) {
+    if (Colors.empty()) return;
+    {
+        TSelected First(DC, CreateSolidBrush(Colors.front()));
+        PatBlt(DC, 0, 0, W, H, PATCOPY);
+    }
+    TDCPainter Painter(DC);
+    QELGradientSteps(Style, W, H, Steps, Colors, Painter);
 }
 
 // ===== TQELTexture ==========================================================================

@@ -230,6 +230,9 @@ struct TInsets {
     static TInsets Ellipse(int W, int H);
     static TInsets Round(int W, int H, int CW, int CH);
 };
+// Ellipse(W, H).At(R) for every row R of the W x H box at once, into Out (H entries), in time
+// proportional to W + H: the square roots of At are followed row by row instead.
+void EllipseInsetRows(int W, int H, int* Out);
 // Whole figure, and its one-pixel outline, in Box; only rows inside Limit when given.
 TRegion ShapeRegion(const TRect& Box, const TInsets& In, const TRect* Limit = nullptr);
 TRegion ShapeOutline(const TRect& Box, const TInsets& In, const TRect* Limit = nullptr);
@@ -258,16 +261,34 @@ template <class F> void ThinLinePixels(TPoint A, TPoint B, const TRect& Box, F&&
         // so a line and its reverse hit the same pixels.
         const long long Bias = Sy < 0 ? 1 : 0;
         Range(A.X, Sx, Adx, Box.Left, Box.Right, From, To);
+        // Minor step of pixel I: (2 I Ady + Adx - 1 + Bias) / (2 Adx), kept as quotient and
+        // remainder so the loop needs no division.
+        if (From >= To) return;
+        const long long Den = 2 * Adx, Inc = 2 * Ady;
+        long long Num = 2 * From * Ady + Adx - 1 + Bias;
+        long long K = Num / Den, Rem = Num % Den;
         for (long long I = From; I < To; ++I) {
-            const long long K = (2 * I * Ady + Adx - 1 + Bias) / (2 * Adx);
             Fn(static_cast<int>(A.X + Sx * I), static_cast<int>(A.Y + Sy * K), I);
+            Rem += Inc;
+            if (Rem >= Den) {
+                Rem -= Den;
+                ++K;
+            }
         }
     } else {
         const long long Bias = Sx < 0 ? 1 : 0;
         Range(A.Y, Sy, Ady, Box.Top, Box.Bottom, From, To);
+        if (From >= To) return;
+        const long long Den = 2 * Ady, Inc = 2 * Adx;
+        long long Num = 2 * From * Adx + Ady - 1 + Bias;
+        long long K = Num / Den, Rem = Num % Den;
         for (long long I = From; I < To; ++I) {
-            const long long K = (2 * I * Adx + Ady - 1 + Bias) / (2 * Ady);
             Fn(static_cast<int>(A.X + Sx * K), static_cast<int>(A.Y + Sy * I), I);
+            Rem += Inc;
+            if (Rem >= Den) {
+                Rem -= Den;
+                ++K;
+            }
         }
     }
 }

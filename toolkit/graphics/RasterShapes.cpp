@@ -52,6 +52,46 @@ int TInsets::At(int R) const {
     return static_cast<int>((EW - 1 - M) / 2);
 }
 
+namespace {
+
+// The rows of the upper half in order: the largest M with M*M*H2 <= V only grows as V does,
+// so each row resumes where the one above stopped.
+template <class TWide> void EllipseInsetRowsWith(int W, int H, int* Out) {
+    const TWide W2 = static_cast<TWide>(W) * W, H2 = static_cast<TWide>(H) * H;
+    TWide M = 0;
+    const int Half = (H - 1) / 2;
+    for (int R = 0; R <= Half; ++R) {
+        int Inset = 0;
+        if (2 * R + 2 < H) {
+            const TWide Dy = static_cast<TWide>(2) * R + 1 - H;
+            const TWide V = W2 * (H2 - Dy * Dy);
+            while ((M + 1) * (M + 1) * H2 <= V)
+                ++M;
+            TWide Odd = M;
+            if (((Odd - (W - 1)) & 1) != 0) --Odd;
+            if (Odd < 0) Odd = (W - 1) & 1;
+            Inset = static_cast<int>((W - 1 - Odd) / 2);
+        }
+        Out[R] = Inset;
+        Out[H - 1 - R] = Inset;
+    }
+}
+
+} // namespace
+
+void EllipseInsetRows(int W, int H, int* Out) {
+    if (H <= 0) return;
+    if (W <= 0) {
+        std::fill(Out, Out + H, 0);
+        return;
+    }
+    // Products reach W^2 * H^2: 64 bits hold them while both sides stay below 40,000.
+    if (W < 40000 && H < 40000)
+        EllipseInsetRowsWith<long long>(W, H, Out);
+    else
+        EllipseInsetRowsWith<__int128>(W, H, Out);
+}
+
 TInsets TInsets::Rect(int W, int H) {
     return {TKind::Rect, W, H, 0, 0};
 }

@@ -1,0 +1,145 @@
+// The direct gradient raster against the step-by-step replay on a device context: every
+// style, few and many colours, one to three segments, both directions, sizes that divide
+// evenly and ones that do not. The pixels must be the same to the last one.
+#include "toolkit/graphics/DeviceContext.h"
+#include "toolkit/graphics/Surface.h"
+#include "toolkit/graphics/Windows.h"
+#include "visual/QELTGradientRaster.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace qel;
+
+namespace {
+
+TSurface StepByStep(int W, int H, TQELFillStyle Style, int Steps,
+                    const std::vector<COLORREF>& Colors) {
+    TSurface S(W, H, 0x00123456);
+    HDC DC = CreateDCForSurface(&S);
+    QELGradientStepByStep(DC, W, H, Style, Steps, Colors);
+    DeleteDC(DC);
+    return S;
+}
+
+TSurface Raster(int W, int H, TQELFillStyle Style, int Steps, const std::vector<COLORREF>& Colors) {
+    TSurface S(W, H, 0x00654321);
+    QELRasterGradient(S, Style, Steps, Colors);
+    return S;
+}
+
+// First differing pixel, for a readable failure.
+std::string FirstDifference(const TSurface& A, const TSurface& B) {
+    for (int Y = 0; Y < A.Height; ++Y)
+        for (int X = 0; X < A.Width; ++X)
+            if (A.Get(X, Y) != B.Get(X, Y))
+                return "(" + std::to_string(X) + ", " + std::to_string(Y) + ")";
+    return "none";
+}
+
+} // namespace
+
+TEST(gradient_raster, EveryStyleMatchesTheStepByStepDrawing) {
+    const std::vector<std::vector<COLORREF>> Lists = {
+        {RGB(192, 192, 192), RGB(128, 128, 128)},
+        {RGB(0, 0, 128), RGB(0, 255, 255)},               // zero bytes are raised to 1
+        {RGB(255, 0, 0), RGB(0, 0, 0), RGB(10, 200, 30)}, // one colour in between
+        {RGB(0, 0, 0), RGB(255, 255, 0), RGB(0, 128, 0), RGB(1, 2, 3)}, // two in between
+    };
+    const std::vector<std::pair<int, int>> Sizes = {{1, 1}, {2, 3}, {7, 5}, {33, 17}, {101, 63}};
+    for (int Style = Circle; Style <= HorizontalDoppelBar; ++Style)
+        for (int Steps : {2, 3, 32, 255})
+            for (const auto& Colors : Lists)
+                for (bool Backward : {false, true})
+                    for (auto [W, H] : Sizes) {
+                        std::vector<COLORREF> L = Colors;
+                        if (Backward) std::reverse(L.begin(), L.end());
+                        const auto S = static_cast<TQELFillStyle>(Style);
+                        const TSurface Want = StepByStep(W, H, S, Steps, L);
+                        const TSurface Got = Raster(W, H, S, Steps, L);
+                        ASSERT_EQ(Got.Pixels, Want.Pixels)
+                            << "style " << Style << ", " << Steps << " steps, " << L.size()
+                            << " colours, " << W << " x " << H << ", first difference at "
+                            << FirstDifference(Got, Want);
+                    }
+}
+
+TEST(gradient_raster, LargeOddSizedRingsAndLinesMatchTheStepByStepDrawing) {
+    // The sizes where the row-by-row inset and the coverage lists carry the most state.
+    const std::vector<COLORREF> L = {RGB(0, 0, 128), RGB(0, 255, 255), RGB(200, 0, 50)};
+    for (TQELFillStyle S : {RoundMiddle, DoppelFlash, Spectral}) {
+        const TSurface Want = StepByStep(641, 479, S, 255, L);
+        const TSurface Got = Raster(641, 479, S, 255, L);
+        ASSERT_EQ(Got.Pixels, Want.Pixels)
+            << "style " << int(S) << ", first difference at " << FirstDifference(Got, Want);
+    }
+}
+
+TEST(gradient_raster, EmptyAreasDrawNothing) {
+    TSurface S(0, 0);
+    QELRasterGradient(S, RoundMiddle, 32, {RGB(1, 2, 3), RGB(4, 5, 6)});
+    EXPECT_TRUE(S.Pixels.empty());
+}
+
+TEST(raster_rows, EllipseInsetsRowByRowEqualTheOnesComputedPerRow) {
+    auto Check = [](int W, int H) {
+        std::vector<int> Rows(static_cast<std::size_t>(H));
+        gdi::EllipseInsetRows(W, H, Rows.data());
+        const gdi::TInsets In = gdi::TInsets::Ellipse(W, H);
+        for (int R = 0; R < H; ++R)
+            if (Rows[static_cast<std::size_t>(R)] != In.At(R))
+                return ::testing::AssertionFailure() << W << " x " << H << " row " << R << ": "
+                                                     << Rows[R] << " against " << In.At(R);
+        return ::testing::AssertionSuccess();
+    };
+    for (int W = 1; W <= 70; ++W)
+        for (int H = 1; H <= 70; ++H)
+            ASSERT_TRUE(Check(W, H));
+    for (auto [W, H] : {std::pair{1920, 1080},
+                        {1080, 1920},
+                        {5000, 3},
+                        {3, 5000},
+                        {40001, 7},
+                        {9, 45000},
+                        {39999, 39999 / 500}})
+        ASSERT_TRUE(Check(W, H));
+}
+
+TEST(raster_rows, ThinLinesVisitThePixelsOfTheClosedForm) {
+    // The closed form the incremental stepping must reproduce, clipping included.
+    auto Reference = [](TPoint A, TPoint B, const TRect& Box) {
+        std::vector<std::pair<int, int>> Px;
+        const long long Dx = B.X - A.X, Dy = B.Y - A.Y, Adx = std::llabs(Dx), Ady = std::llabs(Dy);
+        const int Sx = Dx < 0 ? -1 : 1, Sy = Dy < 0 ? -1 : 1;
+        const bool XMajor = Adx >= Ady;
+        const long long Len = XMajor ? Adx : Ady;
+        for (long long I = 0; I < Len; ++I) {
+            int X, Y;
+            if (XMajor) {
+                const long long K = (2 * I * Ady + Adx - 1 + (Sy < 0 ? 1 : 0)) / (2 * Adx);
+                X = static_cast<int>(A.X + Sx * I);
+                Y = static_cast<int>(A.Y + Sy * K);
+                if (X < Box.Left || X >= Box.Right) continue;
+            } else {
+                const long long K = (2 * I * Adx + Ady - 1 + (Sx < 0 ? 1 : 0)) / (2 * Ady);
+                X = static_cast<int>(A.X + Sx * K);
+                Y = static_cast<int>(A.Y + Sy * I);
+                if (Y < Box.Top || Y >= Box.Bottom) continue;
+            }
+            Px.push_back({X, Y});
+        }
+        return Px;
+    };
+    std::mt19937 Rng(7);
+    std::uniform_int_distribution<int> C(-40, 140);
+    const TRect Box{0, 0, 100, 90};
+    for (int N = 0; N < 20000; ++N) {
+        const TPoint A{C(Rng), C(Rng)}, B{C(Rng), C(Rng)};
+        std::vector<std::pair<int, int>> Got;
+        gdi::ThinLinePixels(A, B, Box, [&](int X, int Y, long long) { Got.push_back({X, Y}); });
+        ASSERT_EQ(Got, Reference(A, B, Box))
+            << "(" << A.X << ", " << A.Y << ") to (" << B.X << ", " << B.Y << ")";
+    }
+}

@@ -1,0 +1,276 @@
+#include "visual/QELTGradientRaster.h"
+
+#include "toolkit/graphics/DeviceContext.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <tuple>
+#include <utility>
+
+namespace qel {
+
+namespace {
+
+struct TShape {
+    enum class TKind : std::uint8_t { Fill, Ellipse, Line } Kind;
+    int X1, Y1, X2, Y2;
+    COLORREF Color; // the brush for fills; pen and brush for ellipses (the same); the pen for lines
+};
+
+// Keeps the shapes with the coordinates the device context would end up using.
+class TRecorder : public TQELGradientPainter {
+  public:
+    std::vector<TShape> Shapes;
+
+    void StepColor(COLORREF C) override { Pen_ = Brush_ = C; }
+    void PenColor(COLORREF C) override { Pen_ = C; }
+    void Fill(int X, int Y, int W, int H) override {
+        // A negative extent runs leftwards or upwards and still includes the origin.
+        if (W < 0) {
+            X += W + 1;
+            W = -W;
+        }
+        if (H < 0) {
+            Y += H + 1;
+            H = -H;
+        }
+        if (W > 0 && H > 0) Shapes.push_back({TShape::TKind::Fill, X, Y, X + W, Y + H, Brush_});
+    }
+    void Ellipse(int X1, int Y1, int X2, int Y2) override {
+        if (X1 > X2) std::swap(X1, X2);
+        if (Y1 > Y2) std::swap(Y1, Y2);
+        // A thin outline in the fill's own colour: the figure is its filled region. Pen and
+        // brush always agree in the styles that draw ellipses.
+        if (X2 > X1 && Y2 > Y1) Shapes.push_back({TShape::TKind::Ellipse, X1, Y1, X2, Y2, Brush_});
+    }
+    void Line(int X1, int Y1, int X2, int Y2) override {
+        Shapes.push_back({TShape::TKind::Line, X1, Y1, X2, Y2, Pen_});
+    }
+
+  private:
+    COLORREF Pen_ = 0, Brush_ = 0;
+};
+
+using TSpans = std::vector<std::pair<int, int>>;
+
+// Adds [A, B) to Spans (sorted, disjoint, touching ones merged) in place and calls Gap(L, R)
+// for every part of [A, B) that was not covered before.
+template <class TGap> void CoverSpan(TSpans& Spans, int A, int B, TGap&& Gap) {
+    std::size_t I = 0;
+    while (I < Spans.size() && Spans[I].second < A)
+        ++I;
+    std::size_t J = I;
+    int Next = A, MA = A, MB = B;
+    for (; J < Spans.size() && Spans[J].first <= B; ++J) {
+        if (Spans[J].first > Next) Gap(Next, Spans[J].first);
+        Next = std::max(Next, Spans[J].second);
+        MA = std::min(MA, Spans[J].first);
+        MB = std::max(MB, Spans[J].second);
+    }
+    if (Next < B) Gap(Next, B);
+    if (I == J) {
+        Spans.insert(Spans.begin() + static_cast<std::ptrdiff_t>(I), {MA, MB});
+        return;
+    }
+    Spans[I] = {MA, MB};
+    Spans.erase(Spans.begin() + static_cast<std::ptrdiff_t>(I + 1),
+                Spans.begin() + static_cast<std::ptrdiff_t>(J));
+}
+
+bool Whole(const TSpans& Spans, int Width) {
+    return Spans.size() == 1 && Spans[0].first <= 0 && Spans[0].second >= Width;
+}
+
+// Per pixel row, what later shapes cover: for shapes whose rows all differ (ellipses).
+class TRowCoverage {
+  public:
+    explicit TRowCoverage(TSurface& S) : S_(S), Rows_(static_cast<std::size_t>(S.Height)) {}
+
+    bool Complete() const { return FullRows_ == S_.Height; }
+
+    void Paint(int Y, int A, int B, std::uint32_t Px) {
+        A = std::max(A, 0);
+        B = std::min(B, S_.Width);
+        if (Y < 0 || Y >= S_.Height || A >= B) return;
+        TSpans& Row = Rows_[static_cast<std::size_t>(Y)];
+        if (Whole(Row, S_.Width)) return;
+        std::uint32_t* P = S_.Row(Y);
+        CoverSpan(Row, A, B, [&](int L, int R) { std::fill(P + L, P + R, Px); });
+        if (Whole(Row, S_.Width)) ++FullRows_;
+    }
+
+  private:
+    TSurface& S_;
+    std::vector<TSpans> Rows_;
+    int FullRows_ = 0;
+};
+
+// Bands of rows that share what later shapes cover: for rectangles, whose rows are all alike.
+// A band only records the runs it gains; at the end its first row is painted from them and
+// copied to the band's other rows, so a band costs its runs once, however many rows it has.
+class TBandCoverage {
+  public:
+    explicit TBandCoverage(TSurface& S) : S_(S) { Bands_.push_back({0, S.Height, {}, {}}); }
+
+    bool Complete() const { return FullRows_ == S_.Height; }
+
+    void Paint(int X0, int Y0, int X1, int Y1, std::uint32_t Px) {
+        X0 = std::max(X0, 0);
+        X1 = std::min(X1, S_.Width);
+        Y0 = std::max(Y0, 0);
+        Y1 = std::min(Y1, S_.Height);
+        if (X0 >= X1 || Y0 >= Y1) return;
+        std::size_t B = Split(Y0);
+        const std::size_t E = Split(Y1);
+        for (; B < E; ++B) {
+            TBand& Band = Bands_[B];
+            if (Whole(Band.Spans, S_.Width)) continue;
+            CoverSpan(Band.Spans, X0, X1, [&](int L, int R) { Band.Runs.push_back({L, R, Px}); });
+            if (Whole(Band.Spans, S_.Width)) FullRows_ += Band.Y1 - Band.Y0;
+        }
+    }
+
+    void Flush() {
+        const auto Bytes = sizeof(std::uint32_t) * static_cast<std::size_t>(S_.Width);
+        for (const TBand& Band : Bands_) {
+            std::uint32_t* First = S_.Row(Band.Y0);
+            for (const TRun& Run : Band.Runs)
+                std::fill(First + Run.L, First + Run.R, Run.Px);
+            for (int Y = Band.Y0 + 1; Y < Band.Y1; ++Y)
+                std::memcpy(S_.Row(Y), First, Bytes);
+        }
+    }
+
+  private:
+    struct TRun {
+        int L, R;
+        std::uint32_t Px;
+    };
+    struct TBand {
+        int Y0, Y1;
+        TSpans Spans;
+        std::vector<TRun> Runs;
+    };
+    // Index of the band that starts at Y (Bands_.size() for the bottom edge), splitting the
+    // band that holds Y if needed.
+    std::size_t Split(int Y) {
+        if (Y >= S_.Height) return Bands_.size();
+        auto It = std::upper_bound(Bands_.begin(), Bands_.end(), Y,
+                                   [](int V, const TBand& Band) { return V < Band.Y0; });
+        --It; // the band with Y0 <= Y
+        const auto Index = static_cast<std::size_t>(It - Bands_.begin());
+        if (It->Y0 == Y) return Index;
+        TBand Lower{Y, It->Y1, It->Spans, It->Runs};
+        It->Y1 = Y;
+        Bands_.insert(Bands_.begin() + static_cast<std::ptrdiff_t>(Index + 1), std::move(Lower));
+        return Index + 1;
+    }
+
+    TSurface& S_;
+    std::vector<TBand> Bands_;
+    int FullRows_ = 0;
+};
+
+// Fills and ellipses, last drawn first, each pixel painted once; whatever no shape covers
+// shows the first colour.
+void PaintAreas(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) {
+    const std::uint32_t Base = PixelFromRGB(First);
+    const bool OnlyFills = std::all_of(Shapes.begin(), Shapes.end(), [](const TShape& Sh) {
+        return Sh.Kind == TShape::TKind::Fill;
+    });
+    if (OnlyFills) {
+        TBandCoverage Cover(S);
+        for (auto It = Shapes.rbegin(); It != Shapes.rend() && !Cover.Complete(); ++It)
+            Cover.Paint(It->X1, It->Y1, It->X2, It->Y2, PixelFromRGB(It->Color));
+        Cover.Paint(0, 0, S.Width, S.Height, Base);
+        Cover.Flush();
+        return;
+    }
+    TRowCoverage Cover(S);
+    std::vector<int> Insets;
+    for (auto It = Shapes.rbegin(); It != Shapes.rend() && !Cover.Complete(); ++It) {
+        const TShape& Sh = *It;
+        const std::uint32_t Px = PixelFromRGB(Sh.Color);
+        const int Y0 = std::max(Sh.Y1, 0), Y1 = std::min(Sh.Y2, S.Height);
+        if (Sh.Kind == TShape::TKind::Fill) {
+            for (int Y = Y0; Y < Y1; ++Y)
+                Cover.Paint(Y, Sh.X1, Sh.X2, Px);
+            continue;
+        }
+        const int H = Sh.Y2 - Sh.Y1;
+        Insets.resize(static_cast<std::size_t>(H));
+        gdi::EllipseInsetRows(Sh.X2 - Sh.X1, H, Insets.data());
+        for (int Y = Y0; Y < Y1; ++Y) {
+            const int In = Insets[static_cast<std::size_t>(Y - Sh.Y1)];
+            Cover.Paint(Y, Sh.X1 + In, Sh.X2 - In, Px);
+        }
+    }
+    for (int Y = 0; Y < S.Height; ++Y)
+        Cover.Paint(Y, 0, S.Width, Base);
+}
+
+// Lines: a later drawing of the same line covers an earlier one pixel for pixel, so only the
+// last drawing of each line is made, in the replay's order.
+void PaintLines(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) {
+    std::fill(S.Pixels.begin(), S.Pixels.end(), PixelFromRGB(First));
+    std::map<std::tuple<int, int, int, int>, std::size_t> Last;
+    for (std::size_t I = 0; I < Shapes.size(); ++I) {
+        const TShape& L = Shapes[I];
+        Last[{L.X1, L.Y1, L.X2, L.Y2}] = I;
+    }
+    std::vector<std::size_t> Order;
+    Order.reserve(Last.size());
+    for (const auto& [Key, I] : Last)
+        Order.push_back(I);
+    std::sort(Order.begin(), Order.end());
+    const TRect Box{0, 0, S.Width, S.Height};
+    for (std::size_t I : Order) {
+        const TShape& L = Shapes[I];
+        const std::uint32_t Px = PixelFromRGB(L.Color);
+        if (L.X1 == L.X2 || L.Y1 == L.Y2) {
+            // straight lines are drawn as one-pixel rectangles, the end point left out
+            int X0 = std::min(L.X1, L.X2), X1 = std::max(L.X1, L.X2) + 1;
+            int Y0 = std::min(L.Y1, L.Y2), Y1 = std::max(L.Y1, L.Y2) + 1;
+            if (L.Y1 == L.Y2) {
+                if (L.X2 > L.X1)
+                    X1 = L.X2;
+                else
+                    X0 = L.X2 + 1;
+            } else {
+                if (L.Y2 > L.Y1)
+                    Y1 = L.Y2;
+                else
+                    Y0 = L.Y2 + 1;
+            }
+            X0 = std::max(X0, 0);
+            Y0 = std::max(Y0, 0);
+            X1 = std::min(X1, S.Width);
+            Y1 = std::min(Y1, S.Height);
+            for (int Y = Y0; Y < Y1; ++Y)
+                if (X0 < X1) std::fill(S.Row(Y) + X0, S.Row(Y) + X1, Px);
+            continue;
+        }
+        gdi::ThinLinePixels({L.X1, L.Y1}, {L.X2, L.Y2}, Box, [&](int X, int Y, long long) {
+            if (static_cast<unsigned>(X) < static_cast<unsigned>(S.Width) &&
+                static_cast<unsigned>(Y) < static_cast<unsigned>(S.Height))
+                S.Row(Y)[X] = Px;
+        });
+    }
+}
+
+} // namespace
+
+void QELRasterGradient(TSurface& Target, TQELFillStyle Style, int Steps,
+                       const std::vector<COLORREF>& Colors) {
+    if (Target.Width <= 0 || Target.Height <= 0 || Colors.empty()) return;
+    TRecorder Rec;
+    QELGradientSteps(Style, Target.Width, Target.Height, Steps, Colors, Rec);
+    if (Style == Circle || Style == Spectral)
+        PaintLines(Target, Rec.Shapes, Colors.front());
+    else
+        PaintAreas(Target, Rec.Shapes, Colors.front());
+}
+
+} // namespace qel
