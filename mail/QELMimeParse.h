@@ -88,8 +88,15 @@ struct TQELParsedAttachment {
 struct TQELParsedMessage {
     std::string FromMail, FromName, ReplyTo, SendTo, Subject, MessageId, InReplyTo, Date;
     TMimeLines Message;
+    // Empty for a mail that parsed; otherwise the error, and Message holds the mail's raw text.
+    std::string ParseError;
     std::vector<TQELParsedAttachment> Attachments;
 };
+
+// For a mail the parser could not follow: Message := the raw lines of Raw (the mail as
+// received, still dot-stuffed), ParseError := the error text. The fields and attachments parsed
+// before the fault stay, so that nothing of the mail is lost and the mailbox can go on.
+void QELKeepUnparsed(std::string_view Raw, const std::string& Error, TQELParsedMessage& Out);
 
 class TQELMimeParser {
   public:
@@ -104,13 +111,18 @@ class TQELMimeParser {
     void Parse(TMimeLines Lines, TQELParsedMessage& Out);
 
   private:
-    // False when the mail has no content type header.
-    bool ParseHeaders(const TMimeLines& Header, TQELParsedMessage& Out, std::string& ContentType);
-    void ParsePlain(TMimeLines& Body, TQELParsedMessage& Out);
-    void ParseMultipart(const TMimeLines& Header, TMimeLines& Body, TQELParsedMessage& Out);
-    void DecodeAttachmentPart(TMimeLines& Part, const std::string& Encoding,
-                              const std::string& ContentType, const std::string& FileName,
-                              TQELParsedMessage& Out);
+    struct TPartInfo;
+    void ParseHeaders(const TMimeLines& Header, TQELParsedMessage& Out);
+    void ParsePlain(const TPartInfo& Info, TMimeLines& Body, TQELParsedMessage& Out);
+    // Walks the parts of a multipart body. Rendition: the text of this subtree is another form
+    // of text already taken (an alternative), so only its files are kept.
+    void WalkMultipart(const TPartInfo& Info, TMimeLines& Body, TQELParsedMessage& Out, int Depth,
+                       bool Rendition);
+    void HandlePart(TMimeLines& Part, TQELParsedMessage& Out, int Depth, bool Rendition);
+    void AppendText(const TPartInfo& Info, TMimeLines Lines, TQELParsedMessage& Out);
+    // DropLastLine: the last line is the line end in front of a delimiter, not content.
+    void DecodeAttachmentPart(TMimeLines& Part, const TPartInfo& Info, TQELParsedMessage& Out,
+                              bool DropLastLine = true);
 };
 
 } // namespace qel

@@ -765,9 +765,14 @@ void TQELMessage::Assign(const TPersistent* Source) {
         MessageId_ = M->MessageId_;
         InReplyTo_ = M->InReplyTo_;
         Date_ = M->Date_;
+        ParseError_ = M->ParseError_;
         return;
     }
     TCollectionItem::Assign(Source);
+}
+
+bool TQELMessage::DecodeDate(std::time_t& When) const {
+    return maildate::ParseMailDate(Date_, When);
 }
 
 std::string TQELMessage::GetDisplayName() const {

@@ -271,6 +271,13 @@ class TQELMessage : public TCollectionItem {
     void SetInReplyTo(const std::string& V) { InReplyTo_ = V; }
     const std::string& Date() const { return Date_; }
     void SetDate(const std::string& V) { Date_ = V; }
+    // The moment Date names, in its Internet form or the long local form of older senders;
+    // false when it holds no date.
+    bool DecodeDate(std::time_t& When) const;
+    // Incoming: empty for a mail that parsed; otherwise the error, and Message holds the raw
+    // text of the mail (headers included) so that nothing of it is lost.
+    const std::string& ParseError() const { return ParseError_; }
+    void SetParseError(const std::string& V) { ParseError_ = V; }
 
     // The host whose collection this message belongs to (null for a free collection).
     TQELMailHost* Host() const { return Host_; }
@@ -291,6 +298,7 @@ class TQELMessage : public TCollectionItem {
     std::string MessageId_;
     std::string InReplyTo_;
     std::string Date_;
+    std::string ParseError_;
     TQELMailHost* Host_ = nullptr;
 };
 

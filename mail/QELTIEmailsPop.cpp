@@ -323,17 +323,47 @@ TQELMessage* TQELPOPMail::RetrieveMessage(std::uint16_t Index) {
     if (End == std::string::npos) return nullptr;
     Progress.Finish();
 
-    // The status line goes, and so do the terminator and anything after it.
+    // The status line goes, and so do the terminator and anything after it. The raw text stays
+    // until the mail has parsed: a mail that cannot be parsed is kept as it came.
     Buffer.resize(End);
     TMimeLines Lines = SplitMailLines(Buffer);
-    std::string().swap(Buffer);
     if (!Lines.empty()) Lines.erase(Lines.begin());
+    const std::size_t LineEnd = Buffer.find('\n');
+    const std::string_view Raw = LineEnd == std::string::npos
+                                     ? std::string_view()
+                                     : std::string_view(Buffer).substr(LineEnd + 1);
 
     TQELMessage* Msg = Messages()->Add();
     TQELMimeParser Parser;
     Parser.ProgressStep = ProgressStep();
     Parser.LastDecodePercent = LastDecodePercent_;
-    Parser.Events.OnDecodeStart = [this](const std::string& Name, int Count) {
+    TQELParsedMessage Parsed;
+    bool HeadersSet = false;
+    int AttachmentsSet = 0;
+    // Copies what has been parsed so far: the fields once, the text, and the attachments not
+    // yet in the message (their content follows once decoded).
+    auto Sync = [&] {
+        LastDecodePercent_ = Parser.LastDecodePercent;
+        if (!HeadersSet) {
+            Msg->SetFromMail(Parsed.FromMail);
+            Msg->SetFromName(Parsed.FromName);
+            Msg->SetReplyTo(Parsed.ReplyTo);
+            Msg->SetSendTo(Parsed.SendTo);
+            Msg->SetSubject(Parsed.Subject);
+            Msg->SetMessageId(Parsed.MessageId);
+            Msg->SetInReplyTo(Parsed.InReplyTo);
+            Msg->SetDate(Parsed.Date);
+            HeadersSet = true;
+        }
+        FillLines(Msg->Message(), Parsed.Message);
+        for (; AttachmentsSet < static_cast<int>(Parsed.Attachments.size()); ++AttachmentsSet)
+            Msg->Attachments()->Add(
+                Parsed.Attachments[static_cast<std::size_t>(AttachmentsSet)].PathName);
+    };
+    // The application sees the message with its subject, sender and the attachment being
+    // decoded when the decode events reach it.
+    Parser.Events.OnDecodeStart = [this, &Sync](const std::string& Name, int Count) {
+        Sync();
         if (OnDecodeStart) OnDecodeStart(this, Name, Count);
     };
     Parser.Events.OnDecodeProgress = [this](std::uint16_t P) {
@@ -344,20 +374,12 @@ TQELMessage* TQELPOPMail::RetrieveMessage(std::uint16_t Index) {
     };
     Parser.Events.ProcessMessages = [] { QELProcessMessages(); };
 
-    TQELParsedMessage Parsed;
     auto Transfer = [&] {
-        LastDecodePercent_ = Parser.LastDecodePercent;
-        Msg->SetFromMail(Parsed.FromMail);
-        Msg->SetFromName(Parsed.FromName);
-        Msg->SetReplyTo(Parsed.ReplyTo);
-        Msg->SetSendTo(Parsed.SendTo);
-        Msg->SetSubject(Parsed.Subject);
-        Msg->SetMessageId(Parsed.MessageId);
-        Msg->SetInReplyTo(Parsed.InReplyTo);
-        Msg->SetDate(Parsed.Date);
-        FillLines(Msg->Message(), Parsed.Message);
-        for (auto& A : Parsed.Attachments) {
-            TQELAttachment* Att = Msg->Attachments()->Add(A.PathName);
+        Sync();
+        Msg->SetParseError(Parsed.ParseError);
+        for (int I = 0; I < static_cast<int>(Parsed.Attachments.size()); ++I) {
+            TQELParsedAttachment& A = Parsed.Attachments[static_cast<std::size_t>(I)];
+            TQELAttachment* Att = Msg->Attachments()->GeTQELAttachment(I);
             FillLines(Att->EncodedLines(), A.EncodedLines);
             TMimeLines().swap(A.EncodedLines);
             Att->SetContent(StreamOf(A.Content));
@@ -366,11 +388,16 @@ TQELMessage* TQELPOPMail::RetrieveMessage(std::uint16_t Index) {
     };
     try {
         Parser.Parse(std::move(Lines), Parsed);
+    } catch (const EQELMessageFormatError& E) {
+        // One mail the parser cannot follow must not block the mailbox: it is kept whole, with
+        // the error noted, and the session goes on with the next one.
+        QELKeepUnparsed(Raw, E.what(), Parsed);
     } catch (...) {
         // What was parsed before the fault stays with the message.
         Transfer();
         throw;
     }
+    std::string().swap(Buffer);
     Transfer();
     if (AfterRetrieve) AfterRetrieve(this);
     return Msg;

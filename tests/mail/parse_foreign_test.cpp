@@ -179,7 +179,7 @@ assert e == {'error': 'Message Format Error'}, e
 )PY";
     std::ofstream(Dir_ / "check.py") << Check;
     std::ofstream(Dir_ / "bad.eml", std::ios::binary)
-        << "Subject: x\r\nContent-Type: image/png\r\n\r\nxx\r\n";
+        << "Subject: x\r\nContent-Type: multipart/mixed\r\n\r\nxx\r\n";
     std::string D = Dir_.string();
     EXPECT_EQ(std::system((Tool.string() + " parse " + D + "/mixed.eml --json --save " + D +
                            "/saved > " + D + "/out.json")

@@ -209,20 +209,33 @@ TEST(Pop3Session, ServerThatClosesOrFallsSilentEndsTheSessionInBoundedTime) {
     }
 }
 
-TEST(Pop3Session, MalformedMailEndsTheRunButKeepsTheMessageAndTheMailOnTheServer) {
+TEST(Pop3Session, MalformedMailIsKeptRawAndTheRunGoesOnToQuit) {
     TFakePop3 Server;
-    Server.Mails = {"Subject: broken\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n"
-                    "--b\r\nContent-Type: text/plain\r\n\r\ntext\r\n",
-                    Mail("next")};
+    const std::string Broken =
+        "Subject: broken\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n"
+        "--b\r\nContent-Type: text/plain\r\n\r\n..text\r\n";
+    Server.Mails = {Broken, Mail("next")};
     Server.Start();
     TPopFixture F(Server);
     F.Pop.SetDeleteOfServer(true);
-    EXPECT_FALSE(F.Pop.Execute());
+    EXPECT_TRUE(F.Pop.Execute());
     Server.Join();
-    ASSERT_EQ(F.Pop.Messages()->Count(), 1);
-    EXPECT_EQ(F.Pop.Messages()->GetQELMessage(0)->Subject(), "broken");
+    EXPECT_TRUE(F.Errors.empty());
+    ASSERT_EQ(F.Pop.Messages()->Count(), 2);
+    TQELMessage* M = F.Pop.Messages()->GetQELMessage(0);
+    EXPECT_EQ(M->Subject(), "broken");
+    EXPECT_EQ(M->ParseError(), "Message Format Error");
+    // The whole mail, headers included, is the text; nothing of it is lost.
+    EXPECT_EQ(M->Message()->Count(), 7);
+    EXPECT_EQ(M->Message()->Strings(0), "Subject: broken");
+    EXPECT_EQ(M->Message()->Strings(6), "..text");
+    EXPECT_EQ(F.Pop.Messages()->GetQELMessage(1)->Subject(), "next");
+    EXPECT_TRUE(F.Pop.Messages()->GetQELMessage(1)->ParseError().empty());
     auto C = Server.Commands();
-    EXPECT_EQ(std::count(C.begin(), C.end(), "DELE 1"), 0);
+    EXPECT_EQ(std::count(C.begin(), C.end(), "DELE 1"), 1);
+    EXPECT_EQ(std::count(C.begin(), C.end(), "DELE 2"), 1);
+    ASSERT_FALSE(C.empty());
+    EXPECT_EQ(C.back(), "QUIT");
     EXPECT_FALSE(F.Pop.Busy());
 }
 
@@ -236,8 +249,19 @@ TEST(Pop3Session, AttachmentsDecodeBeforeAfterRetrieve) {
     TPopFixture F(Server);
     std::vector<std::uint16_t> Progress;
     F.Pop.OnRetrieveProgress = [&](TObject*, std::uint16_t P) { Progress.push_back(P); };
+    // While the attachment decodes, the message already shows its fields, its text and the
+    // attachment itself.
+    std::string Seen;
+    F.Pop.OnDecodeStart = [&](TObject*, const std::string& N, int) {
+        F.Log.push_back("DecodeStart " + N);
+        TQELMessage* M = F.Pop.Messages()->GetQELMessage(F.Pop.Messages()->Count() - 1);
+        Seen = M->Subject() + "|" + M->FromMail() + "|" + M->Message()->Strings(0) + "|" +
+               std::to_string(M->Attachments()->Count()) + "|" +
+               M->Attachments()->GeTQELAttachment(0)->FileName();
+    };
     EXPECT_TRUE(F.Pop.Execute());
     Server.Join();
+    EXPECT_EQ(Seen, "att|ct: att|see attached|1|d.bin"); // the sender falls back to the first line
     EXPECT_EQ(F.Log,
               (std::vector<std::string>{"Execute", "Connect", "Before 1", "DecodeStart d.bin",
                                         "DecodeEnd", "After", "Disconnect"}));
