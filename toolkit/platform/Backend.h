@@ -6,6 +6,7 @@
 #include "toolkit/graphics/Windows.h"
 #include "toolkit/platform/MessageQueue.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -76,6 +77,15 @@ class TBackend {
     // Reads the screen into Out; the window layer gives the top-level windows for backends
     // that compose the screen themselves.
     virtual void ReadScreen(TSurface& Out) = 0;
+    // Shows what was drawn on a screen device context: the pixels of Screen marked in Drawn
+    // (one byte a pixel, Screen's size) inside Area, over every window until they repaint.
+    // False when the backend has no screen of its own but composes it from the windows; the
+    // window layer then keeps the drawing in its composition.
+    virtual bool PresentScreen(const TSurface& Screen, const std::vector<std::uint8_t>& Drawn,
+                               const TRect& Area) {
+        (void)Screen, (void)Drawn, (void)Area;
+        return false;
+    }
 
     // The clipboard, UTF-8 text. Where the window system has a clipboard of its own this is
     // it, so other programs paste what we copy and we paste what they copy.

@@ -1,6 +1,7 @@
 #include "toolkit/platform/Window.h"
 
 #include "toolkit/platform/Backend.h"
+#include "toolkit/platform/ScreenDC.h"
 #include "toolkit/platform/Thread.h"
 #include "toolkit/platform/WindowMessages.h"
 
@@ -46,6 +47,15 @@ struct TWindowSystem {
     SHORT KeyState[256] = {};
     bool HooksInstalled = false;
     TSurface Screen;
+    // Screen device contexts: how many are out, the picture their drawing is told apart from,
+    // and whether something was drawn that is not shown yet.
+    int ScreenDCs = 0;
+    TSurface ScreenShown;
+    bool ScreenPending = false;
+    // Screen drawing kept over the windows of a composed (headless) screen until they repaint:
+    // the pixels, and a byte a pixel saying which are drawn.
+    TSurface Overlay;
+    std::vector<std::uint8_t> OverlayMask;
     int PaintDepth = 0;
     // Double clicks.
     HWND LastDownWnd = 0;
@@ -179,6 +189,48 @@ void NotifyPresent(TWnd& Top, const TRect& Area) {
     WS().AnyPresentPending = true;
 }
 
+// A window that shows itself again covers what was drawn on the screen over it.
+void UncoverOverlay(const TRect& ScreenArea) {
+    auto& S = WS();
+    if (S.OverlayMask.empty()) return;
+    const TRect A = Intersect(ScreenArea, {0, 0, S.Overlay.Width, S.Overlay.Height});
+    for (int Y = A.Top; Y < A.Bottom; ++Y)
+        std::fill_n(S.OverlayMask.begin() + static_cast<std::ptrdiff_t>(Y) * S.Overlay.Width +
+                        A.Left,
+                    A.Width(), std::uint8_t{0});
+}
+
+void FlushScreenDrawing() {
+    auto& S = WS();
+    S.ScreenPending = false;
+    const TSurface& Now = S.Screen;
+    const TSurface& Was = S.ScreenShown;
+    const bool Same = Was.Width == Now.Width && Was.Height == Now.Height;
+    std::vector<std::uint8_t> Drawn(Now.Pixels.size(), 0);
+    TRect Area;
+    for (int Y = 0; Y < Now.Height; ++Y) {
+        const std::uint32_t* A = Now.Row(Y);
+        const std::uint32_t* B = Same ? Was.Row(Y) : nullptr;
+        for (int X = 0; X < Now.Width; ++X) {
+            if (B && A[X] == B[X]) continue;
+            Drawn[static_cast<std::size_t>(Y) * Now.Width + X] = 1;
+            Area = Union(Area, {X, Y, X + 1, Y + 1});
+        }
+    }
+    if (Empty(Area)) return;
+    S.ScreenShown = Now;
+    if (Backend().PresentScreen(Now, Drawn, Area)) return;
+    if (S.Overlay.Width != Now.Width || S.Overlay.Height != Now.Height) {
+        S.Overlay.Resize(Now.Width, Now.Height);
+        S.OverlayMask.assign(Now.Pixels.size(), 0);
+    }
+    for (std::size_t I = 0; I < Drawn.size(); ++I)
+        if (Drawn[I]) {
+            S.Overlay.Pixels[I] = Now.Pixels[I];
+            S.OverlayMask[I] = 1;
+        }
+}
+
 void PresentPending() {
     auto& S = WS();
     if (!S.AnyPresentPending) return;
@@ -189,10 +241,13 @@ void PresentPending() {
         if (!W || Empty(W->PresentArea) || !W->Surface) continue;
         if (W->Style & WS_VISIBLE) {
             Backend().Present(H, *W->Surface, W->PresentArea);
+            UncoverOverlay(Offset(W->PresentArea, W->Rect.Left, W->Rect.Top));
             Any = true;
         }
         W->PresentArea = {};
     }
+    // Drawn on the screen after the windows painted, so it shows over them.
+    if (S.ScreenPending) FlushScreenDrawing();
     if (Any) Backend().Flush();
 }
 
@@ -203,9 +258,16 @@ void InstallHooks() {
     SetWindowDCHooks(
         [](HWND H) -> HDC {
             if (H == 0) {
-                ReadScreen(WS().Screen);
-                SetScreenSurface(&WS().Screen);
-                return CreateDCForSurface(&WS().Screen);
+                auto& S = WS();
+                // While a screen context is out the picture stays: reading the screen again
+                // would wipe what is being drawn on it.
+                if (S.ScreenDCs == 0) {
+                    ReadScreen(S.Screen);
+                    S.ScreenShown = S.Screen;
+                }
+                ++S.ScreenDCs;
+                SetScreenSurface(&S.Screen);
+                return CreateDCForSurface(&S.Screen);
             }
             TWnd* W = Find(H);
             TWnd* Top = TopOf(W);
@@ -215,6 +277,7 @@ void InstallHooks() {
             return CreateDCForSurface(Top->Surface.get(), O.X, O.Y, &V);
         },
         [](HWND H, HDC Dc) -> int {
+            if (H == 0 && WS().ScreenDCs > 0 && GetDCSurface(Dc) == &WS().Screen) --WS().ScreenDCs;
             if (H != 0) {
                 TWnd* W = Find(H);
                 TWnd* Top = TopOf(W);
@@ -640,7 +703,18 @@ HWND WindowFromPoint(TPoint P) {
     return 0;
 }
 
-BOOL InvalidateRect(HWND H, const TRect* R, BOOL) {
+BOOL InvalidateRect(HWND H, const TRect* R, BOOL Erase) {
+    if (H == 0) {
+        // The whole screen: every window of the application repaints, and drawing on the
+        // screen goes with the picture under it.
+        auto& S = WS();
+        std::fill(S.OverlayMask.begin(), S.OverlayMask.end(), std::uint8_t{0});
+        const auto Tops = S.TopLevels;
+        for (HWND T : Tops)
+            InvalidateRect(T, nullptr, Erase);
+        TMessageQueue::Main().Signal();
+        return TRUE;
+    }
     TWnd* W = Find(H);
     if (!W) return FALSE;
     TRect Area = VisibleSurfaceRect(*W, true);
@@ -942,7 +1016,24 @@ void ReadScreen(TSurface& Out) {
     Backend().ReadScreen(Out);
 }
 
-// Composes the headless desktop: the background colour and every visible top-level window.
+void ScreenDrawn() {
+    auto& S = WS();
+    S.ScreenPending = true;
+    S.AnyPresentPending = true;
+    TMessageQueue::Main().Signal();
+}
+
+void PresentScreenDrawing() {
+    if (WS().ScreenPending || WS().ScreenDCs > 0) FlushScreenDrawing();
+    Backend().Flush();
+}
+
+int ScreenDCCount() {
+    return WS().ScreenDCs;
+}
+
+// Composes the headless desktop: the background colour, every visible top-level window, and
+// what was drawn on the screen over them since they last painted.
 void ComposeScreen(TSurface& Out, int W, int H) {
     Out.Resize(W, H, PixelFromRGB(GetSysColor(COLOR_BACKGROUND)));
     for (HWND Hw : WS().TopLevels) {
@@ -958,6 +1049,10 @@ void ComposeScreen(TSurface& Out, int W, int H) {
             }
         }
     }
+    const auto& Sys = WS();
+    if (Sys.Overlay.Width != Out.Width || Sys.Overlay.Height != Out.Height) return;
+    for (std::size_t I = 0; I < Sys.OverlayMask.size(); ++I)
+        if (Sys.OverlayMask[I]) Out.Pixels[I] = Sys.Overlay.Pixels[I];
 }
 
 // ---- Input ----

@@ -9,6 +9,7 @@
 #include <X11/Xutil.h>
 #include <X11/cursorfont.h>
 #include <X11/keysym.h>
+#include <algorithm>
 #include <cstring>
 #include <map>
 
@@ -449,6 +450,37 @@ void TX11Backend::ReadScreen(TSurface& Out) {
     }
     ImageToSurface(Img, Out);
     XDestroyImage(Img);
+}
+
+bool TX11Backend::PresentScreen(const TSurface& S, const std::vector<std::uint8_t>& Drawn,
+                                const TRect& Area) {
+    TRect A = Area;
+    A.Left = std::max(0, A.Left), A.Top = std::max(0, A.Top);
+    A.Right = std::min({S.Width, ScreenWidth(), A.Right});
+    A.Bottom = std::min({S.Height, ScreenHeight(), A.Bottom});
+    if (A.Right <= A.Left || A.Bottom <= A.Top ||
+        Drawn.size() < static_cast<std::size_t>(S.Width) * static_cast<std::size_t>(S.Height))
+        return true;
+    const auto W = static_cast<unsigned>(A.Width()), H = static_cast<unsigned>(A.Height());
+    // Only the drawn pixels change: the rest of the area is what the screen shows now, which
+    // may be newer than the picture the drawing was made on.
+    XSync(P_->Dpy, False);
+    XImage* Img = XGetImage(P_->Dpy, P_->Root, A.Left, A.Top, W, H, AllPlanes, ZPixmap);
+    if (!Img) return true;
+    for (int Y = A.Top; Y < A.Bottom; ++Y) {
+        const std::size_t Row = static_cast<std::size_t>(Y) * static_cast<std::size_t>(S.Width);
+        for (int X = A.Left; X < A.Right; ++X)
+            if (Drawn[Row + static_cast<std::size_t>(X)])
+                XPutPixel(Img, X - A.Left, Y - A.Top, S.Get(X, Y));
+    }
+    XGCValues V{};
+    V.subwindow_mode = IncludeInferiors;
+    GC Over = XCreateGC(P_->Dpy, P_->Root, GCSubwindowMode, &V);
+    XPutImage(P_->Dpy, P_->Root, Over, Img, 0, 0, A.Left, A.Top, W, H);
+    XFreeGC(P_->Dpy, Over);
+    XDestroyImage(Img);
+    XFlush(P_->Dpy);
+    return true;
 }
 
 unsigned long TX11Backend::NativeWindow(HWND Wnd) const {

@@ -1,7 +1,8 @@
 #pragma once
 // Xlib backend: real top-level windows showing the shared software surfaces with XPutImage,
 // override-redirect popups for hints and splash screens, font cursors, pointer grabs and
-// keyboard input with modifiers. GetDC(0) reads the root window back. The clipboard is the
+// keyboard input with modifiers. GetDC(0) reads the root window back, and what is drawn
+// on it goes onto the root window over every window. The clipboard is the
 // CLIPBOARD selection, shared with every other X client.
 #include "toolkit/platform/Backend.h"
 
@@ -35,6 +36,8 @@ class TX11Backend : public TBackend {
     TPoint CursorPos() const override;
     void WarpPointer(int X, int Y) override;
     void ReadScreen(TSurface& Out) override;
+    bool PresentScreen(const TSurface& Screen, const std::vector<std::uint8_t>& Drawn,
+                       const TRect& Area) override;
     void SetClipboardText(const std::string& Utf8) override;
     std::optional<std::string> ClipboardText() override;
     bool ClipboardHasText() override;
