@@ -1,0 +1,60 @@
+#pragma once
+// A label that shows a file path in 3D text, shortened to its width: middle folders give way
+// to "...", the drive, the trailing folders that fit and the file name stay.
+#include "toolkit/controls/StdCtrls.h"
+#include "visual/QELTBackground.h"
+#include "visual/QELZoradodo.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qel {
+
+class TQELFileLabel3D : public TCustomLabel {
+    QEL_CLASS(TQELFileLabel3D, TCustomLabel)
+  public:
+    explicit TQELFileLabel3D(TComponent* AOwner);
+    ~TQELFileLabel3D() override;
+
+    const std::string& Filename() const { return FFilename; }
+    void SetFilename(const std::string& Value);
+    char Separator() const { return FSeparator; }
+    void SetSeparator(char Value);
+    TQELBackground* FontBackground() const { return FFontBackground; }
+    void SetBack(TQELBackground* Value);
+    TQELBackground* Background() const { return FBackground; }
+    void SetBack2(TQELBackground* Value);
+    TQELFont3D* Font3D() const { return FFont3D.get(); }
+    void Set3D(TQELFont3D* Value);
+    TQELFrame* Frame() const { return FFrame.get(); }
+    void SetFrm(TQELFrame* Value);
+
+    // The path split at every separator, and whether its first part is a drive ("C:").
+    const std::vector<std::string>& Parts() const { return FParts; }
+    bool HasDrive() const { return FDrive; }
+
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void Loaded() override;
+    void WndProc(TMessage& Message) override;
+
+  protected:
+    void Paint() override;
+
+  private:
+    void FillParts();
+    void AdjustCaption();
+    void Relink(TQELBackground*& Link, TQELBackground* Value);
+
+    std::string FFilename;
+    char FSeparator = '\\';
+    TQELBackground* FFontBackground = nullptr;
+    TQELBackground* FBackground = nullptr;
+    std::unique_ptr<TQELFont3D> FFont3D;
+    std::unique_ptr<TQELFrame> FFrame;
+    std::vector<std::string> FParts;
+    bool FDrive = false;
+};
+
+} // namespace qel

@@ -1,0 +1,63 @@
+#include "visual/QELTFillBackground.h"
+
+#include "toolkit/controls/PublishedGroups.h"
+#include "toolkit/graphics/Canvas.h"
+
+namespace qel {
+
+static void DescribeFillBackground(TClassBuilder<TQELFillBackground>& B) {
+    using T = TQELFillBackground;
+    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
+    B.Bool("AutoSize", &T::AutoSize, &T::SetAutoSize).SetDefault(false);
+    B.Component("Background", &T::Background, &T::SetBack);
+    PublishDragProperties(B);
+    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
+    PublishShowHint(B);
+    B.Component("PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
+    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
+    B.Event("OnClick", &T::OnClick);
+    B.Event("OnDblClick", &T::OnDblClick);
+    PublishDragEvents(B);
+    B.Event("OnMouseDown", &T::OnMouseDown);
+    B.Event("OnMouseMove", &T::OnMouseMove);
+    B.Event("OnMouseUp", &T::OnMouseUp);
+}
+QEL_IMPLEMENT_CLASS(TQELFillBackground, TQELGraphicControl, DescribeFillBackground)
+
+TQELFillBackground::TQELFillBackground(TComponent* AOwner) : TQELGraphicControl(AOwner) {
+    SetBounds(Left(), Top(), 150, 150);
+}
+
+TQELFillBackground::~TQELFillBackground() {
+    if (FBackground) FBackground->RemoveItem(this);
+    FBackground = nullptr;
+}
+
+void TQELFillBackground::SetAutoSize(bool Value) {
+    FAutoSize = Value;
+    Invalidate();
+}
+
+void TQELFillBackground::SetBack(TQELBackground* Value) {
+    TQELBackground* Old = FBackground;
+    QELLeaveBackground(Old, this);
+    if (Value) {
+        Value->AddItem(this);
+        // A background on another form must not leave a dangling link behind either.
+        Value->FreeNotification(this);
+    }
+    FBackground = Value;
+    if (Old && Old != Value) Old->RemoveFreeNotification(this);
+    Invalidate();
+}
+
+void TQELFillBackground::Notification(TComponent* AComponent, TOperation Operation) {
+    TQELGraphicControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && FBackground && AComponent == FBackground) SetBack(nullptr);
+}
+
+void TQELFillBackground::Paint() {
+    if (FBackground) FBackground->Draw(Canvas()->Handle(), Width(), Height(), true);
+}
+
+} // namespace qel

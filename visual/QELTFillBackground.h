@@ -1,0 +1,30 @@
+#pragma once
+// A graphic control that only paints a linked background over its whole area, for example
+// as a form's backdrop. Without a background it paints nothing and its parent shows through.
+#include "visual/QELControls.h"
+#include "visual/QELTBackground.h"
+
+namespace qel {
+
+class TQELFillBackground : public TQELGraphicControl {
+    QEL_CLASS(TQELFillBackground, TQELGraphicControl)
+  public:
+    explicit TQELFillBackground(TComponent* AOwner);
+    ~TQELFillBackground() override;
+
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool Value);
+    TQELBackground* Background() const { return FBackground; }
+    void SetBack(TQELBackground* Value);
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+  protected:
+    void Paint() override;
+
+  private:
+    bool FAutoSize = false;
+    TQELBackground* FBackground = nullptr;
+};
+
+} // namespace qel
