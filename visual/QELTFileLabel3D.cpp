@@ -64,12 +64,6 @@ TQELFileLabel3D::TQELFileLabel3D(TComponent* AOwner)
     SetWordWrap(false);
 }
 
-TQELFileLabel3D::~TQELFileLabel3D() {
-    if (FFontBackground) FFontBackground->RemoveItem(this);
-    if (FBackground) FBackground->RemoveItem(this);
-    FFontBackground = FBackground = nullptr;
-}
-
 void TQELFileLabel3D::SetFilename(const std::string& Value) {
     if (Value == FFilename) return;
     FFilename = Value;
@@ -144,25 +138,12 @@ void TQELFileLabel3D::AdjustCaption() {
     SetCaption(Caption);
 }
 
-void TQELFileLabel3D::Relink(TQELBackground*& Link, TQELBackground* Value) {
-    TQELBackground* Old = Link;
-    QELLeaveBackground(Old, this);
-    if (Value) {
-        Value->AddItem(this);
-        // Also a background on another form must not leave the label with a dangling link.
-        Value->FreeNotification(this);
-    }
-    Link = Value;
-    if (Old && Old != FBackground && Old != FFontBackground) Old->RemoveFreeNotification(this);
-    Invalidate();
-}
-
 void TQELFileLabel3D::SetBack(TQELBackground* Value) {
-    Relink(FFontBackground, Value);
+    FFontBackground.Set(Value);
 }
 
 void TQELFileLabel3D::SetBack2(TQELBackground* Value) {
-    Relink(FBackground, Value);
+    FBackground.Set(Value);
 }
 
 void TQELFileLabel3D::Set3D(TQELFont3D* Value) {
@@ -177,9 +158,8 @@ void TQELFileLabel3D::SetFrm(TQELFrame* Value) {
 
 void TQELFileLabel3D::Notification(TComponent* AComponent, TOperation Operation) {
     TCustomLabel::Notification(AComponent, Operation);
-    if (Operation != opRemove) return;
-    if (AComponent == FBackground) SetBack2(nullptr);
-    if (AComponent == FFontBackground) SetBack(nullptr);
+    FBackground.Notification(AComponent, Operation);
+    FFontBackground.Notification(AComponent, Operation);
 }
 
 void TQELFileLabel3D::Loaded() {

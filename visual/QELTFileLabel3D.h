@@ -2,6 +2,7 @@
 // A label that shows a file path in 3D text, shortened to its width: middle folders give way
 // to "...", the drive, the trailing folders that fit and the file name stay.
 #include "toolkit/controls/StdCtrls.h"
+#include "visual/QELBackgroundLink.h"
 #include "visual/QELTBackground.h"
 #include "visual/QELZoradodo.h"
 
@@ -15,15 +16,14 @@ class TQELFileLabel3D : public TCustomLabel {
     QEL_CLASS(TQELFileLabel3D, TCustomLabel)
   public:
     explicit TQELFileLabel3D(TComponent* AOwner);
-    ~TQELFileLabel3D() override;
 
     const std::string& Filename() const { return FFilename; }
     void SetFilename(const std::string& Value);
     char Separator() const { return FSeparator; }
     void SetSeparator(char Value);
-    TQELBackground* FontBackground() const { return FFontBackground; }
+    TQELBackground* FontBackground() const { return FFontBackground.Get(); }
     void SetBack(TQELBackground* Value);
-    TQELBackground* Background() const { return FBackground; }
+    TQELBackground* Background() const { return FBackground.Get(); }
     void SetBack2(TQELBackground* Value);
     TQELFont3D* Font3D() const { return FFont3D.get(); }
     void Set3D(TQELFont3D* Value);
@@ -45,12 +45,11 @@ class TQELFileLabel3D : public TCustomLabel {
   private:
     void FillParts();
     void AdjustCaption();
-    void Relink(TQELBackground*& Link, TQELBackground* Value);
 
     std::string FFilename;
     char FSeparator = '\\';
-    TQELBackground* FFontBackground = nullptr;
-    TQELBackground* FBackground = nullptr;
+    TQELBackgroundLink FFontBackground{*this};
+    TQELBackgroundLink FBackground{*this};
     std::unique_ptr<TQELFont3D> FFont3D;
     std::unique_ptr<TQELFrame> FFrame;
     std::vector<std::string> FParts;

@@ -28,32 +28,18 @@ TQELFillBackground::TQELFillBackground(TComponent* AOwner) : TQELGraphicControl(
     SetBounds(Left(), Top(), 150, 150);
 }
 
-TQELFillBackground::~TQELFillBackground() {
-    if (FBackground) FBackground->RemoveItem(this);
-    FBackground = nullptr;
-}
-
 void TQELFillBackground::SetAutoSize(bool Value) {
     FAutoSize = Value;
     Invalidate();
 }
 
 void TQELFillBackground::SetBack(TQELBackground* Value) {
-    TQELBackground* Old = FBackground;
-    QELLeaveBackground(Old, this);
-    if (Value) {
-        Value->AddItem(this);
-        // A background on another form must not leave a dangling link behind either.
-        Value->FreeNotification(this);
-    }
-    FBackground = Value;
-    if (Old && Old != Value) Old->RemoveFreeNotification(this);
-    Invalidate();
+    FBackground.Set(Value);
 }
 
 void TQELFillBackground::Notification(TComponent* AComponent, TOperation Operation) {
     TQELGraphicControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && FBackground && AComponent == FBackground) SetBack(nullptr);
+    FBackground.Notification(AComponent, Operation);
 }
 
 void TQELFillBackground::Paint() {

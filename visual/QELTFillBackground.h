@@ -1,6 +1,7 @@
 #pragma once
 // A graphic control that only paints a linked background over its whole area, for example
 // as a form's backdrop. Without a background it paints nothing and its parent shows through.
+#include "visual/QELBackgroundLink.h"
 #include "visual/QELControls.h"
 #include "visual/QELTBackground.h"
 
@@ -10,11 +11,10 @@ class TQELFillBackground : public TQELGraphicControl {
     QEL_CLASS(TQELFillBackground, TQELGraphicControl)
   public:
     explicit TQELFillBackground(TComponent* AOwner);
-    ~TQELFillBackground() override;
 
     bool AutoSize() const { return FAutoSize; }
     void SetAutoSize(bool Value);
-    TQELBackground* Background() const { return FBackground; }
+    TQELBackground* Background() const { return FBackground.Get(); }
     void SetBack(TQELBackground* Value);
 
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -24,7 +24,7 @@ class TQELFillBackground : public TQELGraphicControl {
 
   private:
     bool FAutoSize = false;
-    TQELBackground* FBackground = nullptr;
+    TQELBackgroundLink FBackground{*this};
 };
 
 } // namespace qel

@@ -63,8 +63,6 @@ TQELPanel::TQELPanel(TComponent* AOwner)
 }
 
 TQELPanel::~TQELPanel() {
-    if (FBackground) FBackground->RemoveItem(this);
-    FBackground = nullptr;
     FFrameInner->OnInvalidate = nullptr;
     FFrameOuter->OnInvalidate = nullptr;
 }
@@ -109,15 +107,12 @@ void TQELPanel::Set3D(TQELFont3D* Value) {
 }
 
 void TQELPanel::Setback(TQELBackground* Value) {
-    QELLeaveBackground(FBackground, this);
-    if (Value) Value->AddItem(this);
-    FBackground = Value;
-    Invalidate();
+    FBackground.Set(Value);
 }
 
 void TQELPanel::Notification(TComponent* AComponent, TOperation Operation) {
     TCustomPanel::Notification(AComponent, Operation);
-    if (Operation == opRemove && FBackground && AComponent == FBackground) Setback(nullptr);
+    FBackground.Notification(AComponent, Operation);
 }
 
 void TQELPanel::Loaded() {

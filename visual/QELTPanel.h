@@ -2,6 +2,7 @@
 // A container panel framed by two frames of its own, with an optional dialog bevel around
 // them, a gap between them, a background and a 3D caption. Children align inside the frames.
 #include "toolkit/controls/ExtCtrls.h"
+#include "visual/QELBackgroundLink.h"
 #include "visual/QELTBackground.h"
 #include "visual/QELZoradodo.h"
 
@@ -21,7 +22,7 @@ class TQELPanel : public TCustomPanel {
     void Set3D(TQELFont3D* Value);
     bool AutoSize() const { return FAutoSize; }
     void SetAutoSize(bool Value);
-    TQELBackground* Background() const { return FBackground; }
+    TQELBackground* Background() const { return FBackground.Get(); }
     void Setback(TQELBackground* Value);
     bool DlgFrame() const { return FDlgFrame; }
     void Setfloat(bool Value);
@@ -52,7 +53,7 @@ class TQELPanel : public TCustomPanel {
     std::unique_ptr<TQELFrame> FFrameInner;
     std::unique_ptr<TQELFrame> FFrameOuter;
     std::unique_ptr<TQELFont3D> FFont3D;
-    TQELBackground* FBackground = nullptr;
+    TQELBackgroundLink FBackground{*this};
     TAlignment FAlignment = taCenter;
     bool FAutoSize = false;
     bool FDlgFrame = false;
