@@ -349,18 +349,18 @@ void TQELMimeParser::WalkMultipart(const TPartInfo& Info, TMimeLines& Body, TQEL
     // alternatives are the mail's whole body, a rendition that is a file (the HTML page) is
     // kept as it always was; deeper down only real files are.
     std::size_t Chosen = Parts.size();
+    std::vector<bool> Nested(Parts.size(), false);
     if (Info.Type == "multipart/alternative")
         for (std::size_t K = 0; K < Parts.size(); ++K) {
             auto Sep = std::find(Parts[K].begin(), Parts[K].end(), std::string());
             if (Sep == Parts[K].end()) continue;
             const TPartInfo P(TMimeLines(Parts[K].begin(), Sep));
-            if (P.IsPlainText() && !P.IsMultipart()) {
-                Chosen = K;
-                break;
-            }
+            Nested[K] = P.IsMultipart();
+            if (P.IsPlainText() && !P.IsMultipart() && Chosen == Parts.size()) Chosen = K;
         }
     for (std::size_t K = 0; K < Parts.size(); ++K) {
-        const bool IsRendition = Rendition || (Chosen < Parts.size() && K != Chosen && Depth > 0);
+        const bool IsRendition =
+            Rendition || (Chosen < Parts.size() && K != Chosen && (Depth > 0 || Nested[K]));
         HandlePart(Parts[K], Out, Depth, IsRendition);
         TMimeLines().swap(Parts[K]);
     }
