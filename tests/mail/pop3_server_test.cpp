@@ -214,3 +214,96 @@ TEST(Pop3Server, FetchCommandSavesAttachmentsAndReportsFailure) {
     EXPECT_TRUE(MailFiles("bob").empty());
     fs::remove_all(Dir);
 }
+
+TEST(Pop3Server, MalformedMailInTheMiddleIsKeptAndTheMailboxEmptied) {
+    REQUIRE_SERVERS();
+    ClearMaildir("bob");
+    Deliver("bob", "From: a@example.test\nSubject: first\n\none\n");
+    Deliver("bob",
+            "From: a@example.test\nSubject: broken\n"
+            "Content-Type: multipart/mixed; boundary=\"q\"\n\n--q\nContent-Type: text/plain\n"
+            "\ncut off here\n");
+    Deliver("bob", "From: a@example.test\nSubject: third\n\nthree\n");
+    std::unique_ptr<TQELPOPMail> Pop(NewPop("bob", "bobpw"));
+    Pop->SetDeleteOfServer(true);
+    std::vector<int> Errors;
+    Pop->OnError = [&](TObject*, int C, const std::string&) { Errors.push_back(C); };
+    EXPECT_TRUE(Pop->Execute());
+    EXPECT_TRUE(Errors.empty());
+    ASSERT_EQ(Pop->Messages()->Count(), 3);
+    EXPECT_EQ(Pop->Messages()->GetQELMessage(0)->Subject(), "first");
+    TQELMessage* Broken = Pop->Messages()->GetQELMessage(1);
+    EXPECT_EQ(Broken->Subject(), "broken");
+    EXPECT_EQ(Broken->ParseError(), "Message Format Error");
+    EXPECT_NE(Broken->Message()->Text().find("cut off here"), std::string::npos);
+    EXPECT_EQ(Pop->Messages()->GetQELMessage(2)->Subject(), "third");
+    // QUIT committed every DELE: the next run finds nothing.
+    EXPECT_TRUE(MailFiles("bob").empty());
+}
+
+TEST(Pop3Server, NonAsciiMailRoundTripsToPythonAndBack) {
+    REQUIRE_SERVERS();
+    ClearMaildir("alice");
+    fs::path Dir = fs::temp_directory_path() / ("qel-pop3-utf8-" + std::to_string(getpid()));
+    fs::create_directories(Dir);
+    const std::string FileName =
+        "\u00dcberweisung M\u00e4rz \u2013 Protokoll der Sitzung vom "
+        "Dezember \u0437\u0430\u0441\u0435\u0434\u0430\u043d\u0438\u0435.pdf";
+    std::ofstream(Dir / "data.pdf", std::ios::binary) << "%PDF-1.4 fake\n";
+    std::ofstream(Dir / FileName, std::ios::binary) << "%PDF-1.4 fake\n";
+
+    TQELSMTPMail Smtp(nullptr);
+    Smtp.SetHost("127.0.0.1");
+    Smtp.SetPort("2525");
+    Smtp.SetLinePause(0);
+    TQELMessage* Out = Smtp.Messages()->Add();
+    Out->SetFromMail("sender@example.test");
+    Out->SetFromName("J\u00fcrgen M\u00fcller, \"Chef\"");
+    Out->SetSendTo("alice@example.test");
+    const std::string Subject = "Gr\u00fc\u00dfe aus K\u00f6ln \u2013 und ein sehr langer Betreff, "
+                                "der gefaltet werden muss \u00e4\u00f6\u00fc";
+    Out->SetSubject(Subject);
+    Out->Message()->Add("Sch\u00f6ne Gr\u00fc\u00dfe,");
+    Out->Message()->Add(".ein Punkt am Anfang und eine lange Zeile " + std::string(200, 'x'));
+    Out->Attachments()->Add((Dir / FileName).string());
+    ASSERT_TRUE(Smtp.Execute());
+
+    const fs::path Delivered = mailservers::FindDelivered({"alice"}, "Message-Id:", 20000);
+    ASSERT_FALSE(Delivered.empty());
+    // Python's email package reads exactly what was written.
+    const char* Check = R"PY(
+import sys
+from email import message_from_bytes, policy
+m = message_from_bytes(open(sys.argv[1], 'rb').read(), policy=policy.default)
+body = m.get_body(preferencelist=('plain',)).get_content().replace('\r\n', '\n')
+files = [p.get_filename() for p in m.iter_attachments()]
+sys.stdout.write('\x1e'.join([str(m['subject']), m['from'].addresses[0].display_name,
+                              body.rstrip('\n'), '|'.join(files)]))
+)PY";
+    std::ofstream(Dir / "check.py") << Check;
+    const std::string Got = mailservers::RunCapture(
+        "/usr/bin/python3 " + (Dir / "check.py").string() + " '" + Delivered.string() + "'");
+    const std::string Want =
+        Subject + "\x1e" + Out->FromName() + "\x1e" +
+        "Sch\u00f6ne Gr\u00fc\u00dfe,\n.ein Punkt am Anfang und eine lange Zeile " +
+        std::string(200, 'x') + "\x1e" + FileName;
+    EXPECT_EQ(Got, Want);
+
+    // And this library reads it back the same.
+    std::unique_ptr<TQELPOPMail> Pop(NewPop("alice", "alicepw"));
+    Pop->SetDeleteOfServer(true);
+    EXPECT_TRUE(Pop->Execute());
+    ASSERT_EQ(Pop->Messages()->Count(), 1);
+    TQELMessage* In = Pop->Messages()->GetQELMessage(0);
+    EXPECT_EQ(In->Subject(), Subject);
+    EXPECT_EQ(In->FromName(), Out->FromName() + " ");
+    ASSERT_GE(In->Message()->Count(), 2);
+    EXPECT_EQ(In->Message()->Strings(0), "Sch\u00f6ne Gr\u00fc\u00dfe,");
+    EXPECT_EQ(In->Message()->Strings(1), Out->Message()->Strings(1));
+    ASSERT_EQ(In->Attachments()->Count(), 1);
+    EXPECT_EQ(In->Attachments()->GeTQELAttachment(0)->FileName(), FileName);
+    std::time_t When = 0;
+    EXPECT_TRUE(In->DecodeDate(When));
+    EXPECT_LT(std::abs(std::time(nullptr) - When), 120);
+    fs::remove_all(Dir);
+}
