@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang clang-14 libclang-rt-14-dev clang-format clang-tidy
   libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core fonts-liberation
   libpng-dev libx11-dev xvfb x11-utils
-  libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev
+  libsqlite3-dev sqlite3 libpq-dev postgresql postgresql-client libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev
   media-types python3 python3-aiosmtpd dovecot-pop3d postfix util-linux coreutils
 )
 missing=()

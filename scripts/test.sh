@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test: installs what the tests need, starts the local mail servers, builds and runs
+# Runs every test: installs what the tests need, starts the local mail servers and
+# the private PostgreSQL cluster, builds and runs
 # the suite, then again under AddressSanitizer and UndefinedBehaviorSanitizer (with clang, which
 # also builds the fuzzers), and gives each fuzzer a short run.
 set -euo pipefail
@@ -12,7 +13,8 @@ export QEL_REQUIRE_SERVERS=1
 export QEL_REGISTRY="$root/build/test-registry"
 
 bash scripts/mail-servers.sh start
-trap 'bash scripts/mail-servers.sh stop >/dev/null 2>&1 || true' EXIT
+bash scripts/pg-server.sh start
+trap 'bash scripts/mail-servers.sh stop >/dev/null 2>&1 || true; bash scripts/pg-server.sh stop >/dev/null 2>&1 || true' EXIT
 
 echo "== build and test (release)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
