@@ -29,7 +29,7 @@ std::vector<std::string> Sections(std::string_view F) {
 struct TNumberPattern {
     std::string Prefix, Suffix;
     int MinInt = 0, MinDec = 0, MaxDec = 0;
-    bool Thousands = false, Point = false;
+    bool Thousands = false, Point = false, Digits = false;
 };
 
 TNumberPattern ParsePattern(std::string_view S) {
@@ -44,7 +44,7 @@ TNumberPattern ParsePattern(std::string_view S) {
             (SeenDigit ? P.Suffix : P.Prefix) += Text;
             I = End == std::string_view::npos ? S.size() : End;
         } else if (C == '0' || C == '#') {
-            SeenDigit = true;
+            SeenDigit = P.Digits = true;
             if (AfterPoint) {
                 ++P.MaxDec;
                 if (C == '0') P.MinDec = P.MaxDec;
@@ -64,6 +64,7 @@ TNumberPattern ParsePattern(std::string_view S) {
 
 std::string Apply(const TNumberPattern& P, double V, bool Sign) {
     char Buf[512];
+    if (!P.Digits) return P.Prefix + P.Suffix;
     if (!std::isfinite(V)) return std::isnan(V) ? "NAN" : (V < 0 ? "-INF" : "INF");
     if (std::fabs(V) >= 1e300) return FloatToStr(V);
     std::snprintf(Buf, sizeof Buf, "%.*f", P.MaxDec, std::fabs(V));

@@ -174,8 +174,10 @@ TField* TDataSet::FieldByName(std::string_view Name) const {
 }
 
 void TDataSet::SetReadOnly(bool V) {
+    if (V == ReadOnly_) return;
+    // Controls decide what they offer when the dataset opens.
+    CheckInactive();
     ReadOnly_ = V;
-    DataEvent(deUpdateState, nullptr);
 }
 
 // Window handling. The window never grows beyond a few fetches: rows fall off the far end.

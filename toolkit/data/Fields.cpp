@@ -180,8 +180,12 @@ std::string TField::DisplayText() const {
     case ftFloat:
         if (!DisplayFormat_.empty()) return FormatFloat(DisplayFormat_, AsFloat());
         return AsString();
-    case ftDateTime:
+    case ftDateTime: {
+        // Text a database keeps in a date column is shown as it is, not refused at paint time.
+        const auto* S = std::get_if<std::string>(&Value());
+        if (S && !ParseIsoDateTime(*S)) return *S;
         return FormatDateTime(DisplayFormat_, AsDateTime());
+    }
     default:
         return AsString();
     }

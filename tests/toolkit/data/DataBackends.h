@@ -43,9 +43,9 @@ inline std::string Unique(const std::string& Base) {
     return Base + "_" + std::to_string(::getpid()) + "_" + std::to_string(++Counter);
 }
 
-class TBackend {
+class TDbBackend {
   public:
-    virtual ~TBackend() = default;
+    virtual ~TDbBackend() = default;
     virtual std::string Name() const = 0;
     // Why the engine cannot be used; empty when it can.
     virtual std::string Unavailable() = 0;
@@ -60,7 +60,7 @@ class TBackend {
     virtual std::string FillRows(const std::string& T, int N) const = 0;
 };
 
-class TSQLiteBackend : public TBackend {
+class TSQLiteBackend : public TDbBackend {
   public:
     TSQLiteBackend()
         : File_(std::filesystem::temp_directory_path() / (Unique("qel-data") + ".db")) {}
@@ -102,7 +102,7 @@ inline std::string PGConnInfo() {
     return E ? E : "host=127.0.0.1 port=15432 user=postgres dbname=qeltest";
 }
 
-class TPGBackend : public TBackend {
+class TPGBackend : public TDbBackend {
   public:
     std::string Name() const override { return "PostgreSQL"; }
     std::string Unavailable() override {
@@ -130,7 +130,7 @@ class TPGBackend : public TBackend {
     }
 };
 
-inline std::unique_ptr<TBackend> MakeBackend(const std::string& Name) {
+inline std::unique_ptr<TDbBackend> MakeBackend(const std::string& Name) {
     if (Name == "PostgreSQL") return std::make_unique<TPGBackend>();
     return std::make_unique<TSQLiteBackend>();
 }
@@ -141,7 +141,7 @@ inline std::string BackendName(const ::testing::TestParamInfo<std::string>& I) {
 
 // The table every driver test works on: a generated key, a required name, a unique code, a
 // checked salary and a date.
-inline std::string PeopleTable(const TBackend& B, const std::string& T) {
+inline std::string PeopleTable(const TDbBackend& B, const std::string& T) {
     return "CREATE TABLE " + T + " (id " + B.SerialKey() +
            ", name VARCHAR(40) NOT NULL, code VARCHAR(10) UNIQUE, salary " + B.FloatType() +
            " CHECK (salary >= 0), born DATE)";

@@ -40,7 +40,7 @@ struct DriverTest : ::testing::TestWithParam<std::string> {
     std::string Names() { return B->Cli("SELECT name FROM " + T + " ORDER BY id"); }
     std::string F(const char* Name) { return D->FieldByName(Name)->AsString(); }
 
-    std::unique_ptr<TBackend> B;
+    std::unique_ptr<TDbBackend> B;
     std::string T;
     std::unique_ptr<TComponent> Owner;
     TSqlDataSet* D = nullptr;
