@@ -128,6 +128,19 @@ TEST_F(HeaderTest, AllowResizeFalseShowsNoResizeCursorAndDoesNotDrag) {
     EXPECT_NE(Headless().CursorShape(), std::uintptr_t(IDC_SIZEWE));
 }
 
+TEST_F(HeaderTest, AtDesignTimeDividersWorkWithoutAllowResize) {
+    H->SetAllowResize(false);
+    H->SetDesigning(true);
+    TPoint P = At(H, 101, 12);
+    SetCursorPos(P.X, P.Y);
+    H->Perform(WM_SETCURSOR, static_cast<WPARAM>(H->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_TRUE(H->IsSizing());
+    EXPECT_EQ(GetCursor(), std::uintptr_t(IDC_SIZEWE));
+    H->SetDesigning(false);
+    H->Perform(WM_SETCURSOR, static_cast<WPARAM>(H->Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_FALSE(H->IsSizing());
+}
+
 TEST_F(HeaderTest, HandlerThatFreesTheFormDuringADragIsSafe) {
     H->OnSizing = [this](TObject*, int, int) {
         delete Form;
