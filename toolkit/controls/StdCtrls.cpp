@@ -91,6 +91,7 @@ void PaintButtonWindow(TWinControl& C, HDC DC, const TButtonWindowState& S) {
     SetTextColor(DC, ColorToRGB(Enabled ? C.Font()->Color() : clGrayText));
     std::string Text = C.Caption();
     bool Pushed = S.Pushed || ((Style & BS_PUSHLIKE) && S.Check == BST_CHECKED);
+    TRect ImageRect{}; // the part of the image that shows
     auto DrawImageOrText = [&](TRect Area, UINT HAlign) {
         if ((Style & BS_BITMAP) && S.Image) {
             BITMAP Bm;
@@ -110,6 +111,8 @@ void PaintButtonWindow(TWinControl& C, HDC DC, const TButtonWindowState& S) {
                 int Clip = SaveDC(DC);
                 IntersectClipRect(DC, Area.Left, Area.Top, Area.Right, Area.Bottom);
                 BitBlt(DC, X, Y, Bm.bmWidth, Bm.bmHeight, Mem, 0, 0, SRCCOPY);
+                const TRect Drawn = Bounds(X, Y, Bm.bmWidth, Bm.bmHeight);
+                IntersectRect(&ImageRect, &Drawn, &Area);
                 RestoreDC(DC, Clip);
                 SelectObject(Mem, Old);
                 DeleteDC(Mem);
@@ -164,7 +167,10 @@ void PaintButtonWindow(TWinControl& C, HDC DC, const TButtonWindowState& S) {
         UINT HA = Style & 0x300;
         UINT Align = HA == 0x300 ? DT_CENTER : HA == 0x200 ? DT_RIGHT : DT_LEFT;
         DrawImageOrText(T, Align);
-        if (Focused && !(Style & BS_BITMAP)) {
+        if (Focused && (Style & BS_BITMAP)) {
+            // An image takes the focus frame around the part of it that shows.
+            if (!IsRectEmpty(&ImageRect)) DrawFocusRect(DC, &ImageRect);
+        } else if (Focused) {
             TRect M = T;
             DrawTextA(DC, Text.c_str(), -1, &M, DT_SINGLELINE | DT_CALCRECT);
             TRect F{T.Left - 1, (R.Height() - M.Height()) / 2 - 1, T.Left + M.Width() + 1,
@@ -856,8 +862,48 @@ void TRadioButton::SetChecked(bool V) {
     }
 }
 
+// The arrows move through the radio buttons of the parent (wrapping round) and check the one
+// they reach, as a group of radio buttons is used from the keyboard.
+static bool MoveInRadioGroup(TRadioButton* From, bool Forward) {
+    TWinControl* P = From->Parent();
+    if (!P) return false;
+    std::vector<TWinControl*> Order;
+    P->GetTabOrderList(Order);
+    std::vector<TRadioButton*> Group;
+    for (TWinControl* C : Order)
+        if (auto* R = dynamic_cast<TRadioButton*>(C); R && R->Parent() == P) Group.push_back(R);
+    const auto N = static_cast<int>(Group.size());
+    int At = -1;
+    for (int I = 0; I < N; ++I)
+        if (Group[static_cast<std::size_t>(I)] == From) At = I;
+    if (At < 0) return false;
+    for (int Step = 1; Step < N; ++Step) {
+        TRadioButton* Next =
+            Group[static_cast<std::size_t>(((At + (Forward ? Step : -Step)) % N + N) % N)];
+        if (!Next->CanFocus()) continue;
+        auto Alive = Next->LifeToken();
+        Next->SetFocus();
+        if (!Alive.expired() && Next->Focused()) Next->SetChecked(true);
+        return true;
+    }
+    return false;
+}
+
 void TRadioButton::WndProc(TMessage& M) {
     switch (M.Msg) {
+    case WM_GETDLGCODE:
+        TButtonControl::WndProc(M);
+        M.Result |= DLGC_WANTARROWS;
+        return;
+    case WM_KEYDOWN: {
+        auto Alive = LifeToken();
+        TButtonControl::WndProc(M); // OnKeyDown may take the key (or free the button)
+        if (Alive.expired()) return;
+        const WPARAM K = M.WParam;
+        if (K == VK_LEFT || K == VK_RIGHT || K == VK_UP || K == VK_DOWN)
+            MoveInRadioGroup(this, K == VK_RIGHT || K == VK_DOWN);
+        return;
+    }
     case CN_COMMAND:
         if (HIWORD(M.WParam) == BN_CLICKED) SetChecked(true);
         return;
