@@ -311,16 +311,6 @@ void TX11Backend::Poll(std::vector<TInputEvent>& Out) {
             E.Shift = ShiftOf(Ev.xmotion.state);
             Out.push_back(E);
             break;
-        case LeaveNotify:
-            // Without a grab no motion is reported once the pointer is outside: the position
-            // it left at is the last move, so that hover states end (grabs report motion and
-            // their own crossings are not real ones).
-            if (Ev.xcrossing.mode != NotifyNormal || Ev.xcrossing.detail == NotifyInferior) break;
-            E.Kind = TInputKind::MouseMove;
-            E.X = Ev.xcrossing.x_root, E.Y = Ev.xcrossing.y_root;
-            E.Shift = ShiftOf(Ev.xcrossing.state);
-            Out.push_back(E);
-            break;
         case ButtonPress:
         case ButtonRelease: {
             unsigned B = Ev.xbutton.button;
