@@ -491,7 +491,7 @@ object ButtonsPage: TForm
     Top = 134
     Width = 200
     Height = 13
-    Caption = 'Round buttons: outlined, inset, glyph on background, disabled'
+    Caption = 'Round: outlined, inset, glyph, disabled'
   end
   object roNormal: TQELRoundButton
     Left = 12
@@ -590,7 +590,7 @@ object ButtonsPage: TForm
     Top = 134
     Width = 200
     Height = 13
-    Caption = 'Arrow buttons: four directions, background, wide bevel'
+    Caption = 'Arrows: four directions, background, wide bevel'
   end
   object arUp: TQELArrowButton
     Left = 240
