@@ -1,11 +1,10 @@
 #include "visual/QELTBackground.h"
 
-#include "visual/QELTGradientRaster.h"
-
 #include "toolkit/controls/Controls.h"
 #include "toolkit/core/Exceptions.h"
 #include "toolkit/graphics/TextDraw.h"
 #include "toolkit/graphics/Windows.h"
+#include "visual/QELTGradientRaster.h"
 
 #include <algorithm>
 #include <utility>
@@ -147,6 +146,30 @@ void MaskedCopy(TSurface& Dst, const TSurface& Src, std::uint32_t KeyPixel) {
         for (int X = 0; X < W; ++X)
             if (S[X] != KeyPixel) D[X] = S[X];
     }
+}
+
+} // namespace
+
+// Pictures kept per key; the most recent first. A key holds every input of the drawing (sizes,
+// colours as plain RGB, styles, a digest of the texture's pixels), so an entry can never show
+// a stale picture and needs no invalidation.
+struct TQELBackgroundCache {
+    struct TEntry {
+        std::vector<std::uint64_t> Key;
+        std::unique_ptr<TMemBitmap> Picture;
+    };
+    static constexpr std::size_t MaxEntries = 4;
+    static constexpr long long MaxPixels = 16LL * 1024 * 1024;
+    std::vector<TEntry> Entries;
+};
+
+namespace {
+
+std::uint64_t PixelDigest(const TSurface& S) {
+    std::uint64_t H = 1469598103934665603ULL; // FNV-1a over whole pixels
+    for (std::uint32_t P : S.Pixels)
+        H = (H ^ P) * 1099511628211ULL;
+    return H;
 }
 
 } // namespace
@@ -460,6 +483,63 @@ void TQELBackground::SetBackStyle(TQELBackStyle Value) {
 }
 
 void TQELBackground::Draw(HDC DC, int Width, int Height, bool Forward) const {
+    // What the picture covers: the area, or for tiles every tile the drawing starts.
+    int PW = Width, PH = Height;
+    std::vector<std::uint64_t> Key;
+    if (Width > 0 && Height > 0) {
+        if (FBackgroundStyle == bGradient) {
+            // Read every colour first: a bad line raises before anything is drawn, as always.
+            const std::vector<COLORREF> Colors =
+                FGradient->ColorList(FGradient->ColorsInBetween(), Forward);
+            Key = {0, std::uint64_t(FGradient->FillStyle()),
+                   std::uint64_t(FGradient->ColorCount())};
+            Key.insert(Key.end(), Colors.begin(), Colors.end());
+        } else if (FBackgroundStyle == bTexture && !FTexture->Image()->Empty() &&
+                   FTexture->ImageStyle() != isCenter) {
+            // A centred picture is one copy already and leaves the rest of DC as it was.
+            const TBitmap* Img = FTexture->Image();
+            const TSurface* Px = Img->Surface();
+            if (Px) {
+                const int IW = Img->Width(), IH = Img->Height();
+                if (FTexture->ImageStyle() == isTile) {
+                    PW = (Width / IW + 1) * IW;
+                    PH = (Height / IH + 1) * IH;
+                }
+                Key = {1,
+                       std::uint64_t(FTexture->ImageStyle()),
+                       FTexture->TransparentColor() == clNone
+                           ? ~std::uint64_t(0)
+                           : std::uint64_t(ColorToRGB(FTexture->TransparentColor())),
+                       ColorToRGB(FTexture->TransparentBackground()),
+                       std::uint64_t(IW),
+                       std::uint64_t(IH),
+                       PixelDigest(*Px)};
+            }
+        }
+    }
+    if (Key.empty() || static_cast<long long>(PW) * PH > TQELBackgroundCache::MaxPixels) {
+        DrawUncached(DC, Width, Height, Forward);
+        return;
+    }
+    Key.insert(Key.end(), {std::uint64_t(Width), std::uint64_t(Height), std::uint64_t(Forward)});
+    if (!FCache) FCache = std::make_unique<TQELBackgroundCache>();
+    auto& Entries = FCache->Entries;
+    auto Hit = std::find_if(Entries.begin(), Entries.end(),
+                            [&](const TQELBackgroundCache::TEntry& E) { return E.Key == Key; });
+    if (Hit == Entries.end()) {
+        auto Picture = std::make_unique<TMemBitmap>(PW, PH, true);
+        DrawUncached(Picture->DC(), Width, Height, Forward);
+        if (Entries.size() == TQELBackgroundCache::MaxEntries) Entries.pop_back();
+        Entries.insert(Entries.begin(), {std::move(Key), std::move(Picture)});
+        Hit = Entries.begin();
+    } else if (Hit != Entries.begin()) {
+        std::rotate(Entries.begin(), Hit, Hit + 1);
+        Hit = Entries.begin();
+    }
+    BitBlt(DC, 0, 0, PW, PH, Hit->Picture->DC(), 0, 0, SRCCOPY);
+}
+
+void TQELBackground::DrawUncached(HDC DC, int Width, int Height, bool Forward) const {
     switch (FBackgroundStyle) {
     case bGradient:
         FGradient->MultiDraw(DC, Width, Height, FGradient->ColorsInBetween(), FSolidColor, Forward);

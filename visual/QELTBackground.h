@@ -110,6 +110,8 @@ class TQELBrushFill : public TGraphicsObject {
     TColor FBrushColor = clBtnFace;
 };
 
+struct TQELBackgroundCache;
+
 class TQELBackground : public TComponent {
     QEL_CLASS(TQELBackground, TComponent)
   public:
@@ -157,6 +159,11 @@ class TQELBackground : public TComponent {
     std::unique_ptr<TQELTexture> FTexture;
     std::unique_ptr<TQELGradient> FGradient;
     std::unique_ptr<TQELBrushFill> FBrushFill;
+    // The last pictures drawn, by everything that decides their pixels, so controls sharing
+    // the background at one size compute it once.
+    mutable std::unique_ptr<TQELBackgroundCache> FCache;
+
+    void DrawUncached(HDC DC, int Width, int Height, bool Forward) const;
 };
 
 // Takes Client off Background's list when it unlinks. A background that is being destroyed
