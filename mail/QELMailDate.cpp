@@ -116,7 +116,7 @@ bool ParseMailDate(std::string_view S, std::time_t& When) {
                 int Parts[3] = {V, 0, 0};
                 int Count = 1;
                 std::size_t K = E;
-                while (Count < 3 && S[K] == ':' && K + 1 < S.size() && IsDigit(S[K + 1])) {
+                while (Count < 3 && K + 1 < S.size() && S[K] == ':' && IsDigit(S[K + 1])) {
                     std::size_t D = K + 1;
                     while (D < S.size() && IsDigit(S[D]) && D - K - 1 < 2)
                         ++D;
