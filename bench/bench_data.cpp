@@ -23,12 +23,11 @@ const std::string& BigDatabase() {
         std::filesystem::remove(F);
         sqlite3* Db = nullptr;
         sqlite3_open(F.c_str(), &Db);
-        sqlite3_exec(Db,
-                     "CREATE TABLE big (id INTEGER PRIMARY KEY, name TEXT, value REAL);"
-                     "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < " +
-                         std::to_string(Rows) +
-                         ") INSERT INTO big SELECT x, 'name ' || x, x * 0.5 FROM c;",
-                     nullptr, nullptr, nullptr);
+        const std::string Fill =
+            "CREATE TABLE big (id INTEGER PRIMARY KEY, name TEXT, value REAL);"
+            "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < " +
+            std::to_string(Rows) + ") INSERT INTO big SELECT x, 'name ' || x, x * 0.5 FROM c;";
+        sqlite3_exec(Db, Fill.c_str(), nullptr, nullptr, nullptr);
         sqlite3_close(Db);
         return F;
     }();

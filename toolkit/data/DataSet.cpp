@@ -42,6 +42,7 @@ bool TDataSet::Fire(const TDataSetNotifyEvent& E) {
 }
 
 void TDataSet::DataEvent(TDataEvent Event, TField* Field) {
+    if (Sources_.empty()) return;
     const auto Alive = Alive_;
     const std::vector<TDataSource*> Copy = Sources_;
     for (TDataSource* S : Copy) {
@@ -183,14 +184,17 @@ void TDataSet::SetReadOnly(bool V) {
 // Window handling. The window never grows beyond a few fetches: rows fall off the far end.
 void TDataSet::TrimFront() {
     while (Window_.size() > static_cast<std::size_t>(4 * FetchCount) && Cur_ > 0) {
+        Source_->Recycle(std::move(Window_.front()));
         Window_.pop_front();
         --Cur_;
     }
 }
 
 void TDataSet::TrimBack() {
-    while (Window_.size() > static_cast<std::size_t>(4 * FetchCount) && Cur_ + 1 < Window_.size())
+    while (Window_.size() > static_cast<std::size_t>(4 * FetchCount) && Cur_ + 1 < Window_.size()) {
+        Source_->Recycle(std::move(Window_.back()));
         Window_.pop_back();
+    }
 }
 
 void TDataSet::LoadFirst() {
@@ -216,9 +220,11 @@ bool TDataSet::StepNext() {
         if (Rows.empty()) return false;
         for (auto& R : Rows)
             Window_.push_back(std::move(R));
+        ++Cur_;
+        TrimFront();
+        return true;
     }
     ++Cur_;
-    TrimFront();
     return true;
 }
 
@@ -230,9 +236,11 @@ bool TDataSet::StepPrior() {
         for (auto It = Rows.rbegin(); It != Rows.rend(); ++It)
             Window_.push_front(std::move(*It));
         Cur_ += Rows.size();
+        --Cur_;
+        TrimBack();
+        return true;
     }
     --Cur_;
-    TrimBack();
     return true;
 }
 

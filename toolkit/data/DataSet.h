@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qel {
@@ -68,6 +69,18 @@ class TRowSource {
     virtual void RowDeleted(const TRecord& Row) { (void)Row; }
     // Forget what is held and read again (Refresh).
     virtual void Reset() {}
+
+    // Rows the dataset let go of, kept so that the next fetch can fill them in place instead
+    // of allocating new ones.
+    void Recycle(TRecord&& Row) {
+        if (Spare_.size() < 256) Spare_.push_back(std::move(Row));
+    }
+
+  protected:
+    std::vector<TRecord> TakeSpare() { return std::exchange(Spare_, {}); }
+
+  private:
+    std::vector<TRecord> Spare_;
 };
 
 class TDataSet : public TComponent {

@@ -203,7 +203,8 @@ std::int64_t TPGConnection::Execute(const std::string& Sql, const std::vector<TF
         }
     }
     if (Rows) {
-        Rows->reserve(Rows->size() + std::size_t(NRows));
+        Rows->clear();
+        Rows->reserve(std::size_t(NRows));
         for (int R = 0; R < NRows; ++R) {
             TRecord Rec;
             Rec.Values.resize(std::size_t(NCols));

@@ -28,6 +28,44 @@ TFieldType SQLiteFieldType(const std::string& DeclType) {
     return ftString;
 }
 
+namespace {
+
+// Fills V in place, so a recycled record keeps its text buffers.
+void ReadColumn(sqlite3_stmt* St, int I, TFieldType T, TFieldValue& V) {
+    switch (sqlite3_column_type(St, I)) {
+    case SQLITE_INTEGER:
+        if (T == ftFloat)
+            V = sqlite3_column_double(St, I);
+        else
+            V = std::int64_t{sqlite3_column_int64(St, I)};
+        return;
+    case SQLITE_FLOAT:
+        V = sqlite3_column_double(St, I);
+        return;
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+        const auto* P = static_cast<const char*>(sqlite3_column_blob(St, I));
+        const auto Len = std::size_t(sqlite3_column_bytes(St, I));
+        const std::string_view Text(P ? P : "", Len);
+        if (T == ftDateTime) {
+            if (auto D = ParseIsoDateTime(Text)) {
+                V = *D;
+                return;
+            }
+        }
+        if (auto* S = std::get_if<std::string>(&V))
+            S->assign(Text);
+        else
+            V = std::string(Text);
+        return;
+    }
+    default:
+        V = std::monostate{};
+    }
+}
+
+} // namespace
+
 struct TSQLiteConnection::TStatement {
     sqlite3_stmt* Stmt = nullptr;
     std::vector<TFieldType> Types;
@@ -37,7 +75,9 @@ struct TSQLiteConnection::TStatement {
 TSQLiteConnection::TSQLiteConnection(const std::string& FileName, int BusyTimeout)
     : FileName_(FileName) {
     if (FileName.empty()) throw EDatabaseError("No database file name given");
-    const int Rc = sqlite3_open_v2(FileName.c_str(), &Db_, SQLITE_OPEN_READWRITE, nullptr);
+    // A connection serves one dataset on one thread: SQLite's per-call locking would only cost.
+    const int Rc = sqlite3_open_v2(FileName.c_str(), &Db_,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (Rc != SQLITE_OK) {
         const std::string Msg = Db_ ? sqlite3_errmsg(Db_) : sqlite3_errstr(Rc);
         sqlite3_close(Db_);
@@ -129,45 +169,23 @@ std::int64_t TSQLiteConnection::Execute(const std::string& Sql,
             Columns->push_back(std::move(C));
         }
     }
+    std::size_t Count = 0;
     for (;;) {
         const int Rc = sqlite3_step(St);
         if (Rc == SQLITE_DONE) break;
-        if (Rc != SQLITE_ROW) Fail(FileName_);
-        if (!Rows) continue;
-        TRecord R;
-        R.Values.resize(std::size_t(N));
-        for (int I = 0; I < N; ++I) {
-            TFieldValue& V = R.Values[std::size_t(I)];
-            const TFieldType T = S.Types[std::size_t(I)];
-            switch (sqlite3_column_type(St, I)) {
-            case SQLITE_INTEGER:
-                if (T == ftFloat)
-                    V = sqlite3_column_double(St, I);
-                else
-                    V = std::int64_t{sqlite3_column_int64(St, I)};
-                break;
-            case SQLITE_FLOAT:
-                V = sqlite3_column_double(St, I);
-                break;
-            case SQLITE_TEXT:
-            case SQLITE_BLOB: {
-                const auto* P = static_cast<const char*>(sqlite3_column_blob(St, I));
-                std::string Text(P ? P : "", std::size_t(sqlite3_column_bytes(St, I)));
-                if (T == ftDateTime) {
-                    if (auto D = ParseIsoDateTime(Text)) {
-                        V = *D;
-                        break;
-                    }
-                }
-                V = std::move(Text);
-                break;
-            }
-            default:
-                break;
-            }
+        if (Rc != SQLITE_ROW) {
+            if (Rows) Rows->resize(Count);
+            Fail(FileName_);
         }
-        Rows->push_back(std::move(R));
+        if (!Rows) continue;
+        TRecord& R = Count < Rows->size() ? (*Rows)[Count] : Rows->emplace_back();
+        ++Count;
+        R.Serial = 0;
+        R.Values.resize(std::size_t(N));
+        for (int I = 0; I < N; ++I)
+            ReadColumn(St, I, S.Types[std::size_t(I)], R.Values[std::size_t(I)]);
     }
+    if (Rows) Rows->resize(Count);
     return sqlite3_changes64(Db_);
 }
 
@@ -184,6 +202,8 @@ TTableShape TSQLiteConnection::DescribeTable(const std::string& Name) {
     std::vector<TRecord> Cols;
     Execute("SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?1)", {Real},
             &Cols);
+    int KeyColumns = 0;
+    bool IntegerKey = false;
     for (const TRecord& R : Cols) {
         TSqlColumn C;
         C.Name = std::get<std::string>(R.Values[0]);
@@ -192,9 +212,14 @@ TTableShape TSQLiteConnection::DescribeTable(const std::string& Name) {
         C.NotNull = std::get<std::int64_t>(R.Values[2]) != 0;
         C.HasDefault = !IsNullValue(R.Values[3]);
         C.KeyOrder = int(std::get<std::int64_t>(R.Values[4]));
+        if (C.KeyOrder > 0) {
+            ++KeyColumns;
+            IntegerKey = Type && Upper(*Type) == "INTEGER";
+        }
         Shape.Columns.push_back(std::move(C));
     }
-    if (IsTable) {
+    // A single INTEGER PRIMARY KEY is the rowid under its own name: no hidden copy needed.
+    if (IsTable && !(KeyColumns == 1 && IntegerKey)) {
         // Tables made WITHOUT ROWID have none; their primary key serves instead.
         sqlite3_stmt* Probe = nullptr;
         const std::string Sql = "SELECT rowid FROM " + Shape.Table + " LIMIT 0";

@@ -37,7 +37,8 @@ class TSqlConnection {
     virtual std::string Placeholder(int N) const = 0;
     // Throws EDatabaseError when there is no such table.
     virtual TTableShape DescribeTable(const std::string& Name) = 0;
-    // Runs Sql; rows (if asked for) come back converted by the result's column types. Columns,
+    // Runs Sql; rows (if asked for) come back converted by the result's column types, in place
+    // of whatever Rows held (an engine may fill those records anew rather than allocate). Columns,
     // if asked for, describes the result. Returns the number of rows changed.
     virtual std::int64_t Execute(const std::string& Sql, const std::vector<TFieldValue>& Params,
                                  std::vector<TRecord>* Rows = nullptr,

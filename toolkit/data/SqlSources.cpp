@@ -52,7 +52,7 @@ std::vector<TRecord> TKeysetSource::Run(const std::string& Sql, const TRecord* R
                                  ? Row->Values[static_cast<std::size_t>(Slot)]
                                  : TFieldValue{});
     Params.emplace_back(std::int64_t{Count});
-    std::vector<TRecord> Rows;
+    std::vector<TRecord> Rows = TakeSpare();
     Conn_.Execute(Sql, Params, &Rows);
     if (Reverse) std::reverse(Rows.begin(), Rows.end());
     return Rows;
