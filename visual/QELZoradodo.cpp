@@ -598,13 +598,27 @@ TQELThread::~TQELThread() {
 }
 
 void TQELThread::DoTimer() {
-    Timer_->Timer();
+    TQELTimer32* T = Timer_.load(std::memory_order_acquire);
+    if (!T) return;
+    InTick_ = true;
+    T->Timer();
+    // Still alive even if the event freed the timer: an abandoned worker is freed only after
+    // its Synchronize, which waits for this call, has returned.
+    InTick_ = false;
+}
+
+void TQELThread::Abandon() {
+    Timer_.store(nullptr, std::memory_order_release);
+    SetFreeOnTerminate(true);
+    Terminate();
 }
 
 void TQELThread::Execute() {
-    SetPriority(Timer_->Priority());
+    TQELTimer32* T = Timer_.load(std::memory_order_acquire);
+    if (!T) return;
+    SetPriority(T->Priority());
     while (!Terminated()) {
-        Sleep(Timer_->Interval());
+        Sleep(T->Interval());
         if (Terminated()) break;
         Synchronize([this] { DoTimer(); });
     }
@@ -618,7 +632,12 @@ TQELTimer32::TQELTimer32(TComponent* AOwner) : TComponent(AOwner) {
 TQELTimer32::~TQELTimer32() {
     Enabled_ = false;
     UpdateTimer();
-    Worker_.reset();
+    // Freed by its own event (or with the form that event frees): the worker is waiting for
+    // that very event, so joining it here would never return.
+    if (Worker_ && Worker_->InTick())
+        Worker_.release()->Abandon();
+    else
+        Worker_.reset();
 }
 
 void TQELTimer32::UpdateTimer() {
@@ -640,12 +659,15 @@ void TQELTimer32::SetInterval(std::uint16_t Value) {
 }
 
 void TQELTimer32::SetThreadPriority(TThreadPriority Value) {
-    if (Value != Priority_) Priority_ = Value;
+    if (Value != Priority()) Priority_.store(Value, std::memory_order_relaxed);
     UpdateTimer();
 }
 
 void TQELTimer32::Timer() {
-    if (OnTimer) OnTimer(this);
+    if (!OnTimer) return;
+    // The handler may free the timer and with it OnTimer; the copy keeps its closure alive.
+    const TNotifyEvent::Handler Handler = OnTimer.Fn;
+    Handler(this);
 }
 
 QEL_IMPLEMENT_CLASS(TQELTimer32, TComponent, [](TClassBuilder<TQELTimer32>& B) {

@@ -271,12 +271,19 @@ class TQELThread : public TThread {
     explicit TQELThread(TQELTimer32* Timer);
     ~TQELThread() override;
     void DoTimer();
+    // True while DoTimer runs on the GUI thread (the worker then waits for it to return).
+    bool InTick() const { return InTick_; }
+    // For a timer freed by its own event: the worker cannot be joined while it waits for the
+    // event that frees it, so it lets go of the timer, ends once the event has returned and
+    // is then freed by the GUI thread's queue.
+    void Abandon();
 
   protected:
     void Execute() override;
 
   private:
-    TQELTimer32* Timer_;
+    std::atomic<TQELTimer32*> Timer_;
+    bool InTick_ = false;
 };
 
 // A timer that needs no window messages: its own thread measures the interval.
@@ -290,7 +297,7 @@ class TQELTimer32 : public TComponent {
     void SetEnabled(bool Value);
     std::uint16_t Interval() const { return Interval_.load(std::memory_order_relaxed); }
     void SetInterval(std::uint16_t Value);
-    TThreadPriority Priority() const { return Priority_; }
+    TThreadPriority Priority() const { return Priority_.load(std::memory_order_relaxed); }
     void SetThreadPriority(TThreadPriority Value);
     TNotifyEvent OnTimer;
 
@@ -303,7 +310,8 @@ class TQELTimer32 : public TComponent {
   private:
     bool Enabled_ = true;
     std::atomic<std::uint16_t> Interval_{1000};
-    TThreadPriority Priority_ = tpTimeCritical;
+    // Read by the worker when it starts, which may be while a form is still being read.
+    std::atomic<TThreadPriority> Priority_{tpTimeCritical};
     std::unique_ptr<TQELThread> Worker_;
 };
 

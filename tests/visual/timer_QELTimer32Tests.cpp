@@ -1,6 +1,7 @@
 // The thread timer: its worker only runs while interval, Enabled and OnTimer allow it, events
 // arrive on the GUI thread, a slow handler delays the next one, and a form holding a timer
 // starts it when read.
+#include "toolkit/controls/ExtCtrls.h"
 #include "toolkit/controls/Forms.h"
 #include "toolkit/core/FormReader.h"
 #include "toolkit/core/Streams.h"
@@ -122,6 +123,80 @@ TEST_F(TimerTest, AFormWithATimerStartsItWhenRead) {
     TStringStream S(Text);
     ReadComponent(S, &F);
     ASSERT_TRUE(PumpUntil([&] { return F.Ticks >= 2; }));
+}
+
+} // namespace
+
+namespace {
+
+// A handler may free the timer that called it, or the form that owns the timer: the worker is
+// waiting for that handler, so the timer must not wait for the worker.
+TEST_F(TimerTest, ATimerFreedByItsOwnEventEndsWithoutHanging) {
+    auto* T = new TQELTimer32(nullptr);
+    int Ticks = 0;
+    T->OnTimer = [&Ticks, T](TObject* Sender) {
+        EXPECT_EQ(Sender, T);
+        ++Ticks;
+        delete T;
+    };
+    T->SetInterval(5);
+    ASSERT_TRUE(PumpUntil([&] { return Ticks == 1; }));
+    Pump(60);
+    EXPECT_EQ(Ticks, 1) << "no tick after the timer was freed";
+}
+
+class TSelfFreeingForm : public TForm {
+    QEL_CLASS(TSelfFreeingForm, TForm)
+  public:
+    explicit TSelfFreeingForm(TComponent* AOwner) : TForm(AOwner) {
+        for (auto*& T : Timers) {
+            T = new TQELTimer32(this);
+            T->OnTimer = [this](TObject*) { ++Ticks; };
+            T->SetInterval(3);
+        }
+        MessageTimer = new TTimer(this);
+        MessageTimer->SetInterval(3);
+        MessageTimer->SetOnTimer([this](TObject*) { ++Ticks; });
+    }
+    ~TSelfFreeingForm() override { *Freed = true; }
+    TQELTimer32* Timers[3] = {};
+    TTimer* MessageTimer = nullptr;
+    int Ticks = 0;
+    bool* Freed = nullptr;
+};
+
+} // namespace
+
+QEL_IMPLEMENT_CLASS(TSelfFreeingForm, TForm, NoProperties<TSelfFreeingForm>)
+
+namespace {
+
+TEST_F(TimerTest, AFormFreedFromATickTakesAllItsTimersWithIt) {
+    // Each of the form's timers in turn frees it: the one whose tick it is, while the others
+    // sleep, wait in their own synchronised tick or are held back by the suspension.
+    for (int Which = 0; Which < 3; ++Which) {
+        bool Freed = false;
+        auto* F = new TSelfFreeingForm(nullptr);
+        F->Freed = &Freed;
+        F->Timers[Which]->OnTimer = [F](TObject*) {
+            if (F->Ticks >= 4)
+                delete F;
+            else
+                ++F->Ticks;
+        };
+        ASSERT_TRUE(PumpUntil([&] { return Freed; })) << "timer " << Which;
+        Pump(30);
+    }
+    // And from the message timer's tick, with the thread timers' ticks queued meanwhile.
+    bool Freed = false;
+    auto* F = new TSelfFreeingForm(nullptr);
+    F->Freed = &Freed;
+    F->MessageTimer->SetOnTimer([F](TObject*) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        delete F;
+    });
+    ASSERT_TRUE(PumpUntil([&] { return Freed; }));
+    Pump(30);
 }
 
 } // namespace
