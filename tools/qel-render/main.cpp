@@ -1,7 +1,9 @@
-// qel-render FORM -o OUT.png [--size WxH]
+// qel-render FORM -o OUT.png [--size WxH] [--run MS]
 // Loads a text or binary form file with every class of both packages and writes the form's
 // client area as a PNG, drawn by the headless backend. Event handlers that no code backs are
-// reported and left unassigned.
+// reported and left unassigned. With --run the application loop runs first for the given time,
+// so timers, thread timers and the painting they cause are in the picture.
+#include "Options.h"
 #include "mail/Corvex40.h"
 #include "toolkit/controls/Forms.h"
 #include "toolkit/core/Exceptions.h"
@@ -23,9 +25,22 @@ using namespace qel;
 
 namespace {
 
-int Usage() {
-    std::fprintf(stderr, "usage: qel-render FORM -o OUT.png [--size WxH]\n");
+int Usage(const std::string& Error) {
+    std::fprintf(stderr, "qel-render: %s\n%s", Error.c_str(), render::UsageText().c_str());
     return 2;
+}
+
+// Runs the application loop for Ms milliseconds, as the application itself would: posted
+// messages, timers, thread timers' synchronised ticks and painting. Stops early when the
+// application is terminated. False when the form was freed meanwhile (by one of its handlers).
+bool RunFor(int Ms, const std::weak_ptr<const int>& FormLife) {
+    auto& Q = TMessageQueue::Main();
+    bool Due = false;
+    const int Deadline = Q.AddTimer(static_cast<unsigned>(Ms), [&Due] { Due = true; });
+    while (!Due && !FormLife.expired() && !Application->Terminated())
+        Application->HandleMessage();
+    Q.RemoveTimer(Deadline);
+    return !FormLife.expired();
 }
 
 // Class name of the root component: "object Name: TClass" in a text form, or the first short
@@ -62,21 +77,10 @@ std::string RootClassName(const std::string& File) {
 } // namespace
 
 int main(int Argc, char** Argv) {
-    std::string In, Out;
-    int W = 0, H = 0;
-    for (int I = 1; I < Argc; ++I) {
-        std::string A = Argv[I];
-        if (A == "-o" && I + 1 < Argc) {
-            Out = Argv[++I];
-        } else if (A == "--size" && I + 1 < Argc) {
-            if (std::sscanf(Argv[++I], "%dx%d", &W, &H) != 2 || W <= 0 || H <= 0) return Usage();
-        } else if (!A.empty() && A[0] != '-' && In.empty()) {
-            In = A;
-        } else {
-            return Usage();
-        }
-    }
-    if (In.empty() || Out.empty()) return Usage();
+    render::TRenderOptions Opt;
+    std::string Error;
+    if (!render::ParseOptions(Argc, Argv, Opt, Error)) return Usage(Error);
+    const std::string& In = Opt.Form;
 
     SetBackend(std::make_unique<THeadlessBackend>());
     RegisterBrisca40Classes();
@@ -106,17 +110,26 @@ int main(int Argc, char** Argv) {
         std::fprintf(stderr, "warning: %s\n", Wn.c_str());
 
     try {
-        if (W > 0) {
-            Form->SetClientWidth(W);
-            Form->SetClientHeight(H);
+        if (Opt.Width > 0) {
+            Form->SetClientWidth(Opt.Width);
+            Form->SetClientHeight(Opt.Height);
         }
         Form->Show();
         for (int I = 0; I < 100 && HasPendingPaint(); ++I)
             Application->ProcessMessages();
         Application->ProcessMessages();
+        if (Opt.RunMs) {
+            if (!RunFor(*Opt.RunMs, Form->LifeToken())) {
+                // Its own handler freed it; the pointer is no longer ours to delete.
+                (void)Form.release();
+                throw EInvalidOperation("the form was freed while it ran");
+            }
+            for (int I = 0; I < 100 && HasPendingPaint(); ++I)
+                Application->ProcessMessages();
+        }
         const TSurface* Surface = GetWindowSurface(Form->Handle());
         if (!Surface) throw EInvalidOperation("the form has no window");
-        SavePng(*Surface, Out);
+        SavePng(*Surface, Opt.Output);
     } catch (const std::exception& E) {
         std::fprintf(stderr, "qel-render: %s\n", E.what());
         return 1;
