@@ -2,7 +2,8 @@
 # Runs every test: installs what the tests need, starts the local mail servers and
 # the private PostgreSQL cluster, builds and runs
 # the suite, then again under AddressSanitizer and UndefinedBehaviorSanitizer (with clang, which
-# also builds the fuzzers), and gives each fuzzer a short run.
+# also builds the fuzzers), runs the threaded tests under ThreadSanitizer, and gives each fuzzer a
+# short run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -33,6 +34,15 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+echo "== thread timer and image scroller (ThreadSanitizer)"
+# Only the visual test program and what it links, and only its threaded tests: the worker of the
+# thread timer meets the GUI thread there, and nowhere else in the packages.
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQEL_TSAN=ON \
+  -DQEL_BUILD_EXAMPLES=OFF >/dev/null
+cmake --build build-tsan -j"$jobs" --target test_visual
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 build-tsan/bin/test_visual \
+  --gtest_brief=1 --gtest_filter='TimerTest.*:ScrollerTest.*:ScrollerLifetime.*'
 
 echo "== short fuzz runs"
 QEL_FUZZ_BUILD="$root/build-asan" bash scripts/fuzz-short.sh
