@@ -48,18 +48,8 @@ class TQELGraphicControl : public TGraphicControl {
 // Publishes the inherited properties every package graphic control shows, with the toolkit's
 // defaults (subclasses call it from their describe function when they republish).
 template <class T> void PublishQELGraphicControl(TClassBuilder<T>& B) {
-    B.template Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.Enum("BiDiMode", &T::BiDiMode, &T::SetBiDiMode)
-        .SetDefault(bdLeftToRight)
-        .Stored([](const TObject& O) { return !static_cast<const T&>(O).ParentBiDiMode(); });
-    B.Object("Constraints", &T::Constraints, &T::SetConstraints);
-    B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor)
-        .SetDefault(crDrag)
-        .WithIdents(CursorIdentMap());
-    B.Enum("DragKind", &T::DragKind, &T::SetDragKind).SetDefault(dkDrag);
-    B.Enum("DragMode", &T::DragMode, &T::SetDragMode).SetDefault(dmManual);
-    B.Bool("ParentBiDiMode", &T::ParentBiDiMode, &T::SetParentBiDiMode).SetDefault(true);
+    B.Publish({"Anchors", "BiDiMode", "Constraints", "DragCursor", "DragKind", "DragMode",
+               "ParentBiDiMode"});
 }
 
 // ===== End of base classes ==================================================================

@@ -17,47 +17,21 @@ constexpr unsigned kWordBreak = DT_CENTER | DT_VCENTER | DT_WORDBREAK;
 
 static void DescribeButton(TClassBuilder<TQELButton>& B) {
     using T = TQELButton;
-    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.Enum("BiDiMode", &T::BiDiMode, &T::SetBiDiMode)
-        .SetDefault(bdLeftToRight)
-        .Stored([](const TObject& O) { return !static_cast<const T&>(O).ParentBiDiMode(); });
-    B.Object("Constraints", &T::Constraints, &T::SetConstraints);
-    B.Enum("DragKind", &T::DragKind, &T::SetDragKind).SetDefault(dkDrag);
-    B.Bool("ParentBiDiMode", &T::ParentBiDiMode, &T::SetParentBiDiMode).SetDefault(true);
-    B.String("Caption", &T::Caption, &T::SetCaption);
+    B.Publish({"Anchors", "BiDiMode", "Constraints", "DragKind", "ParentBiDiMode", "Caption"});
     B.Bool("Cancel", &T::Cancel, &T::SetCancel).SetDefault(false);
     B.Bool("Default", &T::Default, &T::SetDefault).SetDefault(false);
     B.Object("Font3D", &T::Font3D, &T::Set3D);
     B.Object("Glyph", &T::Glyph, &T::SetQELGlyph);
-    PublishShowHint(B);
-    PublishFont(B);
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
+    B.Publish({"ParentShowHint", "ShowHint", "Font", "Visible"});
     B.Integer("ModalResult", &T::ModalResult, &T::SetModalResult).SetDefault(0);
     B.Bool("WordWrap", &T::WordWrap, &T::Setword).SetDefault(false);
     B.Bool("ButtonSunk", &T::ButtonSunk, &T::SetButtonSunk).SetDefault(false);
     B.Component("Background", &T::Background, &T::SetFBack);
-    B.Event("OnClick", &T::OnClick);
-    B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor)
-        .SetDefault(crDrag)
-        .WithIdents(CursorIdentMap());
-    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
-    B.Component("PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
-    B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
-    B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(true);
-    B.Event("OnDragDrop", &T::OnDragDrop);
-    B.Event("OnDragOver", &T::OnDragOver);
-    B.Event("OnEndDrag", &T::OnEndDrag);
-    B.Event("OnKeyDown", &T::OnKeyDown);
-    B.Event("OnKeyPress", &T::OnKeyPress);
-    B.Event("OnKeyUp", &T::OnKeyUp);
-    B.Event("OnMouseDown", &T::OnMouseDown);
-    B.Event("OnMouseMove", &T::OnMouseMove);
-    B.Event("OnMouseUp", &T::OnMouseUp);
-    B.Event("OnEnter", &T::OnEnter);
-    B.Event("OnExit", &T::OnExit);
-    B.Event("OnStartDrag", &T::OnStartDrag);
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
+    B.Publish({"OnClick", "DragCursor", "ParentFont", "PopupMenu", "TabOrder"});
+    B.Publish("TabStop").SetDefault(true);
+    B.Publish({"OnDragDrop", "OnDragOver", "OnEndDrag", "OnKeyDown", "OnKeyPress", "OnKeyUp",
+               "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnEnter", "OnExit", "OnStartDrag",
+               "Enabled"});
     B.Integer("Width", &T::Width, &T::SetWidth).SetDefault(75);
     B.Integer("Height", &T::Height, &T::SetHeight).SetDefault(25);
 }

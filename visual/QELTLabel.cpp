@@ -10,52 +10,18 @@
 namespace qel {
 
 static void DescribeLabel(TClassBuilder<TQELLabel>& B) {
-    using T = TQELLabel;
     // DragCursor and DragMode come late in a label's form text, after the events.
-    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.Enum("BiDiMode", &T::BiDiMode, &T::SetBiDiMode)
-        .SetDefault(bdLeftToRight)
-        .Stored([](const TObject& O) { return !static_cast<const T&>(O).ParentBiDiMode(); });
-    B.Object("Constraints", &T::Constraints, &T::SetConstraints);
-    B.Enum("DragKind", &T::DragKind, &T::SetDragKind).SetDefault(dkDrag);
-    B.Bool("ParentBiDiMode", &T::ParentBiDiMode, &T::SetParentBiDiMode).SetDefault(true);
-    B.Enum("Align", &TQELLabel::Align, &TQELLabel::SetAlign).SetDefault(alNone);
-    B.Enum("Alignment", &TQELLabel::Alignment, &TQELLabel::SetAlignment).SetDefault(taLeftJustify);
-    B.String("Caption", &TQELLabel::Caption, &TQELLabel::SetCaption);
-    B.Color("Color", &TQELLabel::Color, &TQELLabel::SetColor)
-        .SetDefault(clWindow)
-        .Stored([](const TObject& O) { return !static_cast<const TQELLabel&>(O).ParentColor(); });
-    B.Bool("Enabled", &TQELLabel::Enabled, &TQELLabel::SetEnabled).SetDefault(true);
-    B.Component("FocusControl", &TQELLabel::FocusControl, &TQELLabel::SetFocusControl);
+    B.Publish({"Anchors", "BiDiMode", "Constraints", "DragKind", "ParentBiDiMode", "Align",
+               "Alignment", "Caption", "Color", "Enabled", "FocusControl"});
     B.Component("FontBackground", &TQELLabel::FontBackground, &TQELLabel::SetBack);
-    PublishFont(B);
+    B.Publish("Font");
     B.Object("Font3D", &TQELLabel::Font3D, &TQELLabel::Set3D);
     B.Object("Frame", &TQELLabel::Frame, &TQELLabel::SetFrm);
     B.Component("Background", &TQELLabel::Background, &TQELLabel::SetBack2);
-    B.Bool("Transparent", &TQELLabel::Transparent, &TQELLabel::SetTransparent).SetDefault(false);
-    B.Bool("ShowHint", &TQELLabel::ShowHint, &TQELLabel::SetShowHint).Stored([](const TObject& O) {
-        return !static_cast<const TQELLabel&>(O).ParentShowHint();
-    });
-    B.Bool("Visible", &TQELLabel::Visible, &TQELLabel::SetVisible).SetDefault(true);
-    B.Bool("WordWrap", &TQELLabel::WordWrap, &TQELLabel::SetWordWrap).SetDefault(false);
-    B.Event("OnClick", &TQELLabel::OnClick);
-    B.Event("OnDblClick", &TQELLabel::OnDblClick);
-    B.Event("OnMouseDown", &TQELLabel::OnMouseDown);
-    B.Event("OnMouseMove", &TQELLabel::OnMouseMove);
-    B.Event("OnMouseUp", &TQELLabel::OnMouseUp);
-    B.Event("OnDragDrop", &T::OnDragDrop);
-    B.Event("OnEndDrag", &T::OnEndDrag);
-    B.Event("OnStartDrag", &T::OnStartDrag);
-    B.Event("OnDragOver", &T::OnDragOver);
-    B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor)
-        .SetDefault(crDrag)
-        .WithIdents(CursorIdentMap());
-    B.Enum("DragMode", &T::DragMode, &T::SetDragMode).SetDefault(dmManual);
-    B.Bool("ParentColor", &TQELLabel::ParentColor, &TQELLabel::SetParentColor).SetDefault(true);
-    B.Bool("ParentFont", &TQELLabel::ParentFont, &TQELLabel::SetParentFont).SetDefault(true);
-    B.Bool("ShowAccelChar", &TQELLabel::ShowAccelChar, &TQELLabel::SetShowAccelChar)
-        .SetDefault(true);
+    B.Publish({"Transparent", "ShowHint", "Visible", "WordWrap", "OnClick", "OnDblClick",
+               "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnDragDrop", "OnEndDrag", "OnStartDrag",
+               "OnDragOver", "DragCursor", "DragMode", "ParentColor", "ParentFont",
+               "ShowAccelChar"});
 }
 QEL_IMPLEMENT_CLASS(TQELLabel, TCustomLabel, DescribeLabel)
 

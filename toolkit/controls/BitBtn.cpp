@@ -193,30 +193,16 @@ void TBitBtn::WndProc(TMessage& M) {
     TButton::WndProc(M);
 }
 
+// Everything a push button publishes, then the glyph and its placement.
 QEL_IMPLEMENT_CLASS(TBitBtn, TButton, [](TClassBuilder<TBitBtn>& B) {
     using T = TBitBtn;
-    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.Bool("Cancel", &T::Cancel, &T::SetCancel).SetDefault(false);
-    B.String("Caption", &T::Caption, &T::SetCaption);
-    B.Bool("Default", &T::Default, &T::SetDefault).SetDefault(false);
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    PublishFont(B);
     B.Object("Glyph", &T::Glyph, &T::SetGlyph).Stored([](const TObject& O) {
         return !static_cast<const T&>(O).Glyph()->Empty();
     });
     B.Enum("Kind", &T::Kind, &T::SetKind).SetDefault(bkCustom);
     B.Enum("Layout", &T::Layout, &T::SetLayout).SetDefault(blGlyphLeft);
     B.Integer("Margin", &T::Margin, &T::SetMargin).SetDefault(-1);
-    B.Integer("ModalResult", &T::ModalResult, &T::SetModalResult).SetDefault(0);
-    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
     B.Integer("Spacing", &T::Spacing, &T::SetSpacing).SetDefault(4);
-    B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
-    B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(true);
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
-    B.Event("OnClick", &T::OnClick);
-    B.Event("OnEnter", &T::OnEnter);
-    B.Event("OnExit", &T::OnExit);
 })
 
 } // namespace qel

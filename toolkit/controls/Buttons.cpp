@@ -250,28 +250,21 @@ void TSpeedButton::Paint() {
 
 QEL_IMPLEMENT_CLASS(TSpeedButton, TGraphicControl, [](TClassBuilder<TSpeedButton>& B) {
     B.Bool("AllowAllUp", &TSpeedButton::AllowAllUp, &TSpeedButton::SetAllowAllUp).SetDefault(false);
-    B.Enum("Align", &TSpeedButton::Align, &TSpeedButton::SetAlign).SetDefault(alNone);
-    B.Set<TAnchorKind>("Anchors", &TSpeedButton::Anchors, &TSpeedButton::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
+    B.Publish({"Align", "Anchors"});
     B.Integer("GroupIndex", &TSpeedButton::GroupIndex, &TSpeedButton::SetGroupIndex).SetDefault(0);
     B.Bool("Down", &TSpeedButton::Down, &TSpeedButton::SetDown).SetDefault(false);
-    B.String("Caption", &TSpeedButton::Caption, &TSpeedButton::SetCaption);
-    B.Bool("Enabled", &TSpeedButton::Enabled, &TSpeedButton::SetEnabled).SetDefault(true);
+    B.Publish({"Caption", "Enabled"});
     B.Bool("Flat", &TSpeedButton::Flat, &TSpeedButton::SetFlat).SetDefault(false);
-    PublishFont(B);
+    B.Publish("Font");
     B.Object("Glyph", &TSpeedButton::Glyph, &TSpeedButton::SetGlyph);
     B.Enum("Layout", &TSpeedButton::Layout, &TSpeedButton::SetLayout).SetDefault(blGlyphLeft);
     B.Integer("Margin", &TSpeedButton::Margin, &TSpeedButton::SetMargin).SetDefault(-1);
     B.Integer("NumGlyphs", &TSpeedButton::NumGlyphs, &TSpeedButton::SetNumGlyphs).SetDefault(1);
-    B.Bool("ParentFont", &TSpeedButton::ParentFont, &TSpeedButton::SetParentFont).SetDefault(true);
+    B.Publish("ParentFont");
     B.Integer("Spacing", &TSpeedButton::Spacing, &TSpeedButton::SetSpacing).SetDefault(4);
-    B.Bool("Visible", &TSpeedButton::Visible, &TSpeedButton::SetVisible).SetDefault(true);
-    B.String("Hint", &TSpeedButton::Hint, &TSpeedButton::SetHint);
-    B.Event("OnClick", &TSpeedButton::OnClick);
-    B.Event("OnDblClick", &TSpeedButton::OnDblClick);
-    PublishMouseEvents(B);
-    PublishDragProperties(B);
-    PublishDragEvents(B);
+    B.Publish({"Visible", "Hint", "OnClick", "OnDblClick", "OnContextPopup", "OnMouseDown",
+               "OnMouseMove", "OnMouseUp", "DragCursor", "DragMode", "OnDragDrop", "OnDragOver",
+               "OnEndDrag", "OnStartDrag"});
 })
 
 } // namespace qel

@@ -300,31 +300,20 @@ void TPageControl::WndProc(TMessage& M) {
 
 QEL_IMPLEMENT_CLASS(TTabSheet, TCustomControl, [](TClassBuilder<TTabSheet>& B) {
     using T = TTabSheet;
-    B.String("Caption", &T::Caption, &T::SetCaption);
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    PublishFont(B);
-    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
+    B.Publish({"Caption", "Enabled", "Font", "ParentFont"});
     B.Bool("TabVisible", &T::TabVisible, &T::SetTabVisible).SetDefault(true);
-    B.Event("OnEnter", &T::OnEnter);
-    B.Event("OnExit", &T::OnExit);
+    B.Publish({"OnEnter", "OnExit"});
 })
 
 QEL_IMPLEMENT_CLASS(TPageControl, TCustomControl, [](TClassBuilder<TPageControl>& B) {
     using T = TPageControl;
     B.Component("ActivePage", &T::ActivePage, &T::SetActivePage);
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
-    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    PublishFont(B);
-    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
-    B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
-    B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(true);
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
+    B.Publish({"Align", "Anchors", "Enabled", "Font", "ParentFont", "TabOrder"});
+    B.Publish("TabStop").SetDefault(true);
+    B.Publish("Visible");
     B.Event("OnChange", &T::OnChange);
     B.Event("OnChanging", &T::OnChanging);
-    B.Event("OnEnter", &T::OnEnter);
-    B.Event("OnExit", &T::OnExit);
+    B.Publish({"OnEnter", "OnExit"});
 })
 
 } // namespace qel

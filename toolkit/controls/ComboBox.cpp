@@ -538,32 +538,28 @@ QEL_IMPLEMENT_ABSTRACT(TCustomComboBox, TCustomControl, NoProperties<TCustomComb
 
 QEL_IMPLEMENT_CLASS(TComboBox, TCustomComboBox, [](TClassBuilder<TComboBox>& B) {
     using T = TComboBox;
-    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.Color("Color", &T::Color, &T::SetColor).SetDefault(clWindow);
+    B.Publish("Anchors");
+    B.Publish("Color").AlwaysStored();
     B.Integer("DropDownCount", &T::DropDownCount, &T::SetDropDownCount).SetDefault(8);
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    PublishFont(B);
+    B.Publish({"Enabled", "Font"});
     B.Integer("ItemHeight", &T::ItemHeight, &T::SetItemHeight).NoDefault();
     B.Integer("ItemIndex", &T::ItemIndex, &T::SetItemIndex).SetDefault(-1);
     B.Strings("Items", &T::Items, &T::SetItems);
     B.Integer("MaxLength", &T::MaxLength, &T::SetMaxLength).SetDefault(0);
-    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
+    B.Publish("ParentFont");
     B.Bool("Sorted", &T::Sorted, &T::SetSorted).SetDefault(false);
     B.Enum("Style", &T::Style, &T::SetStyle).SetDefault(csDropDown);
-    B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
-    B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(true);
+    B.Publish("TabOrder");
+    B.Publish("TabStop").SetDefault(true);
     B.String("Text", &T::Text, &T::SetText);
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
+    B.Publish("Visible");
     B.Event("OnChange", &T::OnChange);
     B.Event("OnCloseUp", &T::OnCloseUp);
-    B.Event("OnContextPopup", &T::OnContextPopup);
-    PublishDragProperties(B);
-    PublishDragEvents(B);
+    B.Publish({"OnContextPopup", "DragCursor", "DragMode", "OnDragDrop", "OnDragOver", "OnEndDrag",
+               "OnStartDrag"});
     B.Event("OnDrawItem", &T::OnDrawItem);
     B.Event("OnDropDown", &T::OnDropDown);
-    B.Event("OnEnter", &T::OnEnter);
-    B.Event("OnExit", &T::OnExit);
+    B.Publish({"OnEnter", "OnExit"});
     B.Event("OnMeasureItem", &T::OnMeasureItem);
     B.Event("OnSelect", &T::OnSelect);
 })

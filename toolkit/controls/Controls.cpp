@@ -658,12 +658,74 @@ void TControl::SendCancelMode(TControl*) {
     if (CaptureControl_ == this) SetCaptureControl(nullptr);
 }
 
-QEL_IMPLEMENT_ABSTRACT(TControl, TComponent, [](TClassBuilder<TControl>& B) {
-    B.Integer("Left", &TControl::Left, &TControl::SetLeft).NoDefault();
-    B.Integer("Top", &TControl::Top, &TControl::SetTop).NoDefault();
-    B.Integer("Width", &TControl::Width, &TControl::SetWidth).NoDefault();
-    B.Integer("Height", &TControl::Height, &TControl::SetHeight).NoDefault();
-})
+namespace {
+
+template <class F> bool Not(const TObject& O, F Parent) {
+    return !(static_cast<const TControl&>(O).*Parent)();
+}
+
+void DescribeControl(TClassBuilder<TControl>& B) {
+    using T = TControl;
+    B.Integer("Left", &T::Left, &T::SetLeft).NoDefault();
+    B.Integer("Top", &T::Top, &T::SetTop).NoDefault();
+    B.Integer("Width", &T::Width, &T::SetWidth).NoDefault();
+    B.Integer("Height", &T::Height, &T::SetHeight).NoDefault();
+
+    // What a control may show; each subclass publishes its choice by name. A property that
+    // follows the parent is written only where the control has its own value.
+    auto D = B.Unpublished();
+    D.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
+    D.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
+        .SetDefault(TAnchors{akLeft, akTop}.Bits());
+    D.Enum("BiDiMode", &T::BiDiMode, &T::SetBiDiMode)
+        .SetDefault(bdLeftToRight)
+        .Stored([](const TObject& O) { return Not(O, &T::ParentBiDiMode); });
+    D.String("Caption", &T::Caption, &T::SetCaption);
+    D.Color("Color", &T::Color, &T::SetColor).SetDefault(clWindow).Stored([](const TObject& O) {
+        return Not(O, &T::ParentColor);
+    });
+    D.Object("Constraints", &T::Constraints, &T::SetConstraints);
+    D.Integer("Cursor", &T::Cursor, &T::SetCursor)
+        .SetDefault(crDefault)
+        .WithIdents(CursorIdentMap());
+    D.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor)
+        .SetDefault(crDrag)
+        .WithIdents(CursorIdentMap());
+    D.Enum("DragKind", &T::DragKind, &T::SetDragKind).SetDefault(dkDrag);
+    D.Enum("DragMode", &T::DragMode, &T::SetDragMode).SetDefault(dmManual);
+    D.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
+    D.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {
+        return Not(O, &T::ParentFont);
+    });
+    D.String("Hint", &T::Hint, &T::SetHint);
+    D.Bool("ParentBiDiMode", &T::ParentBiDiMode, &T::SetParentBiDiMode).SetDefault(true);
+    D.Bool("ParentColor", &T::ParentColor, &T::SetParentColor).SetDefault(true);
+    D.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
+    D.Bool("ParentShowHint", &T::ParentShowHint, &T::SetParentShowHint).SetDefault(true);
+    D.Component("PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
+    D.Bool("ShowHint", &T::ShowHint, &T::SetShowHint).Stored([](const TObject& O) {
+        return Not(O, &T::ParentShowHint);
+    });
+    D.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
+    D.Event("OnClick", &T::OnClick);
+    D.Event("OnContextPopup", &T::OnContextPopup);
+    D.Event("OnDblClick", &T::OnDblClick);
+    D.Event("OnDragDrop", &T::OnDragDrop);
+    D.Event("OnDragOver", &T::OnDragOver);
+    D.Event("OnEndDrag", &T::OnEndDrag);
+    D.Event("OnMouseDown", &T::OnMouseDown);
+    D.Event("OnMouseEnter", &T::OnMouseEnter);
+    D.Event("OnMouseLeave", &T::OnMouseLeave);
+    D.Event("OnMouseMove", &T::OnMouseMove);
+    D.Event("OnMouseUp", &T::OnMouseUp);
+    D.Event("OnMouseWheel", &T::OnMouseWheel);
+    D.Event("OnResize", &T::OnResize);
+    D.Event("OnStartDrag", &T::OnStartDrag);
+}
+
+} // namespace
+
+QEL_IMPLEMENT_ABSTRACT(TControl, TComponent, DescribeControl)
 
 // ---- capture ----
 

@@ -107,37 +107,23 @@ void TCustomPanel::WndProc(TMessage& M) {
 QEL_IMPLEMENT_ABSTRACT(TCustomPanel, TCustomControl, NoProperties<TCustomPanel>)
 
 QEL_IMPLEMENT_CLASS(TPanel, TCustomPanel, [](TClassBuilder<TPanel>& B) {
-    B.Enum("Align", &TPanel::Align, &TPanel::SetAlign).SetDefault(alNone);
+    B.Publish("Align");
     B.Enum("Alignment", &TPanel::Alignment, &TPanel::SetAlignment).SetDefault(taCenter);
-    B.Set<TAnchorKind>("Anchors", &TPanel::Anchors, &TPanel::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
+    B.Publish("Anchors");
     B.Enum("BevelInner", &TPanel::BevelInner, &TPanel::SetBevelInner).SetDefault(bvNone);
     B.Enum("BevelOuter", &TPanel::BevelOuter, &TPanel::SetBevelOuter).SetDefault(bvRaised);
     B.Integer("BevelWidth", &TPanel::BevelWidth, &TPanel::SetBevelWidth).SetDefault(1);
     B.Integer("BorderWidth", &TPanel::BorderWidth, &TPanel::SetBorderWidth).SetDefault(0);
     B.Enum("BorderStyle", &TPanel::BorderStyle, &TPanel::SetBorderStyle).SetDefault(bsNone);
-    B.String("Caption", &TPanel::Caption, &TPanel::SetCaption);
-    B.Color("Color", &TPanel::Color, &TPanel::SetColor)
-        .SetDefault(clBtnFace)
-        .Stored(NotParentColor<TPanel>);
-    B.Object("Constraints", &TPanel::Constraints, &TPanel::SetConstraints);
-    B.Bool("Enabled", &TPanel::Enabled, &TPanel::SetEnabled).SetDefault(true);
-    PublishFont(B);
-    B.String("Hint", &TPanel::Hint, &TPanel::SetHint);
-    B.Bool("ParentColor", &TPanel::ParentColor, &TPanel::SetParentColor).SetDefault(false);
-    B.Bool("ParentFont", &TPanel::ParentFont, &TPanel::SetParentFont).SetDefault(true);
-    PublishShowHint(B);
-    B.Integer("TabOrder", &TPanel::TabOrder, &TPanel::SetTabOrder).NoDefault();
-    B.Bool("TabStop", &TPanel::TabStop, &TPanel::SetTabStop).SetDefault(false);
-    B.Bool("Visible", &TPanel::Visible, &TPanel::SetVisible).SetDefault(true);
-    B.Event("OnClick", &TPanel::OnClick);
-    B.Event("OnDblClick", &TPanel::OnDblClick);
-    B.Event("OnEnter", &TPanel::OnEnter);
-    B.Event("OnExit", &TPanel::OnExit);
-    PublishMouseEvents(B);
-    PublishDragProperties(B);
-    PublishDragEvents(B);
-    B.Event("OnResize", &TPanel::OnResize);
+    B.Publish("Caption");
+    B.Publish("Color").SetDefault(clBtnFace);
+    B.Publish({"Constraints", "Enabled", "Font", "Hint"});
+    B.Publish("ParentColor").SetDefault(false);
+    B.Publish({"ParentFont",     "ParentShowHint", "ShowHint",    "TabOrder",  "TabStop",
+               "Visible",        "OnClick",        "OnDblClick",  "OnEnter",   "OnExit",
+               "OnContextPopup", "OnMouseDown",    "OnMouseMove", "OnMouseUp", "DragCursor",
+               "DragMode",       "OnDragDrop",     "OnDragOver",  "OnEndDrag", "OnStartDrag",
+               "OnResize"});
 })
 
 // ---- TBevel ----
@@ -201,12 +187,10 @@ void TBevel::Paint() {
 }
 
 QEL_IMPLEMENT_CLASS(TBevel, TGraphicControl, [](TClassBuilder<TBevel>& B) {
-    B.Enum("Align", &TBevel::Align, &TBevel::SetAlign).SetDefault(alNone);
-    B.Set<TAnchorKind>("Anchors", &TBevel::Anchors, &TBevel::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
+    B.Publish({"Align", "Anchors"});
     B.Enum("Shape", &TBevel::Shape, &TBevel::SetShape).SetDefault(bsBox);
     B.Enum("Style", &TBevel::Style, &TBevel::SetStyle).SetDefault(bsLowered);
-    B.Bool("Visible", &TBevel::Visible, &TBevel::SetVisible).SetDefault(true);
+    B.Publish("Visible");
 })
 
 // ---- TImage ----
@@ -272,20 +256,15 @@ void TImage::Paint() {
 }
 
 QEL_IMPLEMENT_CLASS(TImage, TGraphicControl, [](TClassBuilder<TImage>& B) {
-    B.Enum("Align", &TImage::Align, &TImage::SetAlign).SetDefault(alNone);
-    B.Set<TAnchorKind>("Anchors", &TImage::Anchors, &TImage::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
+    B.Publish({"Align", "Anchors"});
     B.Bool("AutoSize", &TImage::AutoSize, &TImage::SetAutoSize).SetDefault(false);
     B.Bool("Center", &TImage::Center, &TImage::SetCenter).SetDefault(false);
     B.Object("Picture", &TImage::Picture, &TImage::SetPicture);
     B.Bool("Stretch", &TImage::Stretch, &TImage::SetStretch).SetDefault(false);
     B.Bool("Transparent", &TImage::Transparent, &TImage::SetTransparent).SetDefault(false);
-    B.Bool("Visible", &TImage::Visible, &TImage::SetVisible).SetDefault(true);
-    B.Event("OnClick", &TImage::OnClick);
-    B.Event("OnDblClick", &TImage::OnDblClick);
-    PublishMouseEvents(B);
-    PublishDragProperties(B);
-    PublishDragEvents(B);
+    B.Publish({"Visible", "OnClick", "OnDblClick", "OnContextPopup", "OnMouseDown", "OnMouseMove",
+               "OnMouseUp", "DragCursor", "DragMode", "OnDragDrop", "OnDragOver", "OnEndDrag",
+               "OnStartDrag"});
 })
 
 // ---- TPaintBox ----
@@ -309,19 +288,11 @@ void TPaintBox::Paint() {
 }
 
 QEL_IMPLEMENT_CLASS(TPaintBox, TGraphicControl, [](TClassBuilder<TPaintBox>& B) {
-    B.Enum("Align", &TPaintBox::Align, &TPaintBox::SetAlign).SetDefault(alNone);
-    B.Set<TAnchorKind>("Anchors", &TPaintBox::Anchors, &TPaintBox::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.Color("Color", &TPaintBox::Color, &TPaintBox::SetColor).Stored(NotParentColor<TPaintBox>);
-    PublishFont(B);
-    B.Bool("ParentColor", &TPaintBox::ParentColor, &TPaintBox::SetParentColor).SetDefault(true);
-    B.Bool("ParentFont", &TPaintBox::ParentFont, &TPaintBox::SetParentFont).SetDefault(true);
-    B.Bool("Visible", &TPaintBox::Visible, &TPaintBox::SetVisible).SetDefault(true);
-    B.Event("OnClick", &TPaintBox::OnClick);
-    B.Event("OnDblClick", &TPaintBox::OnDblClick);
-    PublishMouseEvents(B);
-    PublishDragProperties(B);
-    PublishDragEvents(B);
+    B.Publish({"Align", "Anchors"});
+    B.Publish("Color").NoDefault();
+    B.Publish({"Font", "ParentColor", "ParentFont", "Visible", "OnClick", "OnDblClick",
+               "OnContextPopup", "OnMouseDown", "OnMouseMove", "OnMouseUp", "DragCursor",
+               "DragMode", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnStartDrag"});
     B.Event("OnPaint", &TPaintBox::OnPaint);
 })
 

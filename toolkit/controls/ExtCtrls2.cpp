@@ -99,21 +99,12 @@ QEL_IMPLEMENT_ABSTRACT(TCustomRadioGroup, TCustomGroupBox, NoProperties<TCustomR
 
 QEL_IMPLEMENT_CLASS(TRadioGroup, TCustomRadioGroup, [](TClassBuilder<TRadioGroup>& B) {
     using T = TRadioGroup;
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
-    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.String("Caption", &T::Caption, &T::SetCaption);
+    B.Publish({"Align", "Anchors", "Caption"});
     B.Integer("Columns", &T::Columns, &T::SetColumns).SetDefault(1);
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    PublishFont(B);
+    B.Publish({"Enabled", "Font"});
     B.Integer("ItemIndex", &T::ItemIndex, &T::SetItemIndex).SetDefault(-1);
     B.Strings("Items", &T::Items, &T::SetItems);
-    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
-    B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
-    B.Event("OnClick", &T::OnClick);
-    B.Event("OnEnter", &T::OnEnter);
-    B.Event("OnExit", &T::OnExit);
+    B.Publish({"ParentFont", "TabOrder", "Visible", "OnClick", "OnEnter", "OnExit"});
 })
 
 } // namespace qel

@@ -197,15 +197,6 @@ QEL_IMPLEMENT_CLASS(TOpenDialog, TComponent, [](TClassBuilder<TOpenDialog>& B) {
     B.String("Title", &T::Title, &T::SetTitle);
 })
 
-QEL_IMPLEMENT_CLASS(TSaveDialog, TOpenDialog, [](TClassBuilder<TSaveDialog>& B) {
-    using T = TSaveDialog;
-    B.String("DefaultExt", &T::DefaultExt, &T::SetDefaultExt);
-    B.String("FileName", &T::FileName, &T::SetFileName);
-    B.String("Filter", &T::Filter, &T::SetFilter);
-    B.Integer("FilterIndex", &T::FilterIndex, &T::SetFilterIndex).SetDefault(1);
-    B.String("InitialDir", &T::InitialDir, &T::SetInitialDir);
-    B.Set<TOpenOption>("Options", &T::Options, &T::SetOptions).SetDefault(0);
-    B.String("Title", &T::Title, &T::SetTitle);
-})
+QEL_IMPLEMENT_CLASS(TSaveDialog, TOpenDialog, NoProperties<TSaveDialog>)
 
 } // namespace qel

@@ -419,42 +419,39 @@ QEL_IMPLEMENT_CLASS(TForm, TCustomForm, [](TClassBuilder<TForm>& B) {
     B.Enum("BorderStyle", &TForm::BorderStyle, &TForm::SetBorderStyle).SetDefault(bsSizeable);
     B.Set<TBorderIcon>("BorderIcons", &TForm::BorderIcons, &TForm::SetBorderIcons)
         .SetDefault(TBorderIcons{biSystemMenu, biMinimize, biMaximize}.Bits());
-    B.String("Caption", &TForm::Caption, &TForm::SetCaption);
+    B.Publish("Caption");
     B.Integer("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight)
         .Stored([](const TObject&) { return true; });
     B.Integer("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth)
         .Stored([](const TObject&) { return true; });
-    B.Color("Color", &TForm::Color, &TForm::SetColor).SetDefault(clBtnFace);
-    B.Object("Font", &TForm::Font, &TForm::SetFont);
+    B.Publish("Color").SetDefault(clBtnFace).AlwaysStored();
+    B.Publish("Font").AlwaysStored();
     B.Enum("FormStyle", &TForm::FormStyle, &TForm::SetFormStyle).SetDefault(fsNormal);
     B.Bool("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview).SetDefault(false);
     B.Bool("OldCreateOrder", &TForm::OldCreateOrder, &TForm::SetOldCreateOrder);
     B.Enum("Position", &TForm::Position, &TForm::SetPosition).SetDefault(poDesigned);
     B.Bool("Scaled", &TForm::Scaled, &TForm::SetScaled).SetDefault(true);
-    B.Bool("ShowHint", &TForm::ShowHint, &TForm::SetShowHint).SetDefault(false);
-    B.Bool("Visible", &TForm::Visible, &TForm::SetVisible).SetDefault(false);
+    B.Publish("ShowHint").SetDefault(false).AlwaysStored();
+    B.Publish("Visible").SetDefault(false);
     B.Enum("WindowState", &TForm::WindowState, &TForm::SetWindowState).SetDefault(wsNormal);
     B.Component("ActiveControl", &TForm::ActiveControl, &TForm::SetActiveControl);
     B.Integer("PixelsPerInch", &TForm::PixelsPerInch, &TForm::SetPixelsPerInch).NoDefault();
     B.Integer("TextHeight", &TForm::TextHeight, &TForm::SetTextHeight).NoDefault();
-    B.String("Hint", &TForm::Hint, &TForm::SetHint);
+    B.Publish("Hint");
     B.Event("OnActivate", &TForm::OnActivate);
-    B.Event("OnClick", &TForm::OnClick);
+    B.Publish("OnClick");
     B.Event("OnClose", &TForm::OnClose);
     B.Event("OnCloseQuery", &TForm::OnCloseQuery);
     B.Event("OnCreate", &TForm::OnCreate);
-    B.Event("OnDblClick", &TForm::OnDblClick);
+    B.Publish("OnDblClick");
     B.Event("OnDeactivate", &TForm::OnDeactivate);
     B.Event("OnDestroy", &TForm::OnDestroy);
     B.Event("OnHide", &TForm::OnHide);
-    B.Event("OnKeyDown", &TForm::OnKeyDown);
-    B.Event("OnKeyPress", &TForm::OnKeyPress);
-    B.Event("OnKeyUp", &TForm::OnKeyUp);
-    PublishMouseEvents(B);
-    PublishDragProperties(B);
-    PublishDragEvents(B);
+    B.Publish({"OnKeyDown", "OnKeyPress", "OnKeyUp", "OnContextPopup", "OnMouseDown", "OnMouseMove",
+               "OnMouseUp", "DragCursor", "DragMode", "OnDragDrop", "OnDragOver", "OnEndDrag",
+               "OnStartDrag"});
     B.Event("OnPaint", &TForm::OnPaint);
-    B.Event("OnResize", &TForm::OnResize);
+    B.Publish("OnResize");
     B.Event("OnShow", &TForm::OnShow);
 })
 

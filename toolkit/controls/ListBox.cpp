@@ -607,37 +607,27 @@ QEL_IMPLEMENT_ABSTRACT(TCustomListBox, TCustomControl, NoProperties<TCustomListB
 
 QEL_IMPLEMENT_CLASS(TListBox, TCustomListBox, [](TClassBuilder<TListBox>& B) {
     using T = TListBox;
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
-    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
+    B.Publish({"Align", "Anchors"});
     B.Enum("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).SetDefault(bsSingle);
-    B.Color("Color", &T::Color, &T::SetColor).SetDefault(clWindow);
+    B.Publish("Color").AlwaysStored();
     B.Integer("Columns", &T::Columns, &T::SetColumns).SetDefault(0);
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
+    B.Publish("Enabled");
     B.Bool("ExtendedSelect", &T::ExtendedSelect, &T::SetExtendedSelect).SetDefault(true);
-    PublishFont(B);
-    B.String("Hint", &T::Hint, &T::SetHint);
+    B.Publish({"Font", "Hint"});
     B.Integer("HorizontalExtent", &T::HorizontalExtent, &T::SetHorizontalExtent).SetDefault(0);
     B.Bool("IntegralHeight", &T::IntegralHeight, &T::SetIntegralHeight).SetDefault(false);
     B.Integer("ItemHeight", &T::ItemHeight, &T::SetItemHeight).NoDefault();
     B.Strings("Items", &T::Items, &T::SetItems);
     B.Bool("MultiSelect", &T::MultiSelect, &T::SetMultiSelect).SetDefault(false);
-    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
+    B.Publish("ParentFont");
     B.Bool("Sorted", &T::Sorted, &T::SetSorted).SetDefault(false);
     B.Enum("Style", &T::Style, &T::SetStyle).SetDefault(lbStandard);
-    B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
-    B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(true);
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
-    B.Event("OnClick", &T::OnClick);
-    B.Event("OnContextPopup", &T::OnContextPopup);
-    PublishDragProperties(B);
-    PublishDragEvents(B);
-    B.Event("OnDblClick", &T::OnDblClick);
+    B.Publish("TabOrder");
+    B.Publish("TabStop").SetDefault(true);
+    B.Publish({"Visible", "OnClick", "OnContextPopup", "DragCursor", "DragMode", "OnDragDrop",
+               "OnDragOver", "OnEndDrag", "OnStartDrag", "OnDblClick"});
     B.Event("OnDrawItem", &T::OnDrawItem);
-    B.Event("OnEnter", &T::OnEnter);
-    B.Event("OnExit", &T::OnExit);
-    B.Event("OnKeyDown", &T::OnKeyDown);
-    B.Event("OnKeyPress", &T::OnKeyPress);
+    B.Publish({"OnEnter", "OnExit", "OnKeyDown", "OnKeyPress"});
     B.Event("OnMeasureItem", &T::OnMeasureItem);
 })
 

@@ -1,6 +1,7 @@
 #pragma once
-// Published properties and events that most controls register alike. Each group keeps the
-// order the form writer puts them in.
+// Inherited properties and events that controls publish together, in the order the form writer
+// puts them in. Each is declared once, with its default, by TControl or TWinControl; a control
+// publishes single ones by name with TClassBuilder::Publish.
 #include "toolkit/controls/Controls.h"
 #include "toolkit/core/Properties.h"
 #include "toolkit/graphics/Font.h"
@@ -9,46 +10,28 @@ namespace qel {
 
 // The font, written only where it is not the parent's.
 template <class T> inline void PublishFont(TClassBuilder<T>& B) {
-    B.Object("Font", &T::Font, &T::SetFont).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentFont();
-    });
+    B.Publish("Font");
 }
 
 // ParentShowHint, and ShowHint written only where it is the control's own.
 template <class T> inline void PublishShowHint(TClassBuilder<T>& B) {
-    B.Bool("ParentShowHint", &T::ParentShowHint, &T::SetParentShowHint).SetDefault(true);
-    B.Bool("ShowHint", &T::ShowHint, &T::SetShowHint).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentShowHint();
-    });
+    B.Publish({"ParentShowHint", "ShowHint"});
 }
 
 template <class T> inline void PublishKeyEvents(TClassBuilder<T>& B) {
-    B.Event("OnEnter", &T::OnEnter);
-    B.Event("OnExit", &T::OnExit);
-    B.Event("OnKeyDown", &T::OnKeyDown);
-    B.Event("OnKeyPress", &T::OnKeyPress);
-    B.Event("OnKeyUp", &T::OnKeyUp);
+    B.Publish({"OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp"});
 }
 
 template <class T> inline void PublishMouseEvents(TClassBuilder<T>& B) {
-    B.Event("OnContextPopup", &T::OnContextPopup);
-    B.Event("OnMouseDown", &T::OnMouseDown);
-    B.Event("OnMouseMove", &T::OnMouseMove);
-    B.Event("OnMouseUp", &T::OnMouseUp);
+    B.Publish({"OnContextPopup", "OnMouseDown", "OnMouseMove", "OnMouseUp"});
 }
 
 template <class T> inline void PublishDragEvents(TClassBuilder<T>& B) {
-    B.Event("OnDragDrop", &T::OnDragDrop);
-    B.Event("OnDragOver", &T::OnDragOver);
-    B.Event("OnEndDrag", &T::OnEndDrag);
-    B.Event("OnStartDrag", &T::OnStartDrag);
+    B.Publish({"OnDragDrop", "OnDragOver", "OnEndDrag", "OnStartDrag"});
 }
 
 template <class T> inline void PublishDragProperties(TClassBuilder<T>& B) {
-    B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor)
-        .SetDefault(crDrag)
-        .WithIdents(CursorIdentMap());
-    B.Enum("DragMode", &T::DragMode, &T::SetDragMode).SetDefault(dmManual);
+    B.Publish({"DragCursor", "DragMode"});
 }
 
 } // namespace qel

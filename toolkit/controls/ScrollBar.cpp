@@ -267,10 +267,7 @@ void TScrollBar::WndProc(TMessage& M) {
 }
 
 QEL_IMPLEMENT_CLASS(TScrollBar, TCustomControl, [](TClassBuilder<TScrollBar>& B) {
-    B.Enum("Align", &TScrollBar::Align, &TScrollBar::SetAlign).SetDefault(alNone);
-    B.Set<TAnchorKind>("Anchors", &TScrollBar::Anchors, &TScrollBar::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.Bool("Enabled", &TScrollBar::Enabled, &TScrollBar::SetEnabled).SetDefault(true);
+    B.Publish({"Align", "Anchors", "Enabled"});
     B.Enum("Kind", &TScrollBar::Kind, &TScrollBar::SetKind).SetDefault(sbHorizontal);
     B.Integer("LargeChange", &TScrollBar::LargeChange, &TScrollBar::SetLargeChange).SetDefault(1);
     B.Integer("Max", &TScrollBar::Max, &TScrollBar::SetMax).SetDefault(100);
@@ -278,14 +275,12 @@ QEL_IMPLEMENT_CLASS(TScrollBar, TCustomControl, [](TClassBuilder<TScrollBar>& B)
     B.Integer("PageSize", &TScrollBar::PageSize, &TScrollBar::SetPageSize).SetDefault(0);
     B.Integer("Position", &TScrollBar::Position, &TScrollBar::SetPosition).SetDefault(0);
     B.Integer("SmallChange", &TScrollBar::SmallChange, &TScrollBar::SetSmallChange).SetDefault(1);
-    B.Integer("TabOrder", &TScrollBar::TabOrder, &TScrollBar::SetTabOrder).NoDefault();
-    B.Bool("TabStop", &TScrollBar::TabStop, &TScrollBar::SetTabStop).SetDefault(true);
-    B.Bool("Visible", &TScrollBar::Visible, &TScrollBar::SetVisible).SetDefault(true);
+    B.Publish("TabOrder");
+    B.Publish("TabStop").SetDefault(true);
+    B.Publish("Visible");
     B.Event("OnChange", &TScrollBar::OnChange);
     B.Event("OnScroll", &TScrollBar::OnScroll);
-    B.Event("OnEnter", &TScrollBar::OnEnter);
-    B.Event("OnExit", &TScrollBar::OnExit);
-    B.Event("OnKeyDown", &TScrollBar::OnKeyDown);
+    B.Publish({"OnEnter", "OnExit", "OnKeyDown"});
 })
 
 } // namespace qel

@@ -152,17 +152,16 @@ QEL_IMPLEMENT_CLASS(TStatusPanels, TCollection, NoProperties<TStatusPanels>)
 
 QEL_IMPLEMENT_CLASS(TStatusBar, TCustomControl, [](TClassBuilder<TStatusBar>& B) {
     using T = TStatusBar;
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alBottom);
+    B.Publish("Align").SetDefault(alBottom);
     B.Bool("AutoHint", &T::AutoHint, &T::SetAutoHint).SetDefault(false);
-    B.Color("Color", &T::Color, &T::SetColor).SetDefault(clBtnFace);
-    PublishFont(B);
+    B.Publish("Color").SetDefault(clBtnFace).AlwaysStored();
+    B.Publish("Font");
     B.Collection("Panels", &T::Panels, &T::SetPanels);
-    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
+    B.Publish("ParentFont");
     B.Bool("SimplePanel", &T::SimplePanel, &T::SetSimplePanel).SetDefault(false);
     B.String("SimpleText", &T::SimpleText, &T::SetSimpleText);
     B.Bool("SizeGrip", &T::SizeGrip, &T::SetSizeGrip).SetDefault(true);
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
-    B.Event("OnClick", &T::OnClick);
+    B.Publish({"Visible", "OnClick"});
 })
 
 } // namespace qel

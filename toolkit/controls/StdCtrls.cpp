@@ -550,38 +550,28 @@ void TCustomLabel::WndProc(TMessage& M) {
     TGraphicControl::WndProc(M);
 }
 
-QEL_IMPLEMENT_ABSTRACT(TCustomLabel, TGraphicControl, NoProperties<TCustomLabel>)
+static void DescribeCustomLabel(TClassBuilder<TCustomLabel>& B) {
+    using T = TCustomLabel;
+    auto D = B.Unpublished();
+    D.Enum("Alignment", &T::Alignment, &T::SetAlignment).SetDefault(taLeftJustify);
+    D.Bool("AutoSize", &T::AutoSize, &T::SetAutoSize).SetDefault(true);
+    D.Component("FocusControl", &T::FocusControl, &T::SetFocusControl);
+    D.Enum("Layout", &T::Layout, &T::SetLayout).SetDefault(tlTop);
+    D.Bool("ShowAccelChar", &T::ShowAccelChar, &T::SetShowAccelChar).SetDefault(true);
+    D.Bool("Transparent", &T::Transparent, &T::SetTransparent).SetDefault(false);
+    D.Bool("WordWrap", &T::WordWrap, &T::SetWordWrap).SetDefault(false);
+}
+QEL_IMPLEMENT_ABSTRACT(TCustomLabel, TGraphicControl, DescribeCustomLabel)
 
 QEL_IMPLEMENT_CLASS(TLabel, TCustomLabel, [](TClassBuilder<TLabel>& B) {
-    B.Enum("Align", &TLabel::Align, &TLabel::SetAlign).SetDefault(alNone);
-    B.Enum("Alignment", &TLabel::Alignment, &TLabel::SetAlignment).SetDefault(taLeftJustify);
-    B.Set<TAnchorKind>("Anchors", &TLabel::Anchors, &TLabel::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.Bool("AutoSize", &TLabel::AutoSize, &TLabel::SetAutoSize).SetDefault(true);
-    B.String("Caption", &TLabel::Caption, &TLabel::SetCaption);
-    B.Color("Color", &TLabel::Color, &TLabel::SetColor).Stored([](const TObject& O) {
-        return !static_cast<const TLabel&>(O).ParentColor();
-    });
-    B.Component("FocusControl", &TLabel::FocusControl, &TLabel::SetFocusControl);
-    PublishFont(B);
-    B.Enum("Layout", &TLabel::Layout, &TLabel::SetLayout).SetDefault(tlTop);
-    B.Bool("ParentColor", &TLabel::ParentColor, &TLabel::SetParentColor).SetDefault(true);
-    B.Bool("ParentFont", &TLabel::ParentFont, &TLabel::SetParentFont).SetDefault(true);
-    PublishShowHint(B);
-    B.Bool("ShowAccelChar", &TLabel::ShowAccelChar, &TLabel::SetShowAccelChar).SetDefault(true);
-    B.Bool("Transparent", &TLabel::Transparent, &TLabel::SetTransparent).SetDefault(false);
-    B.Bool("Visible", &TLabel::Visible, &TLabel::SetVisible).SetDefault(true);
-    B.Bool("WordWrap", &TLabel::WordWrap, &TLabel::SetWordWrap).SetDefault(false);
-    B.Bool("Enabled", &TLabel::Enabled, &TLabel::SetEnabled).SetDefault(true);
-    B.String("Hint", &TLabel::Hint, &TLabel::SetHint);
-    B.Integer("Cursor", &TLabel::Cursor, &TLabel::SetCursor)
-        .SetDefault(crDefault)
-        .WithIdents(CursorIdentMap());
-    B.Event("OnClick", &TLabel::OnClick);
-    B.Event("OnDblClick", &TLabel::OnDblClick);
-    PublishMouseEvents(B);
-    PublishDragProperties(B);
-    PublishDragEvents(B);
+    B.Publish({"Align", "Alignment", "Anchors", "AutoSize", "Caption"});
+    B.Publish("Color").NoDefault();
+    B.Publish({"FocusControl",   "Font",           "Layout",        "ParentColor", "ParentFont",
+               "ParentShowHint", "ShowHint",       "ShowAccelChar", "Transparent", "Visible",
+               "WordWrap",       "Enabled",        "Hint",          "Cursor",      "OnClick",
+               "OnDblClick",     "OnContextPopup", "OnMouseDown",   "OnMouseMove", "OnMouseUp",
+               "DragCursor",     "DragMode",       "OnDragDrop",    "OnDragOver",  "OnEndDrag",
+               "OnStartDrag"});
 })
 
 // ---- TButtonControl ----
@@ -705,25 +695,17 @@ void TButton::WndProc(TMessage& M) {
 }
 
 QEL_IMPLEMENT_CLASS(TButton, TButtonControl, [](TClassBuilder<TButton>& B) {
-    B.Set<TAnchorKind>("Anchors", &TButton::Anchors, &TButton::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
+    B.Publish("Anchors");
     B.Bool("Cancel", &TButton::Cancel, &TButton::SetCancel).SetDefault(false);
-    B.String("Caption", &TButton::Caption, &TButton::SetCaption);
+    B.Publish("Caption");
     B.Bool("Default", &TButton::Default, &TButton::SetDefault).SetDefault(false);
-    B.Bool("Enabled", &TButton::Enabled, &TButton::SetEnabled).SetDefault(true);
-    PublishFont(B);
-    B.String("Hint", &TButton::Hint, &TButton::SetHint);
+    B.Publish({"Enabled", "Font", "Hint"});
     B.Integer("ModalResult", &TButton::ModalResult, &TButton::SetModalResult).SetDefault(0);
-    B.Bool("ParentFont", &TButton::ParentFont, &TButton::SetParentFont).SetDefault(true);
-    PublishShowHint(B);
-    B.Integer("TabOrder", &TButton::TabOrder, &TButton::SetTabOrder).NoDefault();
-    B.Bool("TabStop", &TButton::TabStop, &TButton::SetTabStop).SetDefault(true);
-    B.Bool("Visible", &TButton::Visible, &TButton::SetVisible).SetDefault(true);
-    B.Event("OnClick", &TButton::OnClick);
-    PublishKeyEvents(B);
-    PublishMouseEvents(B);
-    PublishDragProperties(B);
-    PublishDragEvents(B);
+    B.Publish({"ParentFont", "ParentShowHint", "ShowHint", "TabOrder"});
+    B.Publish("TabStop").SetDefault(true);
+    B.Publish({"Visible", "OnClick", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp",
+               "OnContextPopup", "OnMouseDown", "OnMouseMove", "OnMouseUp", "DragCursor",
+               "DragMode", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnStartDrag"});
 })
 
 // ---- TCustomCheckBox ----
@@ -798,26 +780,18 @@ QEL_IMPLEMENT_ABSTRACT(TCustomCheckBox, TButtonControl, NoProperties<TCustomChec
 QEL_IMPLEMENT_CLASS(TCheckBox, TCustomCheckBox, [](TClassBuilder<TCheckBox>& B) {
     B.Enum("Alignment", &TCheckBox::Alignment, &TCheckBox::SetAlignment).SetDefault(taRightJustify);
     B.Bool("AllowGrayed", &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed).SetDefault(false);
-    B.Set<TAnchorKind>("Anchors", &TCheckBox::Anchors, &TCheckBox::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.String("Caption", &TCheckBox::Caption, &TCheckBox::SetCaption);
+    B.Publish({"Anchors", "Caption"});
     B.Bool("Checked", &TCheckBox::Checked, &TCheckBox::SetChecked).SetDefault(false);
-    B.Color("Color", &TCheckBox::Color, &TCheckBox::SetColor).SetDefault(clBtnFace);
-    B.Bool("Enabled", &TCheckBox::Enabled, &TCheckBox::SetEnabled).SetDefault(true);
-    PublishFont(B);
-    B.String("Hint", &TCheckBox::Hint, &TCheckBox::SetHint);
-    B.Bool("ParentColor", &TCheckBox::ParentColor, &TCheckBox::SetParentColor).SetDefault(false);
-    B.Bool("ParentFont", &TCheckBox::ParentFont, &TCheckBox::SetParentFont).SetDefault(true);
-    PublishShowHint(B);
+    B.Publish("Color").SetDefault(clBtnFace).AlwaysStored();
+    B.Publish({"Enabled", "Font", "Hint"});
+    B.Publish("ParentColor").SetDefault(false);
+    B.Publish({"ParentFont", "ParentShowHint", "ShowHint"});
     B.Enum("State", &TCheckBox::State, &TCheckBox::SetState).SetDefault(cbUnchecked);
-    B.Integer("TabOrder", &TCheckBox::TabOrder, &TCheckBox::SetTabOrder).NoDefault();
-    B.Bool("TabStop", &TCheckBox::TabStop, &TCheckBox::SetTabStop).SetDefault(true);
-    B.Bool("Visible", &TCheckBox::Visible, &TCheckBox::SetVisible).SetDefault(true);
-    B.Event("OnClick", &TCheckBox::OnClick);
-    PublishKeyEvents(B);
-    PublishMouseEvents(B);
-    PublishDragProperties(B);
-    PublishDragEvents(B);
+    B.Publish("TabOrder");
+    B.Publish("TabStop").SetDefault(true);
+    B.Publish({"Visible", "OnClick", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp",
+               "OnContextPopup", "OnMouseDown", "OnMouseMove", "OnMouseUp", "DragCursor",
+               "DragMode", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnStartDrag"});
 })
 
 // ---- TRadioButton ----
@@ -924,23 +898,13 @@ void TRadioButton::WndProc(TMessage& M) {
 QEL_IMPLEMENT_CLASS(TRadioButton, TButtonControl, [](TClassBuilder<TRadioButton>& B) {
     B.Enum("Alignment", &TRadioButton::Alignment, &TRadioButton::SetAlignment)
         .SetDefault(taRightJustify);
-    B.Set<TAnchorKind>("Anchors", &TRadioButton::Anchors, &TRadioButton::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.String("Caption", &TRadioButton::Caption, &TRadioButton::SetCaption);
+    B.Publish({"Anchors", "Caption"});
     B.Bool("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked).SetDefault(false);
-    B.Color("Color", &TRadioButton::Color, &TRadioButton::SetColor).SetDefault(clBtnFace);
-    B.Bool("Enabled", &TRadioButton::Enabled, &TRadioButton::SetEnabled).SetDefault(true);
-    PublishFont(B);
-    B.String("Hint", &TRadioButton::Hint, &TRadioButton::SetHint);
-    B.Bool("ParentColor", &TRadioButton::ParentColor, &TRadioButton::SetParentColor)
-        .SetDefault(false);
-    B.Bool("ParentFont", &TRadioButton::ParentFont, &TRadioButton::SetParentFont).SetDefault(true);
-    PublishShowHint(B);
-    B.Integer("TabOrder", &TRadioButton::TabOrder, &TRadioButton::SetTabOrder).NoDefault();
-    B.Bool("TabStop", &TRadioButton::TabStop, &TRadioButton::SetTabStop).SetDefault(false);
-    B.Bool("Visible", &TRadioButton::Visible, &TRadioButton::SetVisible).SetDefault(true);
-    B.Event("OnClick", &TRadioButton::OnClick);
-    PublishKeyEvents(B);
+    B.Publish("Color").SetDefault(clBtnFace).AlwaysStored();
+    B.Publish({"Enabled", "Font", "Hint"});
+    B.Publish("ParentColor").SetDefault(false);
+    B.Publish({"ParentFont", "ParentShowHint", "ShowHint", "TabOrder", "TabStop", "Visible",
+               "OnClick", "OnEnter", "OnExit", "OnKeyDown", "OnKeyPress", "OnKeyUp"});
 })
 
 } // namespace qel

@@ -70,24 +70,10 @@ void TCustomGroupBox::WndProc(TMessage& M) {
 QEL_IMPLEMENT_ABSTRACT(TCustomGroupBox, TCustomControl, NoProperties<TCustomGroupBox>)
 
 QEL_IMPLEMENT_CLASS(TGroupBox, TCustomGroupBox, [](TClassBuilder<TGroupBox>& B) {
-    using T = TGroupBox;
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
-    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.String("Caption", &T::Caption, &T::SetCaption);
-    B.Color("Color", &T::Color, &T::SetColor).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentColor();
-    });
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    PublishFont(B);
-    B.Bool("ParentColor", &T::ParentColor, &T::SetParentColor).SetDefault(true);
-    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
-    B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
-    B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(false);
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
-    B.Event("OnClick", &T::OnClick);
-    B.Event("OnEnter", &T::OnEnter);
-    B.Event("OnExit", &T::OnExit);
+    B.Publish({"Align", "Anchors", "Caption"});
+    B.Publish("Color").NoDefault();
+    B.Publish({"Enabled", "Font", "ParentColor", "ParentFont", "TabOrder", "TabStop", "Visible",
+               "OnClick", "OnEnter", "OnExit"});
 })
 
 } // namespace qel

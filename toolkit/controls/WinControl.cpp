@@ -1029,6 +1029,17 @@ void TWinControl::CreateParamsNoHandle(TCreateParams& P) {
     CreateParams(P);
 }
 
-QEL_IMPLEMENT_ABSTRACT(TWinControl, TControl, NoProperties<TWinControl>)
+static void DescribeWinControl(TClassBuilder<TWinControl>& B) {
+    using T = TWinControl;
+    auto D = B.Unpublished();
+    D.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
+    D.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(false);
+    D.Event("OnEnter", &T::OnEnter);
+    D.Event("OnExit", &T::OnExit);
+    D.Event("OnKeyDown", &T::OnKeyDown);
+    D.Event("OnKeyPress", &T::OnKeyPress);
+    D.Event("OnKeyUp", &T::OnKeyUp);
+}
+QEL_IMPLEMENT_ABSTRACT(TWinControl, TControl, DescribeWinControl)
 
 } // namespace qel

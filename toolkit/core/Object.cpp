@@ -92,6 +92,24 @@ const TMethodEntry* TClass::FindMethod(std::string_view Name) const {
     return nullptr;
 }
 
+const TPropInfo* TClass::FindDeclared(std::string_view Name) const {
+    for (const TPropInfo& P : Unpublished_)
+        if (SameText(P.Name, Name)) return &P;
+    for (const TClass* C = Parent_; C; C = C->Parent_) {
+        for (const TPropInfo& P : C->Props_)
+            if (SameText(P.Name, Name)) return &P;
+        for (const TPropInfo& P : C->Unpublished_)
+            if (SameText(P.Name, Name)) return &P;
+    }
+    return nullptr;
+}
+
+TPropInfo& TClass::AddUnpublished(TPropInfo Info) {
+    if (Cache_) throw EInvalidOperation("Class " + Name_ + " is already in use");
+    Unpublished_.push_back(std::move(Info));
+    return Unpublished_.back();
+}
+
 TPropInfo& TClass::AddProperty(TPropInfo Info) {
     if (Cache_) throw EInvalidOperation("Class " + Name_ + " is already in use");
     Props_.push_back(std::move(Info));

@@ -56,6 +56,10 @@ class TClass {
     // position of the first.
     std::vector<const TPropInfo*> Properties() const;
     const TPropInfo* FindProperty(std::string_view Name) const;
+    // The property a subclass of this class publishes under Name: one this class declares
+    // unpublished, else the nearest ancestor's published or unpublished one. nullptr when no
+    // class declares it. Usable while the class is being described.
+    const TPropInfo* FindDeclared(std::string_view Name) const;
 
     // Searches this class and its ancestors, case-insensitively.
     const TMethodEntry* FindMethod(std::string_view Name) const;
@@ -63,6 +67,7 @@ class TClass {
 
     // Used by TClassBuilder while the class is being described.
     TPropInfo& AddProperty(TPropInfo Info);
+    TPropInfo& AddUnpublished(TPropInfo Info);
     void AddMethod(TMethodEntry Entry);
 
   private:
@@ -74,6 +79,7 @@ class TClass {
     Factory Create_;
     ItemFactory CreateItem_;
     std::vector<TPropInfo> Props_;
+    std::vector<TPropInfo> Unpublished_; // declared for subclasses to publish
     std::map<std::string, TMethodEntry, std::less<>> Methods_;
     mutable std::unique_ptr<TPropCache> Cache_;
 };

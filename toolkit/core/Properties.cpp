@@ -43,6 +43,10 @@ namespace detail {
 void ThrowIncompatibleMethod(const std::string& Prop, const std::string& Method) {
     throw EInvalidCast("Method " + Method + " is incompatible with event " + Prop);
 }
+void ThrowUndeclared(const TClass& C, std::string_view Name) {
+    throw EInvalidOperation("Class " + C.ClassName() + " publishes " + std::string(Name) +
+                            ", which no ancestor declares");
+}
 } // namespace detail
 
 } // namespace qel

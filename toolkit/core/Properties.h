@@ -138,6 +138,11 @@ struct TPropInfo {
         Default.reset();
         return *this;
     }
+    // Written whatever the object's state, also where the declaring class made it depend on it.
+    TPropInfo& AlwaysStored() {
+        StoredFn = nullptr;
+        return *this;
+    }
     TPropInfo& Stored(bool S) {
         StoredFn = [S](const TObject&) { return S; };
         return *this;
@@ -161,9 +166,36 @@ template <class C, class R, class... A> struct MethodSig<R (C::*)(A...)> { using
 // Typed front end for describe functions: B.Integer("Width", &T::Width,
 // &T::SetWidth).SetDefault(0); Getters and setters are anything std::invoke accepts with (const T&)
 // and (T&, value).
+//
+// A base class declares the properties its subclasses may show, once, with their defaults:
+//   auto D = B.Unpublished();
+//   D.Bool("Visible", &TControl::Visible, &TControl::SetVisible).SetDefault(true);
+// and each subclass publishes them by name, in its published order, among its own:
+//   B.Publish({"Align", "Anchors"});
+//   B.Integer("Progress", &T::Progress, &T::SetProgress).SetDefault(0);
+//   B.Publish("Color").SetDefault(clBtnFace); // a subclass may state another default
 template <class T> class TClassBuilder {
   public:
     explicit TClassBuilder(TClass& C) : C_(C) {}
+
+    // A builder whose entries are declared for subclasses instead of published.
+    TClassBuilder Unpublished() const {
+        TClassBuilder B(C_);
+        B.Unpublished_ = true;
+        return B;
+    }
+    // Publishes, at this point of the published order, a property an ancestor declares (or
+    // publishes: publishing it again moves nothing, but may change the default). A name no
+    // ancestor declares is a fault of the describe function and throws EInvalidOperation.
+    TPropInfo& Publish(std::string_view Name) {
+        const TPropInfo* Declared = C_.FindDeclared(Name);
+        if (!Declared) ThrowUndeclared(Name);
+        return Add(TPropInfo(*Declared));
+    }
+    void Publish(std::initializer_list<std::string_view> Names) {
+        for (std::string_view N : Names)
+            Publish(N);
+    }
 
     template <class G, class S> TPropInfo& Integer(std::string Name, G Get, S Set) {
         using V = std::decay_t<std::invoke_result_t<G, const T&>>;
@@ -198,7 +230,7 @@ template <class T> class TClassBuilder {
         P.SetOrd = [Setter](TObject& O, std::int64_t V) {
             std::invoke(Setter, Self(O), TSet<E>::FromBits(static_cast<std::uint64_t>(V)));
         };
-        return C_.AddProperty(std::move(P));
+        return Add(std::move(P));
     }
     template <class G, class S> TPropInfo& String(std::string Name, G Get, S Set) {
         TPropInfo P;
@@ -206,7 +238,7 @@ template <class T> class TClassBuilder {
         P.Kind = TPropKind::String;
         P.GetStr = [Get](const TObject& O) { return std::string(std::invoke(Get, Self(O))); };
         P.SetStr = [Set](TObject& O, const std::string& V) { std::invoke(Set, Self(O), V); };
-        return C_.AddProperty(std::move(P));
+        return Add(std::move(P));
     }
     template <class G, class S> TPropInfo& Float(std::string Name, G Get, S Set) {
         using V = std::decay_t<std::invoke_result_t<G, const T&>>;
@@ -217,7 +249,7 @@ template <class T> class TClassBuilder {
             return static_cast<double>(std::invoke(Get, Self(O)));
         };
         P.SetFloat = [Set](TObject& O, double X) { std::invoke(Set, Self(O), static_cast<V>(X)); };
-        return C_.AddProperty(std::move(P));
+        return Add(std::move(P));
     }
     // Owned sub-object (Font3D, Frame, Gradient …). Setter (optional, may be nullptr) assigns.
     template <class G, class S = std::nullptr_t>
@@ -243,7 +275,7 @@ template <class T> class TClassBuilder {
         P.SetObj = [Set](TObject& O, TObject* V) {
             std::invoke(Set, Self(O), V ? &As<P0>(*V) : static_cast<P0*>(nullptr));
         };
-        return C_.AddProperty(std::move(P));
+        return Add(std::move(P));
     }
     // The event field may live in a base class of T.
     template <class Sig, class C> TPropInfo& Event(std::string Name, TEvent<Sig> C::*Field) {
@@ -259,7 +291,7 @@ template <class T> class TClassBuilder {
             Self(O).*Field = TEvent<Sig>(*Fn, Method);
         };
         P.ClearMethod = [Field](TObject& O) { Self(O).*Field = nullptr; };
-        return C_.AddProperty(std::move(P));
+        return Add(std::move(P));
     }
     template <class G, class S> TPropInfo& Binary(std::string Name, G Get, S Set) {
         TPropInfo P;
@@ -267,7 +299,7 @@ template <class T> class TClassBuilder {
         P.Kind = TPropKind::Binary;
         P.GetBytes = [Get](const TObject& O) { return TBytes(std::invoke(Get, Self(O))); };
         P.SetBytes = [Set](TObject& O, const TBytes& V) { std::invoke(Set, Self(O), V); };
-        return C_.AddProperty(std::move(P));
+        return Add(std::move(P));
     }
     // A published method that form files may bind events to: B.Method("Button1Click",
     // &T::Button1Click);
@@ -284,6 +316,10 @@ template <class T> class TClassBuilder {
     static T& Self(TObject& O) { return static_cast<T&>(O); }
     [[noreturn]] static void ThrowIncompatibleMethod(const std::string& Prop,
                                                      const std::string& Method);
+    [[noreturn]] void ThrowUndeclared(std::string_view Name) const;
+    TPropInfo& Add(TPropInfo P) {
+        return Unpublished_ ? C_.AddUnpublished(std::move(P)) : C_.AddProperty(std::move(P));
+    }
 
     template <class Sig, class M> static auto BindMember(T* Obj, M Fn) {
         return [Obj, Fn](auto&&... A) { return (Obj->*Fn)(std::forward<decltype(A)>(A)...); };
@@ -300,7 +336,7 @@ template <class T> class TClassBuilder {
         P.SetOrd = [Set](TObject& O, std::int64_t X) {
             std::invoke(Set, Self(O), static_cast<V>(X));
         };
-        return C_.AddProperty(std::move(P));
+        return Add(std::move(P));
     }
     template <class G, class S>
     TPropInfo& ObjectLike(std::string Name, TPropKind Kind, G Get, S Set) {
@@ -312,14 +348,16 @@ template <class T> class TClassBuilder {
         P.GetObj = [Get](const TObject& O) -> TObject* { return std::invoke(Get, Self(O)); };
         if constexpr (!std::is_same_v<S, std::nullptr_t>)
             P.SetObj = [Set](TObject& O, TObject* V) { std::invoke(Set, Self(O), &As<P0>(*V)); };
-        return C_.AddProperty(std::move(P));
+        return Add(std::move(P));
     }
 
     TClass& C_;
+    bool Unpublished_ = false;
 };
 
 namespace detail {
 [[noreturn]] void ThrowIncompatibleMethod(const std::string& Prop, const std::string& Method);
+[[noreturn]] void ThrowUndeclared(const TClass& C, std::string_view Name);
 
 template <class T, class D>
 const TClass& MakeClass(const char* Name, const TClass& Parent, bool Creatable, D Describe) {
@@ -343,6 +381,10 @@ const TClass& MakeClass(const char* Name, const TClass& Parent, bool Creatable, 
 template <class T>
 void TClassBuilder<T>::ThrowIncompatibleMethod(const std::string& Prop, const std::string& Method) {
     detail::ThrowIncompatibleMethod(Prop, Method);
+}
+
+template <class T> void TClassBuilder<T>::ThrowUndeclared(std::string_view Name) const {
+    detail::ThrowUndeclared(C_, Name);
 }
 
 // No published members of its own.
