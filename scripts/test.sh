@@ -24,6 +24,9 @@ cmake --build build -j"$jobs"
 # ctest resource lock, so nothing else that needs them runs beside it.
 ctest --test-dir build --output-on-failure -j"$jobs"
 
+echo "== style"
+bash scripts/style-check.sh build
+
 echo "== build and test (AddressSanitizer + UndefinedBehaviorSanitizer, clang, with fuzzers)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DQEL_SANITIZE=ON -DQEL_FUZZ=ON >/dev/null
