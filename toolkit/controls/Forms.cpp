@@ -75,11 +75,17 @@ void TCustomForm::SetActiveControl(TWinControl* V) {
 
 void TCustomForm::CreateParams(TCreateParams& P) {
     TWinControl::CreateParams(P);
+    // A form placed inside another control is a child window of it, like any control, so it
+    // covers its part of the parent and moves with it.
+    const bool Embedded = Parent() || ParentWindow();
     P.Style &= ~(WS_CHILD | WS_VISIBLE);
-    P.WndParent = 0;
+    if (Embedded)
+        P.Style |= WS_CHILD;
+    else
+        P.WndParent = 0;
     switch (BorderStyle_) {
     case bsNone:
-        P.Style |= WS_POPUP;
+        if (!Embedded) P.Style |= WS_POPUP;
         break;
     case bsSingle:
     case bsToolWindow:
@@ -108,7 +114,7 @@ void TCustomForm::CreateWnd() {
 }
 
 void TCustomForm::PlaceOnScreen() {
-    if (Placed_) return;
+    if (Placed_ || Parent()) return;
     Placed_ = true;
     if (Position_ == poScreenCenter || Position_ == poDesktopCenter) {
         int L = (Screen->Width() - Width_) / 2, T = (Screen->Height() - Height_) / 2;
