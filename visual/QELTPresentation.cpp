@@ -206,4 +206,16 @@ void TQELPresentation::DoOneSlide(int Index) {
     DrawSlideEffect(Slide->Effect(), BC, Canvas(), W, H, [&Life] { return !Life.expired(); });
 }
 
+int StartPresentations(TComponent* Root) {
+    if (!Root) return 0;
+    int Started = 0;
+    for (int I = 0; I < Root->ComponentCount(); ++I)
+        if (auto* P = dynamic_cast<TQELPresentation*>(Root->Components(I));
+            P && P->Slides()->Count() > 0) {
+            P->LoopSlides();
+            ++Started;
+        }
+    return Started;
+}
+
 } // namespace qel

@@ -131,6 +131,10 @@ class TQELPresentation : public TCustomLabel {
     TQELTimer32* FTimer = nullptr;
 };
 
+// Starts every presentation Root owns that has slides: a form file cannot say that its show
+// should run, so programs that only display forms (qel-render --run) ask for it.
+int StartPresentations(TComponent* Root);
+
 // Hosts one form at a time inside its own area and switches to another with a transition.
 class TQELFormSlide : public TCustomControl {
     QEL_CLASS(TQELFormSlide, TCustomControl)
