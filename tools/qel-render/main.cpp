@@ -13,6 +13,7 @@
 #include "toolkit/platform/Headless.h"
 #include "toolkit/platform/Window.h"
 #include "visual/Brisca40.h"
+#include "visual/QELTPresentation.h"
 
 #include <cstdio>
 #include <cstring>
@@ -119,6 +120,8 @@ int main(int Argc, char** Argv) {
             Application->ProcessMessages();
         Application->ProcessMessages();
         if (Opt.RunMs) {
+            // A form file cannot say that its slide shows should play; here they do.
+            StartPresentations(Form.get());
             if (!RunFor(*Opt.RunMs, Form->LifeToken())) {
                 // Its own handler freed it; the pointer is no longer ours to delete.
                 (void)Form.release();
