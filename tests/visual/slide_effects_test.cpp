@@ -6,6 +6,7 @@
 #include "toolkit/platform/Headless.h"
 #include "toolkit/platform/MessageQueue.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 
 using namespace qel;
@@ -144,8 +145,9 @@ TEST_F(SlideEffects, HandlersRunWhileAnEffectPlays) {
     auto Dst = MakeDest(40, 30);
     int Ticks = 0;
     int Id = TMessageQueue::Main().AddTimer(1, [&] { ++Ticks; });
-    // Long enough for the timer to come due a few times.
-    for (int I = 0; I < 20 && Ticks < 2; ++I)
+    // Nothing pumps here but the effects, so every tick ran inside one of them.
+    const auto End = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (Ticks < 2 && std::chrono::steady_clock::now() < End)
         DrawSlideEffect(efDripHorizontal, Src->Canvas(), Dst->Canvas(), 40, 30);
     TMessageQueue::Main().RemoveTimer(Id);
     EXPECT_GE(Ticks, 2);
