@@ -164,7 +164,9 @@ void ExpectSame(const TObject& A, const TObject& B, const std::string& Path) {
         case TPropKind::Collection:
             break;
         default:
-            if (P->GetOrd) EXPECT_EQ(P->GetOrd(A), P->GetOrd(B)) << Where;
+            if (P->GetOrd) {
+                EXPECT_EQ(P->GetOrd(A), P->GetOrd(B)) << Where;
+            }
             break;
         }
     }

@@ -15,11 +15,13 @@
 #include "visual/Brisca40.h"
 #include "visual/QELTPresentation.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace qel;
@@ -38,8 +40,12 @@ bool RunFor(int Ms, const std::weak_ptr<const int>& FormLife) {
     auto& Q = TMessageQueue::Main();
     bool Due = false;
     const int Deadline = Q.AddTimer(static_cast<unsigned>(Ms), [&Due] { Due = true; });
-    while (!Due && !FormLife.expired() && !Application->Terminated())
-        Application->HandleMessage();
+    // Polled rather than waited: a thread timer's synchronised tick does not wake a loop that
+    // sleeps until the next window event or message timer.
+    while (!Due && !FormLife.expired() && !Application->Terminated()) {
+        Application->ProcessMessages();
+        if (!Due) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     Q.RemoveTimer(Deadline);
     return !FormLife.expired();
 }

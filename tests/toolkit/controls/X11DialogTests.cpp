@@ -7,6 +7,7 @@
 #include "toolkit/controls/FileDialogs.h"
 #include "toolkit/platform/X11Backend.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +28,11 @@ struct TShot {
     bool Read = false;
 };
 
+bool Blank(const TSurface* S) {
+    return !S || std::all_of(S->Pixels.begin(), S->Pixels.end(),
+                             [&](std::uint32_t P) { return P == S->Pixels.front(); });
+}
+
 // Runs Show, which shows one dialog modally, and takes the dialog's picture once it is on
 // screen and has painted; the dialog is then cancelled. The shown hook runs while the dialog
 // is still being shown, so the picture is taken from the modal loop a moment later.
@@ -34,12 +40,16 @@ TShot Capture(const std::function<void()>& Show, TX11Backend* X) {
     TShot S;
     int Timer = -1;
     bool Taken = false;
+    int Waits = 0;
     auto Old = SetDialogShownHook([&](TCustomForm* D) {
-        Timer = TMessageQueue::Main().AddTimer(20, [&S, &Taken, D, X] {
+        Timer = TMessageQueue::Main().AddTimer(20, [&S, &Taken, &Waits, D, X] {
             if (Taken) return;
-            Taken = true;
+            // A loaded machine can run the timer before the dialog's first paint: come back
+            // at the next tick until the surface shows more than its background colour.
             PumpUntil([] { return !HasPendingPaint(); });
             Pump();
+            if (Blank(GetWindowSurface(D->Handle())) && ++Waits < 250) return;
+            Taken = true;
             if (X) {
                 X->Sync();
                 Pump(50);
