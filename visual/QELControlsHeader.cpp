@@ -33,19 +33,17 @@ int ToInt(std::int64_t V) {
 static void DescribeHeader(TClassBuilder<TQELHeader>& B) {
     using T = TQELHeader;
     PublishQELGraphicControl(B);
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
+    B.Publish("Align");
     B.Bool("AllowResize", &T::AllowResize, &T::SetAllowResize).SetDefault(true);
     B.Enum("BorderStyle", &T::BorderStyle, &T::SetBorderStyle).SetDefault(bsNone);
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
+    B.Publish("Enabled");
     PublishFont(B);
     B.Object("Font3D", &T::Font3D, &T::Set3D);
-    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
+    B.Publish("ParentFont");
     PublishShowHint(B);
-    B.Component("PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
+    B.Publish("PopupMenu");
     B.Strings("Sections", &T::Sections, &T::SetSections);
-    B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
-    B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(false);
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
+    B.Publish({"TabOrder", "TabStop", "Visible"});
     B.Event("OnSizing", &T::OnSizing);
     B.Event("OnSized", &T::OnSized);
     B.Component("Background", &T::Background, &T::SetBack);

@@ -14,13 +14,9 @@ static void DescribeArrowButton(TClassBuilder<TQELArrowButton>& B) {
     B.Enum("ButtonType", &T::ButtonType, &T::SetDirection).SetDefault(dUp);
     B.Integer("ButtonRaise", &T::ButtonRaise, &T::SetButtonBorder).SetDefault(1);
     B.Object("Glyph", &T::Glyph, &T::SetQELGlyph);
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
+    B.Publish("Enabled");
     PublishShowHint(B);
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
-    B.Event("OnMouseDown", &T::OnMouseDown);
-    B.Event("OnMouseMove", &T::OnMouseMove);
-    B.Event("OnMouseUp", &T::OnMouseUp);
-    B.Event("OnClick", &T::OnClick);
+    B.Publish({"Visible", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnClick"});
 }
 QEL_IMPLEMENT_CLASS(TQELArrowButton, TQELGraphicControl, DescribeArrowButton)
 

@@ -11,43 +11,21 @@ namespace qel {
 
 static void DescribeDBLabel(TClassBuilder<TQELDBLabel>& B) {
     using T = TQELDBLabel;
-    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.Enum("BiDiMode", &T::BiDiMode, &T::SetBiDiMode)
-        .SetDefault(bdLeftToRight)
-        .Stored([](const TObject& O) { return !static_cast<const T&>(O).ParentBiDiMode(); });
-    B.Object("Constraints", &T::Constraints, &T::SetConstraints);
-    B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor)
-        .SetDefault(crDrag)
-        .WithIdents(CursorIdentMap());
-    B.Enum("DragKind", &T::DragKind, &T::SetDragKind).SetDefault(dkDrag);
-    B.Enum("DragMode", &T::DragMode, &T::SetDragMode).SetDefault(dmManual);
-    B.Bool("ParentBiDiMode", &T::ParentBiDiMode, &T::SetParentBiDiMode).SetDefault(true);
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
-    B.Enum("Alignment", &T::Alignment, &T::SetAlignment).SetDefault(taLeftJustify);
+    B.Publish({"Anchors", "BiDiMode", "Constraints", "DragCursor", "DragKind", "DragMode",
+               "ParentBiDiMode", "Align", "Alignment"});
     B.Object("Frame", &T::Frame, &T::SetFrame);
     B.Component("FontBackground", &T::FontBackground, &T::Setback);
     B.Component("Background", &T::Background, &T::Setback2);
-    B.String("Caption", &T::Caption, &T::SetCaption);
-    B.Color("Color", &T::Color, &T::SetColor).SetDefault(clWindow);
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    B.Component("FocusControl", &T::FocusControl, &T::SetFocusControl);
+    B.Publish("Caption");
+    B.Publish("Color").AlwaysStored();
+    B.Publish({"Enabled", "FocusControl"});
     PublishFont(B);
     B.Object("Font3D", &T::Font3D, &T::Set3D);
     B.String("DataField", &T::DataField, &T::SetDataField);
     B.Component("DataSource", &T::DataSource, &T::SetDataSource);
-    B.Bool("ShowAccelChar", &T::ShowAccelChar, &T::SetShowAccelChar).SetDefault(false);
-    B.Bool("Transparent", &T::Transparent, &T::SetTransparent).SetDefault(false);
-    B.Bool("ShowHint", &T::ShowHint, &T::SetShowHint).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentShowHint();
-    });
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
-    B.Bool("WordWrap", &T::WordWrap, &T::SetWordWrap).SetDefault(false);
-    B.Event("OnClick", &T::OnClick);
-    B.Event("OnDblClick", &T::OnDblClick);
-    B.Event("OnMouseDown", &T::OnMouseDown);
-    B.Event("OnMouseMove", &T::OnMouseMove);
-    B.Event("OnMouseUp", &T::OnMouseUp);
+    B.Publish("ShowAccelChar").SetDefault(false);
+    B.Publish({"Transparent", "ShowHint", "Visible", "WordWrap", "OnClick", "OnDblClick",
+               "OnMouseDown", "OnMouseMove", "OnMouseUp"});
 }
 QEL_IMPLEMENT_CLASS(TQELDBLabel, TCustomLabel, DescribeDBLabel)
 

@@ -27,49 +27,23 @@ QEL_IMPLEMENT_CLASS(TQELNavButton, TSpeedButton, NoProperties<TQELNavButton>)
 
 static void DescribeNavigator(TClassBuilder<TQELDBNavigator>& B) {
     using T = TQELDBNavigator;
-    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.Enum("BiDiMode", &T::BiDiMode, &T::SetBiDiMode)
-        .SetDefault(bdLeftToRight)
-        .Stored([](const TObject& O) { return !static_cast<const T&>(O).ParentBiDiMode(); });
-    B.Object("Constraints", &T::Constraints, &T::SetConstraints);
-    B.Enum("DragKind", &T::DragKind, &T::SetDragKind).SetDefault(dkDrag);
-    B.Bool("ParentBiDiMode", &T::ParentBiDiMode, &T::SetParentBiDiMode).SetDefault(true);
+    B.Publish({"Anchors", "BiDiMode", "Constraints", "DragKind", "ParentBiDiMode"});
     B.Enum("Direction", &T::Direction, &T::SetDir).SetDefault(kHorizontal);
     B.Component("Background", &T::Background, &T::Setback);
     B.Component("DataSource", &T::DataSource, &T::SetDataSource);
     B.Set<TQELNavigateBtn>("VisibleButtons", &T::VisibleButtons,
                            static_cast<void (T::*)(TQELButtonSet)>(&T::SetVisible))
         .SetDefault(QELAllNavButtons.Bits());
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
-    B.Integer("DragCursor", &T::DragCursor, &T::SetDragCursor)
-        .SetDefault(crDrag)
-        .WithIdents(CursorIdentMap());
-    B.Enum("DragMode", &T::DragMode, &T::SetDragMode).SetDefault(dmManual);
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
+    B.Publish({"Align", "DragCursor", "DragMode", "Enabled"});
     B.Bool("Flat", &T::Flat, &T::SetFlat).SetDefault(false);
     B.Bool("Ctl3D", &T::Ctl3D, &T::SetCtl3D).SetDefault(true);
     B.Strings("Hints", &T::Hints, &T::SetHints);
-    B.Bool("ParentShowHint", &T::ParentShowHint, &T::SetParentShowHint).SetDefault(true);
-    B.Component("PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
+    B.Publish({"ParentShowHint", "PopupMenu"});
     B.Bool("ConfirmDelete", &T::ConfirmDelete, &T::SetConfirmDelete).SetDefault(true);
-    B.Bool("ShowHint", &T::ShowHint, &T::SetShowHint).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentShowHint();
-    });
-    B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
-    B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(false);
-    B.Bool("Visible", &T::Visible, static_cast<void (TControl::*)(bool)>(&TControl::SetVisible))
-        .SetDefault(true);
+    B.Publish({"ShowHint", "TabOrder", "TabStop", "Visible"});
     B.Event("BeforeAction", &T::BeforeAction);
-    B.Event("OnClick", &T::OnClick);
-    B.Event("OnDblClick", &T::OnDblClick);
-    B.Event("OnDragDrop", &T::OnDragDrop);
-    B.Event("OnDragOver", &T::OnDragOver);
-    B.Event("OnEndDrag", &T::OnEndDrag);
-    B.Event("OnEnter", &T::OnEnter);
-    B.Event("OnExit", &T::OnExit);
-    B.Event("OnResize", &T::OnResize);
-    B.Event("OnStartDrag", &T::OnStartDrag);
+    B.Publish({"OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDrag", "OnEnter",
+               "OnExit", "OnResize", "OnStartDrag"});
 }
 QEL_IMPLEMENT_CLASS(TQELDBNavigator, TCustomPanel, DescribeNavigator)
 

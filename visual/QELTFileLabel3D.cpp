@@ -12,46 +12,20 @@ namespace qel {
 
 static void DescribeFileLabel(TClassBuilder<TQELFileLabel3D>& B) {
     using T = TQELFileLabel3D;
-    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.Enum("BiDiMode", &T::BiDiMode, &T::SetBiDiMode)
-        .SetDefault(bdLeftToRight)
-        .Stored([](const TObject& O) { return !static_cast<const T&>(O).ParentBiDiMode(); });
-    B.Object("Constraints", &T::Constraints, &T::SetConstraints);
-    B.Enum("DragKind", &T::DragKind, &T::SetDragKind).SetDefault(dkDrag);
-    B.Bool("ParentBiDiMode", &T::ParentBiDiMode, &T::SetParentBiDiMode).SetDefault(true);
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
-    B.Enum("Alignment", &T::Alignment, &T::SetAlignment).SetDefault(taLeftJustify);
-    B.Color("Color", &T::Color, &T::SetColor).SetDefault(clWindow).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentColor();
-    });
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
+    B.Publish({"Anchors", "BiDiMode", "Constraints", "DragKind", "ParentBiDiMode", "Align",
+               "Alignment", "Color", "Enabled"});
     B.String("Filename", &T::Filename, &T::SetFilename);
-    B.Component("FocusControl", &T::FocusControl, &T::SetFocusControl);
+    B.Publish("FocusControl");
     B.Component("FontBackground", &T::FontBackground, &T::SetBack);
     PublishFont(B);
     B.Object("Font3D", &T::Font3D, &T::Set3D);
     B.Object("Frame", &T::Frame, &T::SetFrm);
     B.Component("Background", &T::Background, &T::SetBack2);
     B.Char("Separator", &T::Separator, &T::SetSeparator).SetDefault('\\');
-    B.Bool("Transparent", &T::Transparent, &T::SetTransparent).SetDefault(false);
-    B.Bool("ShowHint", &T::ShowHint, &T::SetShowHint).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentShowHint();
-    });
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
-    B.Event("OnClick", &T::OnClick);
-    B.Event("OnDblClick", &T::OnDblClick);
-    B.Event("OnMouseDown", &T::OnMouseDown);
-    B.Event("OnMouseMove", &T::OnMouseMove);
-    B.Event("OnMouseUp", &T::OnMouseUp);
-    B.Event("OnDragDrop", &T::OnDragDrop);
-    B.Event("OnEndDrag", &T::OnEndDrag);
-    B.Event("OnStartDrag", &T::OnStartDrag);
-    B.Event("OnDragOver", &T::OnDragOver);
+    B.Publish({"Transparent", "ShowHint", "Visible", "OnClick", "OnDblClick", "OnMouseDown",
+               "OnMouseMove", "OnMouseUp", "OnDragDrop", "OnEndDrag", "OnStartDrag", "OnDragOver"});
     PublishDragProperties(B);
-    B.Bool("ParentColor", &T::ParentColor, &T::SetParentColor).SetDefault(true);
-    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
-    B.Bool("ShowAccelChar", &T::ShowAccelChar, &T::SetShowAccelChar).SetDefault(true);
+    B.Publish({"ParentColor", "ParentFont", "ShowAccelChar"});
 }
 QEL_IMPLEMENT_CLASS(TQELFileLabel3D, TCustomLabel, DescribeFileLabel)
 

@@ -7,20 +7,15 @@ namespace qel {
 
 static void DescribeFillBackground(TClassBuilder<TQELFillBackground>& B) {
     using T = TQELFillBackground;
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
+    B.Publish("Align");
     B.Bool("AutoSize", &T::AutoSize, &T::SetAutoSize).SetDefault(false);
     B.Component("Background", &T::Background, &T::SetBack);
     PublishDragProperties(B);
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
+    B.Publish("Enabled");
     PublishShowHint(B);
-    B.Component("PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
-    B.Event("OnClick", &T::OnClick);
-    B.Event("OnDblClick", &T::OnDblClick);
+    B.Publish({"PopupMenu", "Visible", "OnClick", "OnDblClick"});
     PublishDragEvents(B);
-    B.Event("OnMouseDown", &T::OnMouseDown);
-    B.Event("OnMouseMove", &T::OnMouseMove);
-    B.Event("OnMouseUp", &T::OnMouseUp);
+    B.Publish({"OnMouseDown", "OnMouseMove", "OnMouseUp"});
 }
 QEL_IMPLEMENT_CLASS(TQELFillBackground, TQELGraphicControl, DescribeFillBackground)
 

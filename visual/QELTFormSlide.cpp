@@ -12,11 +12,7 @@ static void DescribeFormSlide(TClassBuilder<TQELFormSlide>& B) {
     using T = TQELFormSlide;
     // No default: the effect is always written.
     B.Enum("SlideEffect", &T::SlideEffect, &T::SetSlideEffect).NoDefault();
-    B.Bool("ShowHint", &T::ShowHint, &T::SetShowHint).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentShowHint();
-    });
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
+    B.Publish({"ShowHint", "Visible", "Align"});
 }
 QEL_IMPLEMENT_CLASS(TQELFormSlide, TCustomControl, DescribeFormSlide)
 

@@ -22,17 +22,10 @@ bool IsEmptyArea(const TRect& R) {
 
 static void DescribeGauge(TClassBuilder<TQELGauge>& B) {
     using T = TQELGauge;
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
-    B.Integer("Cursor", &T::Cursor, &T::SetCursor)
-        .SetDefault(crDefault)
-        .WithIdents(CursorIdentMap());
+    B.Publish({"Align", "Cursor"});
     B.Object("Glyph", &T::Glyph, &T::SetQELGlyph);
-    B.Event("OnClick", &T::OnClick);
-    B.Event("OnDblClick", &T::OnDblClick);
-    B.Event("OnMouseDown", &T::OnMouseDown);
-    B.Event("OnMouseMove", &T::OnMouseMove);
-    B.Event("OnMouseUp", &T::OnMouseUp);
-    B.Object("Font", &T::Font, &T::SetFont);
+    B.Publish({"OnClick", "OnDblClick", "OnMouseDown", "OnMouseMove", "OnMouseUp"});
+    B.Publish("Font").AlwaysStored();
     B.Object("Font3D", &T::Font3D, &T::Set3D);
     B.Component("Background", &T::Background, &T::SetBack);
     B.Object("BevelInner", &T::BevelInner, &T::Setinner);
@@ -48,8 +41,8 @@ static void DescribeGauge(TClassBuilder<TQELGauge>& B) {
     B.Integer(
          "Percentage", [](const T& G) { return int(G.Percentage()); }, &T::SetPercent)
         .SetDefault(0);
-    B.Integer("Width", &T::Width, &T::SetWidth).SetDefault(140);
-    B.Integer("Height", &T::Height, &T::SetHeight).SetDefault(36);
+    B.Publish("Width").SetDefault(140);
+    B.Publish("Height").SetDefault(36);
 }
 QEL_IMPLEMENT_CLASS(TQELGauge, TQELGraphicControl, DescribeGauge)
 

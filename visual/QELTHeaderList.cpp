@@ -84,15 +84,7 @@ bool IsBlank(std::string_view S) {
 } // namespace
 
 static void DescribeHeaderList(TClassBuilder<TQELHeaderList>& B) {
-    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.Enum("BiDiMode", &T::BiDiMode, &T::SetBiDiMode)
-        .SetDefault(bdLeftToRight)
-        .Stored([](const TObject& O) { return !static_cast<const T&>(O).ParentBiDiMode(); });
-    B.Object("Constraints", &T::Constraints, &T::SetConstraints);
-    B.Enum("DragKind", &T::DragKind, &T::SetDragKind).SetDefault(dkDrag);
-    B.Bool("ParentBiDiMode", &T::ParentBiDiMode, &T::SetParentBiDiMode).SetDefault(true);
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
+    B.Publish({"Anchors", "BiDiMode", "Constraints", "DragKind", "ParentBiDiMode", "Align"});
     B.Bool("AllowResize", Bool<5>, SetBool<5>).SetDefault(true);
     B.Enum("BevelInner", &T::BevelInner, &T::SetBevelInner).SetDefault(bvNone);
     B.Enum("BevelOuter", &T::BevelOuter, &T::SetBevelOuter).SetDefault(bvRaised);
@@ -121,34 +113,22 @@ static void DescribeHeaderList(TClassBuilder<TQELHeaderList>& B) {
     B.Strings("Items", Strings<1>, SetStrings<1>);
     B.Bool("MultiSelect", Bool<3>, SetBool<3>).SetDefault(false);
     B.Bool("ParentShowHint", Bool<7>, SetBool<7>).SetDefault(true);
-    B.Component("PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
+    B.Publish("PopupMenu");
     B.Strings("HeaderSections", Strings<0>, SetStrings<0>);
     B.Color("SelectedColor", Color<1>, SetColor<1>).SetDefault(clHighlight);
     B.Bool("ShowHint", Bool<6>, SetBool<6>).SetDefault(false);
     B.Bool("Sorted", Bool<4>, SetBool<4>).SetDefault(false);
     B.Enum("ListBoxStyle", &T::ListBoxStyle, &T::SetListBoxStyle).SetDefault(lbStandard);
-    B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).SetDefault(-1);
+    B.Publish("TabOrder").SetDefault(-1);
     B.Bool("TabStop", Bool<8>, SetBool<8>).SetDefault(true);
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
-    B.Event("OnClick", &T::OnClick);
-    B.Event("OnDblClick", &T::OnDblClick);
-    B.Event("OnEnter", &T::OnEnter);
-    B.Event("OnExit", &T::OnExit);
-    B.Event("OnDragDrop", &T::OnDragDrop);
-    B.Event("OnDragOver", &T::OnDragOver);
-    B.Event("OnEndDrag", &T::OnEndDrag);
-    B.Event("OnStartDrag", &T::OnStartDrag);
+    B.Publish({"Visible", "OnClick", "OnDblClick", "OnEnter", "OnExit", "OnDragDrop", "OnDragOver",
+               "OnEndDrag", "OnStartDrag"});
     B.Event("OnMeasureItem", &T::OnMeasureItem);
-    B.Event("OnMouseDown", &T::OnMouseDown);
-    B.Event("OnMouseMove", &T::OnMouseMove);
-    B.Event("OnMouseUp", &T::OnMouseUp);
-    B.Event("OnKeyDown", &T::OnKeyDown);
-    B.Event("OnKeyUp", &T::OnKeyUp);
-    B.Event("OnKeyPress", &T::OnKeyPress);
+    B.Publish({"OnMouseDown", "OnMouseMove", "OnMouseUp", "OnKeyDown", "OnKeyUp", "OnKeyPress"});
     B.Event("OnHeaderSizing", &T::OnHeaderSizing);
     B.Event("OnDrawItem", &T::OnDrawItem);
     B.Event("OnHeaderSized", &T::OnHeaderSized);
-    B.Event("OnResize", &T::OnResize);
+    B.Publish("OnResize");
 }
 QEL_IMPLEMENT_CLASS(TQELHeaderList, TCustomPanel, DescribeHeaderList)
 

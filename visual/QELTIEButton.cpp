@@ -30,11 +30,9 @@ static void DescribeIEButton(TClassBuilder<TQELIEButton>& B) {
     B.Object("Font3D", &T::Font3D, &T::Set3Ds);
     B.String("Caption", &T::getcaption, &T::Setcaption);
     PublishFont(B);
-    B.String("Hint", &T::Hint, &T::SetHint);
-    B.Event("OnClick", &T::OnClick);
-    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
+    B.Publish({"Hint", "OnClick", "ParentFont"});
     PublishShowHint(B);
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
+    B.Publish("Visible");
 }
 QEL_IMPLEMENT_CLASS(TQELIEButton, TQELGraphicControl, DescribeIEButton)
 

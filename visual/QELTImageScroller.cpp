@@ -22,12 +22,12 @@ void CopyArea(TBitmap& To, const TRect& ToRect, TBitmap& From, int FromX, int Fr
 
 static void DescribeImageScroller(TClassBuilder<TQELImageScroller>& B) {
     using T = TQELImageScroller;
-    B.Integer("Width", &T::Width, &T::SetWidth).SetDefault(100);
-    B.Integer("Height", &T::Height, &T::SetHeight).SetDefault(100);
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
+    B.Publish("Width").SetDefault(100);
+    B.Publish("Height").SetDefault(100);
+    B.Publish("Align");
     B.Bool("ParentColor", &T::ParentColor, &T::SetParentColor).SetDefault(true);
     B.Color("Color", &T::GetColor, &T::SetColor).SetDefault(clWindow);
-    B.Object("Font", &T::Font, &T::SetFont);
+    B.Publish("Font").AlwaysStored();
     B.Bool("Scrolling", &T::Scrolling, &T::SetScrolling).NoDefault();
     B.String("Text", &T::Text, &T::SetText).NoDefault();
     B.Object("Bitmap", &T::Bitmap, &T::SetBitmap);
@@ -37,21 +37,14 @@ static void DescribeImageScroller(TClassBuilder<TQELImageScroller>& B) {
     B.Integer("ScrollStep", &T::ScrollStep, &T::SetScrollStep).SetDefault(1);
     B.Bool("ScrollInverse", &T::ScrollInverse, &T::SetScrollInverse).SetDefault(false);
     B.Object("Font3D", &T::Font3D, &T::Set3D);
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
+    B.Publish("Visible");
     PublishShowHint(B);
     B.Bool("ParentCenter", &T::ParentCenter, &T::SetParentCenter).SetDefault(false);
     B.Integer("TextWindowLeft", &T::TextWindowLeft, &T::SetTextWindowLeft).SetDefault(10);
     B.Integer("TextWindowTop", &T::TextWindowTop, &T::SetTextWindowTop).SetDefault(10);
     B.Bool("TextToCenter", &T::TextToCenter, &T::SetTextToCenter).SetDefault(true);
-    B.Component("PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
-    B.Event("OnClick", &T::OnClick);
-    B.Event("OnDblClick", &T::OnDblClick);
-    B.Event("OnDragDrop", &T::OnDragDrop);
-    B.Event("OnDragOver", &T::OnDragOver);
-    B.Event("OnEndDrag", &T::OnEndDrag);
-    B.Event("OnMouseDown", &T::OnMouseDown);
-    B.Event("OnMouseMove", &T::OnMouseMove);
-    B.Event("OnMouseUp", &T::OnMouseUp);
+    B.Publish({"PopupMenu", "OnClick", "OnDblClick", "OnDragDrop", "OnDragOver", "OnEndDrag",
+               "OnMouseDown", "OnMouseMove", "OnMouseUp"});
 }
 QEL_IMPLEMENT_CLASS(TQELImageScroller, TQELGraphicControl, DescribeImageScroller)
 

@@ -48,23 +48,15 @@ static void DescribeOfficeButton(TClassBuilder<TQELOfficeButton>& B) {
     using T = TQELOfficeButton;
     B.String("Caption", &T::getcaption, &T::Setcaption);
     B.Color("BorderColor", &T::BorderColor, &T::SetBorderColor).SetDefault(clBlack);
-    B.Object("Font", &T::Font, &T::SetFont);
+    B.Publish("Font").AlwaysStored();
     B.Color("LedNormal", &T::LedNormal, &T::Setnorm);
     B.Color("LedIn", &T::LedIn, &T::SetLedIn);
     B.Color("LedOut", &T::LedOut, &T::SetLedOut);
     B.Integer("RoundSize", &T::RoundSize, &T::SetRoundSize).SetDefault(20);
     B.Object("Font3D", &T::Font3D, &T::Set3D);
     B.Component("Background", &T::Background, &T::SetBack);
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    B.Bool("ShowHint", &T::ShowHint, &T::SetShowHint).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentShowHint();
-    });
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
-    B.Event("OnClick", &T::OnClick);
-    B.Event("OnDblClick", &T::OnDblClick);
-    B.Event("OnMouseDown", &T::OnMouseDown);
-    B.Event("OnMouseMove", &T::OnMouseMove);
-    B.Event("OnMouseUp", &T::OnMouseUp);
+    B.Publish({"Enabled", "ShowHint", "Visible", "OnClick", "OnDblClick", "OnMouseDown",
+               "OnMouseMove", "OnMouseUp"});
 }
 QEL_IMPLEMENT_CLASS(TQELOfficeButton, TQELGraphicControl, DescribeOfficeButton)
 

@@ -10,15 +10,7 @@ namespace qel {
 
 static void DescribePanel(TClassBuilder<TQELPanel>& B) {
     using T = TQELPanel;
-    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.Enum("BiDiMode", &T::BiDiMode, &T::SetBiDiMode)
-        .SetDefault(bdLeftToRight)
-        .Stored([](const TObject& O) { return !static_cast<const T&>(O).ParentBiDiMode(); });
-    B.Object("Constraints", &T::Constraints, &T::SetConstraints);
-    B.Enum("DragKind", &T::DragKind, &T::SetDragKind).SetDefault(dkDrag);
-    B.Bool("ParentBiDiMode", &T::ParentBiDiMode, &T::SetParentBiDiMode).SetDefault(true);
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
+    B.Publish({"Anchors", "BiDiMode", "Constraints", "DragKind", "ParentBiDiMode", "Align"});
     B.Enum("Alignment", &T::Alignment, &T::SetAlignment).SetDefault(taCenter);
     B.Object("Font3D", &T::Font3D, &T::Set3D);
     B.Bool("AutoSize", &T::AutoSize, &T::SetAutoSize).SetDefault(false);
@@ -28,29 +20,18 @@ static void DescribePanel(TClassBuilder<TQELPanel>& B) {
     B.Object("FrameOuter", &T::FrameOuter, &T::SetOuter);
     B.Integer("Borderwidth", &T::Borderwidth, &T::SetbSpace);
     PublishDragProperties(B);
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    B.String("Caption", &T::Caption, &T::SetCaption);
+    B.Publish({"Enabled", "Caption"});
     B.Bool("Ctl3D", &T::Ctl3D, &T::SetCtl3D).Stored([](const TObject& O) {
         return !static_cast<const T&>(O).ParentCtl3D();
     });
     PublishFont(B);
     B.Bool("Locked", &T::Locked, &T::SetLocked).SetDefault(false);
     B.Bool("ParentCtl3D", &T::ParentCtl3D, &T::SetParentCtl3D).SetDefault(true);
-    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
+    B.Publish("ParentFont");
     PublishShowHint(B);
-    B.Component("PopupMenu", &T::PopupMenu, &T::SetPopupMenu);
-    B.Integer("TabOrder", &T::TabOrder, &T::SetTabOrder).NoDefault();
-    B.Bool("TabStop", &T::TabStop, &T::SetTabStop).SetDefault(false);
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
-    B.Event("OnClick", &T::OnClick);
-    B.Event("OnDblClick", &T::OnDblClick);
+    B.Publish({"PopupMenu", "TabOrder", "TabStop", "Visible", "OnClick", "OnDblClick"});
     PublishDragEvents(B);
-    B.Event("OnEnter", &T::OnEnter);
-    B.Event("OnExit", &T::OnExit);
-    B.Event("OnMouseDown", &T::OnMouseDown);
-    B.Event("OnMouseMove", &T::OnMouseMove);
-    B.Event("OnMouseUp", &T::OnMouseUp);
-    B.Event("OnResize", &T::OnResize);
+    B.Publish({"OnEnter", "OnExit", "OnMouseDown", "OnMouseMove", "OnMouseUp", "OnResize"});
 }
 QEL_IMPLEMENT_CLASS(TQELPanel, TCustomPanel, DescribePanel)
 

@@ -15,22 +15,9 @@ namespace qel {
 
 static void DescribePresentation(TClassBuilder<TQELPresentation>& B) {
     using T = TQELPresentation;
-    B.Set<TAnchorKind>("Anchors", &T::Anchors, &T::SetAnchors)
-        .SetDefault(TAnchors{akLeft, akTop}.Bits());
-    B.Enum("BiDiMode", &T::BiDiMode, &T::SetBiDiMode)
-        .SetDefault(bdLeftToRight)
-        .Stored([](const TObject& O) { return !static_cast<const T&>(O).ParentBiDiMode(); });
-    B.Object("Constraints", &T::Constraints, &T::SetConstraints);
-    B.Enum("DragKind", &T::DragKind, &T::SetDragKind).SetDefault(dkDrag);
-    B.Bool("ParentBiDiMode", &T::ParentBiDiMode, &T::SetParentBiDiMode).SetDefault(true);
-    B.Bool("AutoSize", &T::AutoSize, &T::SetAutoSize).SetDefault(false);
-    B.Enum("Align", &T::Align, &T::SetAlign).SetDefault(alNone);
-    B.Enum("Alignment", &T::Alignment, &T::SetAlignment).SetDefault(taLeftJustify);
-    B.Color("Color", &T::Color, &T::SetColor).SetDefault(clWindow).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentColor();
-    });
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
-    B.Component("FocusControl", &T::FocusControl, &T::SetFocusControl);
+    B.Publish({"Anchors", "BiDiMode", "Constraints", "DragKind", "ParentBiDiMode"});
+    B.Publish("AutoSize").SetDefault(false);
+    B.Publish({"Align", "Alignment", "Color", "Enabled", "FocusControl"});
     B.Collection("Slides", &T::Slides, &T::SetSlides);
     B.Integer("Speed", &T::Speed, &T::SetSpeed);
     B.Bool("KeepLooping", &T::KeepLooping, &T::SetKeepLooping);
@@ -40,24 +27,10 @@ static void DescribePresentation(TClassBuilder<TQELPresentation>& B) {
     B.Component("FontBackground", &T::FontBackground, &T::SetFontBackground);
     B.Event("OnSlideDone", &T::OnSlideDone);
     B.Event("OnLoopDone", &T::OnLoopDone);
-    B.Bool("ShowHint", &T::ShowHint, &T::SetShowHint).Stored([](const TObject& O) {
-        return !static_cast<const T&>(O).ParentShowHint();
-    });
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
-    B.Bool("WordWrap", &T::WordWrap, &T::SetWordWrap).SetDefault(false);
-    B.Event("OnClick", &T::OnClick);
-    B.Event("OnDblClick", &T::OnDblClick);
-    B.Event("OnMouseDown", &T::OnMouseDown);
-    B.Event("OnMouseMove", &T::OnMouseMove);
-    B.Event("OnMouseUp", &T::OnMouseUp);
-    B.Event("OnDragDrop", &T::OnDragDrop);
-    B.Event("OnEndDrag", &T::OnEndDrag);
-    B.Event("OnStartDrag", &T::OnStartDrag);
-    B.Event("OnDragOver", &T::OnDragOver);
+    B.Publish({"ShowHint", "Visible", "WordWrap", "OnClick", "OnDblClick", "OnMouseDown",
+               "OnMouseMove", "OnMouseUp", "OnDragDrop", "OnEndDrag", "OnStartDrag", "OnDragOver"});
     PublishDragProperties(B);
-    B.Bool("ParentColor", &T::ParentColor, &T::SetParentColor).SetDefault(true);
-    B.Bool("ParentFont", &T::ParentFont, &T::SetParentFont).SetDefault(true);
-    B.Bool("ShowAccelChar", &T::ShowAccelChar, &T::SetShowAccelChar).SetDefault(true);
+    B.Publish({"ParentColor", "ParentFont", "ShowAccelChar"});
 }
 QEL_IMPLEMENT_CLASS(TQELPresentation, TCustomLabel, DescribePresentation)
 

@@ -32,15 +32,11 @@ static void DescribeRoundButton(TClassBuilder<TQELRoundButton>& B) {
     B.Enum("ButtonType", &T::ButtonType, &T::SetRButtonType);
     B.Object("Glyph", &T::Glyph, &T::SetQELGlyph);
     B.Color("UnUsedColor", &T::UnUsedColor, &T::SetUn);
-    B.Bool("Enabled", &T::Enabled, &T::SetEnabled).SetDefault(true);
+    B.Publish("Enabled");
     PublishShowHint(B);
-    B.Bool("Visible", &T::Visible, &T::SetVisible).SetDefault(true);
-    B.Event("OnClick", &T::OnClick);
-    B.Event("OnMouseDown", &T::OnMouseDown);
-    B.Event("OnMouseMove", &T::OnMouseMove);
-    B.Event("OnMouseUp", &T::OnMouseUp);
+    B.Publish({"Visible", "OnClick", "OnMouseDown", "OnMouseMove", "OnMouseUp"});
     B.Component("Background", &T::Background, &T::SetBack);
-    B.Event("OnMouseEnter", &T::OnMouseEnter);
+    B.Publish("OnMouseEnter");
     B.Event("OnMouseExit", &T::OnMouseExit);
 }
 QEL_IMPLEMENT_CLASS(TQELRoundButton, TQELGraphicControl, DescribeRoundButton)
