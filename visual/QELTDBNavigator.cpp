@@ -217,53 +217,39 @@ void TQELDBNavigator::AdjustSize(int& W, int& H) {
 }
 
 void TQELDBNavigator::AdjustHSize(int& W, int& H) {
-    if (IsLoading() || !FButtons[0]) return;
-    int Count = 0;
-    for (int I = 0; I < 10; ++I)
-        Count += FVisibleButtons.Contains(Nth(I)) ? 1 : 0;
-    if (Count == 0) Count = 1;
-    if (W < Count * FMinBtnSize.X) W = Count * FMinBtnSize.X;
-    if (H < FMinBtnSize.Y) H = FMinBtnSize.Y;
-    FButtonWidth = W / Count;
-    if (Align() == alNone) W = Count * FButtonWidth;
-    // The spare pixels of an aligned bar go one each to buttons spread over the row.
-    const int Gap = W - Count * FButtonWidth;
-    int Acc = Count / 2, X = 0;
-    for (int I = 0; I < 10; ++I) {
-        TQELNavButton* B = FButtons[std::size_t(I)];
-        if (!FVisibleButtons.Contains(Nth(I))) {
-            B->SetBounds(Width() + 1, 0, FButtonWidth, Height());
-            continue;
-        }
-        int Extra = 0;
-        if (Gap != 0) {
-            Acc -= Gap;
-            if (Acc < 0) {
-                Acc += Count;
-                Extra = 1;
-            }
-        }
-        B->SetBounds(X, 0, FButtonWidth + Extra, Height());
-        X += FButtonWidth + Extra;
-    }
+    LayOutButtons(true, W, H);
 }
 
 void TQELDBNavigator::AdjustVSize(int& W, int& H) {
+    LayOutButtons(false, W, H);
+}
+
+// Both directions alike: Along is the extent the buttons share, Across the one each spans.
+void TQELDBNavigator::LayOutButtons(bool Horizontal, int& W, int& H) {
     if (IsLoading() || !FButtons[0]) return;
+    int& Along = Horizontal ? W : H;
+    int& Across = Horizontal ? H : W;
+    const int MinAlong = Horizontal ? FMinBtnSize.X : FMinBtnSize.Y;
+    const int MinAcross = Horizontal ? FMinBtnSize.Y : FMinBtnSize.X;
     int Count = 0;
     for (int I = 0; I < 10; ++I)
         Count += FVisibleButtons.Contains(Nth(I)) ? 1 : 0;
     if (Count == 0) Count = 1;
-    if (H < Count * FMinBtnSize.Y) H = Count * FMinBtnSize.Y;
-    if (W < FMinBtnSize.X) W = FMinBtnSize.X;
-    FButtonHeight = H / Count;
-    if (Align() == alNone) H = Count * FButtonHeight;
-    const int Gap = H - Count * FButtonHeight;
-    int Acc = Count / 2, Y = 0;
+    if (Along < Count * MinAlong) Along = Count * MinAlong;
+    if (Across < MinAcross) Across = MinAcross;
+    int& Size = Horizontal ? FButtonWidth : FButtonHeight;
+    Size = Along / Count;
+    if (Align() == alNone) Along = Count * Size;
+    // The spare pixels of an aligned bar go one each to buttons spread over the row.
+    const int Gap = Along - Count * Size;
+    int Acc = Count / 2, Pos = 0;
     for (int I = 0; I < 10; ++I) {
         TQELNavButton* B = FButtons[std::size_t(I)];
         if (!FVisibleButtons.Contains(Nth(I))) {
-            B->SetBounds(0, Height() + 1, Width(), FButtonHeight);
+            if (Horizontal)
+                B->SetBounds(Width() + 1, 0, Size, Height());
+            else
+                B->SetBounds(0, Height() + 1, Width(), Size);
             continue;
         }
         int Extra = 0;
@@ -274,8 +260,11 @@ void TQELDBNavigator::AdjustVSize(int& W, int& H) {
                 Extra = 1;
             }
         }
-        B->SetBounds(0, Y, Width(), FButtonHeight + Extra);
-        Y += FButtonHeight + Extra;
+        if (Horizontal)
+            B->SetBounds(Pos, 0, Size + Extra, Height());
+        else
+            B->SetBounds(0, Pos, Width(), Size + Extra);
+        Pos += Size + Extra;
     }
 }
 

@@ -132,6 +132,7 @@ class TQELDBNavigator : public TCustomPanel {
     void AdjustSize(int& W, int& H);
     void AdjustHSize(int& W, int& H);
     void AdjustVSize(int& W, int& H);
+    void LayOutButtons(bool Horizontal, int& W, int& H);
     void DataChanged();
     void EditingChanged();
     void ActiveChanged();
