@@ -403,8 +403,11 @@ void ThirdsWipe(TEffectRun& R, int Effect, const TSizes& S) {
 void OrderedDissolve(TEffectRun& R) {
     static constexpr std::array<std::pair<int, int>, 9> Offsets{
         {{1, 1}, {1, 0}, {2, 0}, {2, 1}, {2, 2}, {1, 2}, {0, 2}, {0, 1}, {0, 0}}};
-    for (auto [X0, Y0] : Offsets)
+    // Plain copies of the pair: clang 14 cannot capture structured bindings in a lambda.
+    for (const auto& Offset : Offsets) {
+        const int X0 = Offset.first, Y0 = Offset.second;
         Step(X0, R.W, 3, [&](int X) { Step(Y0, R.H, 3, [&](int Y) { R.CopyCell(X, Y); }); });
+    }
 }
 
 // 42–43: each source line smeared over every line before it, starting with the last.
