@@ -113,19 +113,19 @@ TEST_F(FormSlide, ASecondSwitchDuringOneIsIgnored) {
     auto A = Page(clRed);
     auto B = Page(clBlue);
     C->Show(A.get());
-    int Timer = 0;
+    TLoopHandler Handler;
     bool Asked = false;
     SetSlideEffectPumpHook([&] {
         if (Asked) return;
         Asked = true;
-        Timer = TMessageQueue::Main().AddTimer(0, [&] {
-            TMessageQueue::Main().RemoveTimer(Timer);
+        Handler.Arm([&] {
             EXPECT_TRUE(C->Busy());
             C->Show(A.get());
             C->ShowInstance(TPageForm::StaticClass());
         });
     });
     C->Show(B.get());
+    EXPECT_TRUE(Handler.Ran());
     EXPECT_EQ(C->CurrentForm(), B.get());
     EXPECT_EQ(PageForms, 0);
 }
@@ -145,14 +145,10 @@ TEST_F(FormSlide, HostFreedDuringASwitch) {
     auto A = Page(clRed);
     auto B = Page(clBlue);
     C->Show(A.get());
-    int Timer = 0;
+    TLoopHandler Handler;
     int Pumps = 0;
     SetSlideEffectPumpHook([&] {
-        if (++Pumps != 50) return;
-        Timer = TMessageQueue::Main().AddTimer(0, [&] {
-            TMessageQueue::Main().RemoveTimer(Timer);
-            Host.reset();
-        });
+        if (++Pumps == 50) Handler.Arm([&] { Host.reset(); });
     });
     C->Show(B.get());
     PumpUntil([&] { return !Host; });
@@ -168,16 +164,13 @@ TEST_F(FormSlide, IncomingFormFreedDuringTheSwitch) {
     auto A = Page(clRed);
     auto* B = new TForm(nullptr);
     C->Show(A.get());
-    int Timer = 0;
+    TLoopHandler Handler;
     int Pumps = 0;
     SetSlideEffectPumpHook([&] {
-        if (++Pumps != 50) return;
-        Timer = TMessageQueue::Main().AddTimer(0, [&] {
-            TMessageQueue::Main().RemoveTimer(Timer);
-            delete B;
-        });
+        if (++Pumps == 50) Handler.Arm([&] { delete B; });
     });
     C->Show(B);
+    ASSERT_TRUE(Handler.Ran());
     SetSlideEffectPumpHook({});
     EXPECT_EQ(C->CurrentForm(), nullptr);
     EXPECT_FALSE(C->Busy());

@@ -226,12 +226,10 @@ TEST_F(Presentation, FreedDuringATransition) {
         int Done = 0;
         P->OnSlideDone = [&](TObject*) { ++Done; };
         int Pumps = 0;
-        int Timer = 0;
+        TLoopHandler Handler;
         auto Old = SetSlideEffectPumpHook([&] {
             if (++Pumps != 100) return;
-            // The handler comes from the loop, as a click or a timer would.
-            Timer = TMessageQueue::Main().AddTimer(0, [&] {
-                TMessageQueue::Main().RemoveTimer(Timer);
+            Handler.Arm([&] {
                 if (WholeForm)
                     Form.reset();
                 else

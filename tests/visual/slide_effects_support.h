@@ -4,13 +4,52 @@
 // what each step drew.
 #include "toolkit/graphics/Bitmap.h"
 #include "toolkit/graphics/Canvas.h"
+#include "toolkit/platform/MessageQueue.h"
 #include "visual/QELTSlideEffects.h"
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace qel::test {
+
+// A handler that comes from the message loop, as a click or a timer would, at the next pump
+// of a running effect. Arming waits until the queue reports the work, so on a loaded machine a
+// short effect cannot end before the handler runs; the timer goes with the object, so a
+// handler that never ran cannot fire later in another test.
+class TLoopHandler {
+  public:
+    TLoopHandler() = default;
+    TLoopHandler(const TLoopHandler&) = delete;
+    TLoopHandler& operator=(const TLoopHandler&) = delete;
+    ~TLoopHandler() { Disarm(); }
+
+    void Arm(std::function<void()> Fn) {
+        Disarm();
+        auto& Q = TMessageQueue::Main();
+        Fn_ = std::move(Fn);
+        Id_ = Q.AddTimer(0, [this] {
+            Disarm();
+            Ran_ = true;
+            Fn_();
+        });
+        const auto Until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!Q.HasWork() && std::chrono::steady_clock::now() < Until)
+            Q.WaitForWork(50);
+    }
+    bool Ran() const { return Ran_; }
+
+  private:
+    void Disarm() {
+        if (Id_) TMessageQueue::Main().RemoveTimer(Id_);
+        Id_ = 0;
+    }
+    std::function<void()> Fn_;
+    int Id_ = 0;
+    bool Ran_ = false;
+};
 
 constexpr std::uint32_t kSentinel = 0xFF00FF; // never produced by SourcePixel
 
