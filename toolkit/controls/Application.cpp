@@ -65,13 +65,19 @@ bool TApplication::AfterInput() {
     MouseControl_ = Target;
     if (Old) Old->Perform(CM_MOUSELEAVE, 0, 0);
     if (Target && MouseControl_ == Target) Target->Perform(CM_MOUSEENTER, 0, 0);
-    if (!Target) CancelHint();
+    if (!Target) {
+        CancelHint();
+        HintControl_ = nullptr;
+    }
     return false;
 }
 
 void TApplication::NotifyControlDestroying(TControl* C) {
     if (MouseControl_ == C) MouseControl_ = nullptr;
-    if (HintControl_ == C) CancelHint();
+    if (HintControl_ == C) {
+        CancelHint();
+        HintControl_ = nullptr;
+    }
     if (HintWindow_ == C) {
         HintWindow_ = nullptr;
         HintActive_ = false;
@@ -104,6 +110,7 @@ void TApplication::SetShowHint(bool V) {
     ShowHint_ = V;
     if (!V) {
         CancelHint();
+        HintControl_ = nullptr;
         if (HintWindow_) {
             delete HintWindow_;
             HintWindow_ = nullptr;
@@ -221,11 +228,12 @@ void TApplication::ActivateHint(int X, int Y) {
     if (Info.HideTimeout > 0) StartHintTimer(Info.HideTimeout);
 }
 
+// The control stays the hint control: a hint put away by a click, a key or its hide pause does
+// not come back while the pointer stays on that control, only after it moved to another one.
 void TApplication::CancelHint() {
     StopHintTimer();
     if (HintWindow_ && HintWindow_->Visible()) HintWindow_->ReleaseHandle();
     HintActive_ = false;
-    HintControl_ = nullptr;
 }
 
 void TApplication::HandleMessage() {

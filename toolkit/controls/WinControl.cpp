@@ -885,6 +885,8 @@ void TWinControl::WndProc(TMessage& M) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         if (IsDesigning()) return;
+        // Typing puts the hint away, as a click does.
+        if (Application) Application->CancelHint();
         if (M.WParam == VK_ESCAPE && DragActive()) {
             CancelDrag();
             return;
