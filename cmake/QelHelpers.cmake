@@ -37,7 +37,19 @@ function(qel_library target)
 endfunction()
 
 # An installed program: it finds the project's libraries relative to itself.
+# Its manual page is made from its --help text when it is built (tools/common/ToolMain.h).
 function(qel_program target)
   set_target_properties(${target} PROPERTIES INSTALL_RPATH "${QEL_PROGRAM_RPATH}")
+  target_compile_definitions(${target} PRIVATE QEL_VERSION="${PROJECT_VERSION}")
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
   install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  set(page ${CMAKE_BINARY_DIR}/man/man1/${target}.1)
+  add_custom_command(OUTPUT ${page}
+    COMMAND ${CMAKE_COMMAND} -DQEL_TOOL=$<TARGET_FILE:${target}> -DQEL_NAME=${target}
+            -DQEL_OUT=${page} -P ${PROJECT_SOURCE_DIR}/cmake/QelManPage.cmake
+    DEPENDS ${target} ${PROJECT_SOURCE_DIR}/cmake/QelManPage.cmake
+    COMMENT "Manual page of ${target}"
+    VERBATIM)
+  add_custom_target(${target}_man ALL DEPENDS ${page})
+  install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endfunction()

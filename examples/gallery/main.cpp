@@ -10,6 +10,7 @@
 #include "toolkit/graphics/PngCodec.h"
 #include "toolkit/platform/Headless.h"
 #include "toolkit/platform/Window.h"
+#include "tools/common/ToolMain.h"
 #include "visual/Brisca40.h"
 
 #include <cstdio>
@@ -22,9 +23,29 @@ using namespace qel;
 
 namespace {
 
-int Usage() {
-    std::fprintf(stderr, "usage: qel-gallery [-o OUT.png] [--page NAME | --form FILE] [--list]\n");
-    return 2;
+const std::string Help = std::string(
+    "Usage: qel-gallery [-o OUT.png] [--page NAME | --form FILE] [--list]\n"
+    "Shows the gallery of the visual package's components.\n"
+    "\n"
+    "With a display the gallery's pages open in windows. With -o, without a display or with\n"
+    "QEL_BACKEND=headless every page is drawn headless and the pages are written one under\n"
+    "another into one PNG picture (gallery.png unless -o names another).\n"
+    "\n"
+    "Options:\n"
+    "  -o OUT.png     draw headless into OUT.png\n"
+    "  --page NAME    only the page NAME (--list names them)\n"
+    "  --form FILE    a form file of your own instead of the built-in pages\n"
+    "  --list         print the names of the pages and exit\n"
+    "  --help         print this help and exit\n"
+    "  --version      print the version and exit\n"
+    "\n"
+    "Environment:\n"
+    "  DISPLAY        the X display to open; one that cannot be opened is an error\n"
+    "  QEL_BACKEND    headless to draw without a display even when DISPLAY is set\n"
+    "\n") + qel::tool::ExitStatusHelp;
+
+int Usage(const std::string& Problem) {
+    return qel::tool::UsageError("qel-gallery", Problem);
 }
 
 // Grey between stacked pages, so each page's own edge stays visible.
@@ -47,6 +68,8 @@ int main(int Argc, char** Argv) {
     bool List = false;
     for (int I = 1; I < Argc; ++I) {
         std::string A = Argv[I];
+        if (A == "--help" || A == "-h") return qel::tool::PrintHelp(Help);
+        if (A == "--version") return qel::tool::PrintVersion("qel-gallery");
         if (A == "-o" && I + 1 < Argc)
             Out = Argv[++I];
         else if (A == "--form" && I + 1 < Argc)
@@ -56,9 +79,9 @@ int main(int Argc, char** Argv) {
         else if (A == "--list")
             List = true;
         else
-            return Usage();
+            return Usage(A[0] == '-' ? "unknown option or missing value: " + A : "unexpected " + A);
     }
-    if (!FormFile.empty() && !Page.empty()) return Usage();
+    if (!FormFile.empty() && !Page.empty()) return Usage("--page and --form exclude each other");
     RegisterBrisca40Classes();
     if (List) {
         for (const std::string& Name : gallery::PageNames())
@@ -74,7 +97,8 @@ int main(int Argc, char** Argv) {
         Pages.emplace_back();
 
     const char* Display = std::getenv("DISPLAY");
-    const bool Window = Out.empty() && Display && *Display;
+    const char* Want = std::getenv("QEL_BACKEND");
+    const bool Window = Out.empty() && Display && *Display && !(Want && std::string(Want) == "headless");
     if (!Window) {
         SetBackend(std::make_unique<THeadlessBackend>());
         if (Out.empty()) Out = "gallery.png";

@@ -43,7 +43,7 @@ TEST(RenderTool, OptionMistakesAreNamedAndNothingIsWritten) {
         const TToolResult R = RunRenderTool(C.Args);
         EXPECT_EQ(R.Status, 2) << C.Args;
         EXPECT_NE(R.Output.find(C.Says), std::string::npos) << C.Args << "\n" << R.Output;
-        EXPECT_NE(R.Output.find("usage: qel-render"), std::string::npos);
+        EXPECT_NE(R.Output.find("Try 'qel-render --help'"), std::string::npos);
         EXPECT_FALSE(std::filesystem::exists(Png)) << C.Args;
     }
 }

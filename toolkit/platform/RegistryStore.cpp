@@ -442,9 +442,25 @@ FileId Identify(const std::string& Path) {
     return Id;
 }
 
+// A store is a text file of modest size: a device (/dev/zero), a pipe or a runaway file would
+// otherwise be read until memory runs out.
+constexpr std::size_t MaxStoreBytes = std::size_t(64) << 20;
+
+[[noreturn]] void NotAStore(const std::string& Path, const char* Why) {
+    throw ERegistryException("Cannot read registry file '" + Path + "': " + Why);
+}
+
+// Refuses a store path that names something other than a regular file, before anything is
+// locked, created or renamed beside it.
+void CheckStorePath(const std::string& Path) {
+    struct stat St {};
+    if (::stat(Path.c_str(), &St) == 0 && !S_ISREG(St.st_mode))
+        NotAStore(Path, "not a regular file");
+}
+
 std::string ReadWhole(const std::string& Path, bool& Missing) {
     Missing = false;
-    int Fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC);
+    int Fd = ::open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (Fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
             Missing = true;
@@ -453,9 +469,18 @@ std::string ReadWhole(const std::string& Path, bool& Missing) {
         throw ERegistryException("Cannot read registry file '" + Path +
                                  "': " + std::strerror(errno));
     }
+    struct stat St {};
+    if (::fstat(Fd, &St) != 0 || !S_ISREG(St.st_mode)) {
+        ::close(Fd);
+        NotAStore(Path, "not a regular file");
+    }
     std::string Text;
     char Buf[65536];
     for (;;) {
+        if (Text.size() > MaxStoreBytes) {
+            ::close(Fd);
+            NotAStore(Path, "larger than 64 MB");
+        }
         ssize_t N = ::read(Fd, Buf, sizeof Buf);
         if (N < 0 && errno == EINTR) continue;
         if (N < 0) {
@@ -563,6 +588,7 @@ std::shared_ptr<const TRegistryData> Read() {
 
 void Update(const std::function<void(TRegistryData&)>& Change) {
     const std::string Path = RegistryFilePath();
+    CheckStorePath(Path);
     std::error_code Ec;
     std::filesystem::path Folder = std::filesystem::path(Path).parent_path();
     if (!Folder.empty() && !std::filesystem::exists(Folder, Ec)) {

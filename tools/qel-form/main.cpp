@@ -1,17 +1,10 @@
-// qel-form: check a form file against the registered classes of both packages, or convert it
-// between the text and binary encodings.
-//
-//   qel-form check FILE
-//   qel-form to-text IN OUT
-//   qel-form to-binary IN OUT
-//
-// IN and OUT may be "-" for standard input and output. Exit status: 0 success, 1 the form is
-// broken (the message names the line or offset), 2 usage.
+// qel-form: checks form files and converts them between the text and binary encodings.
 #include "mail/Corvex40.h"
 #include "toolkit/core/Exceptions.h"
 #include "toolkit/core/FormReader.h"
 #include "toolkit/core/Streams.h"
 #include "toolkit/core/TextForm.h"
+#include "tools/common/ToolMain.h"
 #include "visual/Brisca40.h"
 
 #include <cstdio>
@@ -23,12 +16,32 @@ using namespace qel;
 
 namespace {
 
-int Usage() {
-    std::cerr << "usage: qel-form check FILE\n"
-                 "       qel-form to-text IN OUT\n"
-                 "       qel-form to-binary IN OUT\n"
-                 "IN and OUT may be - for standard input and output.\n";
-    return 2;
+constexpr const char* Name = "qel-form";
+
+const std::string Help = std::string(
+    "Usage: qel-form check FILE\n"
+    "       qel-form to-text IN OUT\n"
+    "       qel-form to-binary IN OUT\n"
+    "Checks form files and converts them between the text and binary encodings.\n"
+    "\n"
+    "check loads FILE with every class of the visual and mail packages and reports what does\n"
+    "not load; the application's own form class and event handlers cannot exist without its\n"
+    "code and are reported as warnings. The conversions check the whole input and write a text\n"
+    "form in the canonical layout. IN and OUT may be - for standard input and output.\n"
+    "\n"
+    "Commands:\n"
+    "  check FILE          check that FILE loads\n"
+    "  to-text IN OUT      convert IN (text or binary) to the text encoding\n"
+    "  to-binary IN OUT    convert IN (text or binary) to the binary encoding\n"
+    "\n"
+    "Options:\n"
+    "  --help              print this help and exit\n"
+    "  --version           print the version and exit\n"
+    "\n") + qel::tool::ExitStatusHelp +
+    "  A form that does not load is a failure; the message names its line or offset.\n";
+
+int Usage(const std::string& Problem) {
+    return qel::tool::UsageError(Name, Problem);
 }
 
 void ReadAll(const std::string& Name, TMemoryStream& M) {
@@ -105,22 +118,24 @@ int Check(const std::string& File) {
 } // namespace
 
 int main(int Argc, char** Argv) {
-    if (Argc < 2) return Usage();
-    std::string Cmd = Argv[1];
+    for (int I = 1; I < Argc; ++I) {
+        const std::string A = Argv[I];
+        if (A == "--help" || A == "-h") return qel::tool::PrintHelp(Help);
+        if (A == "--version") return qel::tool::PrintVersion(Name);
+        if (A.size() > 1 && A[0] == '-') return Usage("unknown option " + A);
+    }
+    if (Argc < 2) return Usage("no command given");
+    const std::string Cmd = Argv[1];
+    const int Want = Cmd == "check" ? 3 : (Cmd == "to-text" || Cmd == "to-binary") ? 4 : 0;
+    if (Want == 0) return Usage("unknown command \"" + Cmd + "\"");
+    if (Argc != Want)
+        return Usage(Cmd + (Want == 3 ? " takes one file" : " takes an input and an output"));
     try {
-        if (Cmd == "check" && Argc == 3) return Check(Argv[2]);
-        if (Cmd == "to-text" && Argc == 4) {
-            Convert(Argv[2], Argv[3], TFormFormat::Text);
-            return 0;
-        }
-        if (Cmd == "to-binary" && Argc == 4) {
-            Convert(Argv[2], Argv[3], TFormFormat::Binary);
-            return 0;
-        }
+        if (Cmd == "check") return Check(Argv[2]);
+        Convert(Argv[2], Argv[3], Cmd == "to-text" ? TFormFormat::Text : TFormFormat::Binary);
+        return 0;
     } catch (const std::exception& E) {
-        std::cerr << (Argc > 2 ? std::string(Argv[2]) + ": " : std::string())
-                  << "error: " << E.what() << "\n";
+        std::cerr << Argv[2] << ": error: " << E.what() << "\n";
         return 1;
     }
-    return Usage();
 }

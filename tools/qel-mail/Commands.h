@@ -15,7 +15,13 @@ struct TMailCommand {
     std::string Usage; // one line for the help text, starting with the name
     // Receives the arguments after the command's name; the result is the exit status.
     std::function<int(const std::vector<std::string>& Args)> Run;
+    // What "qel-mail NAME --help" prints after the usage line: a line saying what the command
+    // does, then paragraphs and items in the layout of tools/common/ToolMain.h.
+    std::string Help;
 };
+
+// A usage error of a command: the problem and where its help is, exit status 2.
+int CommandUsageError(const std::string& Command, const std::string& Problem);
 
 // Adds a command to the table; the result only exists to allow static registration.
 bool RegisterMailCommand(TMailCommand Command);

@@ -38,8 +38,7 @@ bool WriteAll(int Fd, iovec* Vec, int Count) {
 
 int RunEncode(const std::vector<std::string>& Args) {
     if (Args.size() != 1) {
-        std::cerr << "usage: qel-mail encode FILE\n";
-        return 2;
+        return CommandUsageError("encode", "encode takes one file");
     }
     try {
         TQELSMTPMail Mail(nullptr);
@@ -70,7 +69,10 @@ int RunEncode(const std::vector<std::string>& Args) {
     }
 }
 
-const bool Registered = RegisterMailCommand({"encode", "encode FILE", RunEncode});
+const bool Registered = RegisterMailCommand(
+    {"encode", "encode FILE", RunEncode,
+     "Writes FILE in base64 the way the mail component encodes attachments, 76 characters a\n"
+     "line, to standard output.\n"});
 
 } // namespace
 

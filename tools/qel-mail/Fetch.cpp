@@ -4,6 +4,7 @@
 #include "toolkit/controls/Dialogs.h"
 #include "tools/qel-mail/Commands.h"
 #include "tools/qel-mail/MailOutput.h"
+#include "tools/qel-mail/Progress.h"
 
 #include <fstream>
 #include <iostream>
@@ -15,8 +16,6 @@ namespace qel {
 
 namespace {
 
-const char kUsage[] =
-    "usage: qel-mail fetch --host H --port P --user U --password-file F [--delete] [--save DIR]\n";
 
 std::string ReadPassword(const std::string& Path) {
     std::ifstream In(Path, std::ios::binary);
@@ -31,11 +30,14 @@ std::string ReadPassword(const std::string& Path) {
 int RunFetch(const std::vector<std::string>& Args) {
     std::string Host, Port = "110", User, PasswordFile, SaveDir;
     bool Delete = false;
+    auto Progress = TProgressDisplay::TMode::Auto;
     for (std::size_t I = 0; I < Args.size(); ++I) {
         const std::string& A = Args[I];
         bool HasValue = I + 1 < Args.size();
         if (A == "--delete") {
             Delete = true;
+        } else if (A == "--progress" || A == "--quiet") {
+            Progress = A == "--progress" ? TProgressDisplay::TMode::On : TProgressDisplay::TMode::Off;
         } else if (A == "--host" && HasValue) {
             Host = Args[++I];
         } else if (A == "--port" && HasValue) {
@@ -47,14 +49,13 @@ int RunFetch(const std::vector<std::string>& Args) {
         } else if (A == "--save" && HasValue) {
             SaveDir = Args[++I];
         } else {
-            std::cerr << kUsage;
-            return 2;
+            return CommandUsageError("fetch", HasValue || A.rfind("--", 0) != 0
+                                                  ? "unknown option " + A
+                                                  : "missing value for " + A);
         }
     }
-    if (Host.empty() || User.empty() || PasswordFile.empty()) {
-        std::cerr << kUsage;
-        return 2;
-    }
+    if (Host.empty() || User.empty() || PasswordFile.empty())
+        return CommandUsageError("fetch", "--host, --user and --password-file are required");
     try {
         TQELPOPMail Pop(nullptr);
         Pop.SetHost(Host);
@@ -62,9 +63,22 @@ int RunFetch(const std::vector<std::string>& Args) {
         Pop.SetUsername(User);
         Pop.SetPassword(ReadPassword(PasswordFile));
         Pop.SetDeleteOfServer(Delete);
+        TProgressDisplay Display(Progress);
+        int Index = 0;
+        std::string Decoding;
+        Pop.BeforeRetrieve = [&](TObject*, std::uint16_t I) { Index = I; };
+        Pop.OnRetrieveProgress = [&](TObject*, std::uint16_t P) {
+            Display.Show("retrieve " + std::to_string(Index), P);
+        };
+        Pop.OnDecodeStart = [&](TObject*, const std::string& File, int) {
+            std::size_t Slash = File.find_last_of('/');
+            Decoding = "decode " + (Slash == std::string::npos ? File : File.substr(Slash + 1));
+        };
+        Pop.OnDecodeProgress = [&](TObject*, std::uint16_t P) { Display.Show(Decoding, P); };
         bool Failed = false;
         Pop.OnError = [&](TObject*, int Code, const std::string& Text) {
             Failed = true;
+            Display.Note("");
             std::cerr << "qel-mail fetch: error " << Code << ": " << Text << "\n";
         };
         // A console has nobody to click a message box away: what the component shows goes to
@@ -73,6 +87,7 @@ int RunFetch(const std::vector<std::string>& Args) {
         TMessageDlgAnswerHook Previous = SetMessageDlgAnswerHook(
             [&](const std::string& Msg, TMsgDlgType, TMsgDlgButtons) -> std::optional<int> {
                 Told = true;
+                Display.Note("");
                 std::cerr << "qel-mail fetch: " << Msg << "\n";
                 return mrOk;
             });
@@ -105,8 +120,23 @@ int RunFetch(const std::vector<std::string>& Args) {
 }
 
 const bool Registered = RegisterMailCommand(
-    {"fetch", "fetch --host H --port P --user U --password-file F [--delete] [--save DIR]",
-     RunFetch});
+    {"fetch",
+     "fetch --host H [--port P] --user U --password-file F [--delete] [--save DIR]\n"
+     "                [--progress | --quiet]",
+     RunFetch,
+     "Retrieves every waiting mail over POP3 and prints one line per mail: its number, sender,\n"
+     "subject and attachments.\n"
+     "\n"
+     "Options:\n"
+     "  --host H            the POP3 server (required)\n"
+     "  --port P            its port (default 110)\n"
+     "  --user U            the user name (required)\n"
+     "  --password-file F   the file whose first line is the password (required)\n"
+     "  --delete            delete each mail on the server once it is retrieved\n"
+     "  --save DIR          save the attachments into DIR\n"
+     "  --progress          show the retrieval and decoding progress even when standard error\n"
+     "                      is not a terminal (on a terminal it is shown unless --quiet)\n"
+     "  --quiet             show no progress\n"});
 
 } // namespace
 

@@ -33,8 +33,7 @@ int RunMapiSend(const std::vector<std::string>& Args) {
         else if (A == "--dialog")
             Dialog = true;
         else if (!Value(V)) {
-            std::cerr << "usage: qel-mail " << Usage << "\n";
-            return 2;
+            return CommandUsageError("mapi-send", "missing value for " + A);
         } else if (A == "--to")
             To.push_back(V);
         else if (A == "--cc")
@@ -56,15 +55,11 @@ int RunMapiSend(const std::vector<std::string>& Args) {
         else if (A == "--password")
             Password = V;
         else {
-            std::cerr << "qel-mail mapi-send: unknown option " << A << "\nusage: qel-mail " << Usage
-                      << "\n";
-            return 2;
+            return CommandUsageError("mapi-send", "unknown option " + A);
         }
     }
-    if (!HaveSubject || (To.empty() && Fax.empty())) {
-        std::cerr << "usage: qel-mail " << Usage << "\n";
-        return 2;
-    }
+    if (!HaveSubject || (To.empty() && Fax.empty()))
+        return CommandUsageError("mapi-send", "--subject and --to or --fax are required");
     TQELMapiMail Mail(nullptr);
     if (!Profile.empty()) {
         Mail.SetDefaultProfile(false);
@@ -79,7 +74,7 @@ int RunMapiSend(const std::vector<std::string>& Args) {
         std::ifstream In(BodyFile, std::ios::binary);
         if (!In) {
             std::cerr << "qel-mail mapi-send: cannot read " << BodyFile << "\n";
-            return 2;
+            return 1;
         }
         std::string Line;
         while (std::getline(In, Line)) {
@@ -112,11 +107,11 @@ int RunMapiSend(const std::vector<std::string>& Args) {
         Mail.Execute();
     } catch (const std::exception& E) {
         std::cerr << "qel-mail mapi-send: " << E.what() << "\n";
-        return 3;
+        return 1;
     }
     if (Unavailable) {
         std::cerr << "qel-mail mapi-send: " << SQELMapiUnavailable << "\n";
-        return 3;
+        return 1;
     }
     if (!Sent) {
         std::cerr << "qel-mail mapi-send: not sent, Simple MAPI error " << Error << "\n";
@@ -126,7 +121,19 @@ int RunMapiSend(const std::vector<std::string>& Args) {
     return 0;
 }
 
-const bool Registered = RegisterMailCommand({"mapi-send", Usage, RunMapiSend});
+const bool Registered = RegisterMailCommand(
+    {"mapi-send", Usage, RunMapiSend,
+     "Sends one mail or fax through the Simple MAPI component and the provider it loads.\n"
+     "\n"
+     "Options:\n"
+     "  --to, --cc, --bcc NAME   a recipient; each may be given more than once\n"
+     "  --subject S              the subject (required)\n"
+     "  --body-file F            the message text, from a file\n"
+     "  --attach FILE            attach FILE; may be given more than once\n"
+     "  --fax NUMBER             send a fax to NUMBER (--fax-to names its recipient)\n"
+     "  --receipt                ask for a receipt\n"
+     "  --dialog                 let the provider show its dialog\n"
+     "  --profile P              log on with profile P (--password W) instead of the default\n"});
 
 } // namespace
 

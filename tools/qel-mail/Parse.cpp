@@ -72,14 +72,11 @@ int RunParse(const std::vector<std::string>& Args) {
         } else if (!Args[I].empty() && Args[I][0] != '-' && File.empty()) {
             File = Args[I];
         } else {
-            std::cerr << "usage: qel-mail parse FILE [--json] [--save DIR]\n";
-            return 2;
+            return CommandUsageError("parse", Args[I][0] == '-' ? "unknown option or missing value: " + Args[I]
+                                                                : "more than one file: " + Args[I]);
         }
     }
-    if (File.empty()) {
-        std::cerr << "usage: qel-mail parse FILE [--json] [--save DIR]\n";
-        return 2;
-    }
+    if (File.empty()) return CommandUsageError("parse", "no mail file given");
     try {
         TQELMimeParser Parser;
         TQELParsedMessage M;
@@ -115,7 +112,13 @@ int RunParse(const std::vector<std::string>& Args) {
 }
 
 const bool Registered = RegisterMailCommand(
-    {"parse", "parse FILE [--json] [--save DIR]  parse one raw message", RunParse});
+    {"parse", "parse FILE [--json] [--save DIR]", RunParse,
+     "Parses one raw message with the mail parser and prints its headers, text and\n"
+     "attachments.\n"
+     "\n"
+     "Options:\n"
+     "  --json       print the message as one JSON object\n"
+     "  --save DIR   save the decoded attachments into DIR\n"});
 
 } // namespace
 

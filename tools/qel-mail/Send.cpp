@@ -2,6 +2,7 @@
 #include "mail/QELTIEmails.h"
 #include "toolkit/controls/Forms.h"
 #include "tools/qel-mail/Commands.h"
+#include "tools/qel-mail/Progress.h"
 
 #include <cstdio>
 #include <fstream>
@@ -15,40 +16,32 @@ namespace qel {
 namespace {
 
 const char Usage[] =
-    "send --host H --port P --from A --to B[,C...] --subject S [--body-file F]\n"
-    "           [--attach FILE]... [--line-pause MS] [--timeout MS] [--from-name N] [--progress]";
+    "send --host H [--port P] --from A --to B[,C...] [--subject S] [--body-file F]\n"
+    "                [--attach FILE]... [--line-pause MS] [--timeout MS] [--from-name N]\n"
+    "                [--progress | --quiet]";
 
-// Progress on a terminal rewrites one line; into a file or pipe each step is a line of its own.
-class TProgressDisplay {
-  public:
-    explicit TProgressDisplay(bool Enabled) : Enabled_(Enabled), Tty_(::isatty(2) != 0) {}
-    void Show(const std::string& What, int Percent) {
-        if (!Enabled_) return;
-        const int Width = 30;
-        const int Filled = Percent * Width / 100;
-        std::string Bar = "[" + std::string(Filled, '#') + std::string(Width - Filled, ' ') + "]";
-        std::string Text = What + " " + Bar + " " + std::to_string(Percent) + "%";
-        if (Tty_) {
-            std::cerr << "\r" << Text << "\x1b[K" << std::flush;
-            Open_ = Percent < 100;
-            if (!Open_) std::cerr << "\n";
-        } else if (Percent % 10 == 0) {
-            // Into a file or pipe every tenth step is enough.
-            std::cerr << What << " " << Percent << "%\n";
-        }
-    }
-    void Note(const std::string& Text) {
-        if (!Enabled_) return;
-        if (Open_) std::cerr << "\n";
-        Open_ = false;
-        std::cerr << Text << "\n";
-    }
-
-  private:
-    bool Enabled_;
-    bool Tty_;
-    bool Open_ = false;
-};
+const char Help[] =
+    "Sends one message over SMTP with the mail component.\n"
+    "\n"
+    "After each line of the message the component pauses (--line-pause; the default is 40 ms a\n"
+    "line), so a message takes about 40 ms times its number of lines: a page of text (60\n"
+    "lines) about 2.4 seconds, every 100 kB attached (1,800 base64 lines) about 72 seconds,\n"
+    "a 1 MB attachment about 12 minutes. --line-pause 0 sends at full speed.\n"
+    "\n"
+    "Options:\n"
+    "  --host H           the SMTP server (required)\n"
+    "  --port P           its port (default 25)\n"
+    "  --from A           the sender's address (required)\n"
+    "  --from-name N      the sender's name\n"
+    "  --to B[,C...]      the recipients (required)\n"
+    "  --subject S        the subject\n"
+    "  --body-file F      the message text, from a file\n"
+    "  --attach FILE      attach FILE (base64); may be given more than once\n"
+    "  --line-pause MS    the pause after each line (default 40)\n"
+    "  --timeout MS       how long to wait for each server reply (default 60000)\n"
+    "  --progress         show the encoding and sending progress even when standard error is\n"
+    "                     not a terminal (on a terminal it is shown unless --quiet)\n"
+    "  --quiet            show no progress\n";
 
 bool ReadBody(const std::string& Path, TStrings& Body) {
     std::ifstream In(Path, std::ios::binary);
@@ -65,18 +58,15 @@ int RunSend(const std::vector<std::string>& Args) {
     std::string Host, Port = "25", From, FromName, To, Subject, BodyFile;
     std::vector<std::string> Attach;
     int LinePause = 40, Timeout = 60000;
-    bool Progress = false;
-    auto Bad = [](const std::string& Why) {
-        std::cerr << "qel-mail send: " << Why << "\nusage: qel-mail " << Usage << "\n";
-        return 2;
-    };
+    auto Progress = TProgressDisplay::TMode::Auto;
+    auto Bad = [](const std::string& Why) { return CommandUsageError("send", Why); };
     auto Number = [](const std::string& S, int& V) {
         return mailwire::TryStrToInt(S, V) && V >= 0;
     };
     for (std::size_t I = 0; I < Args.size(); ++I) {
         const std::string& A = Args[I];
-        if (A == "--progress") {
-            Progress = true;
+        if (A == "--progress" || A == "--quiet") {
+            Progress = A == "--progress" ? TProgressDisplay::TMode::On : TProgressDisplay::TMode::Off;
             continue;
         }
         if (I + 1 >= Args.size()) return Bad("missing value for " + A);
@@ -147,7 +137,7 @@ int RunSend(const std::vector<std::string>& Args) {
     bool Raised = false;
     Application->OnException = [&](TObject*, const std::exception& E) {
         Raised = true;
-        std::cerr << "qel-mail send: " << E.what() << "\n";
+        Display.Note(std::string("qel-mail send: ") + E.what());
     };
     const bool Ran = Mail.Execute();
     Application->OnException = nullptr;
@@ -156,7 +146,7 @@ int RunSend(const std::vector<std::string>& Args) {
     return 0;
 }
 
-const bool Registered = RegisterMailCommand({"send", Usage, RunSend});
+const bool Registered = RegisterMailCommand({"send", Usage, RunSend, Help});
 
 } // namespace
 

@@ -1,6 +1,7 @@
 // qel-mail: command-line front end of the mail components. The commands are in a table that
 // the command files fill themselves (Commands.h).
 #include "tools/qel-mail/Commands.h"
+#include "tools/common/ToolMain.h"
 
 #include <algorithm>
 #include <iostream>
@@ -28,30 +29,56 @@ const std::vector<TMailCommand>& MailCommands() {
     return Table();
 }
 
+int CommandUsageError(const std::string& Command, const std::string& Problem) {
+    return tool::UsageError("qel-mail " + Command, Problem);
+}
+
 } // namespace qel
 
 namespace {
-void Usage(std::ostream& Out) {
-    Out << "usage: qel-mail COMMAND [ARGS]\ncommands:\n";
-    for (const auto& C : qel::MailCommands())
-        Out << "  qel-mail " << C.Usage << "\n";
+
+// The whole help: every command's usage line, then each command's own help as a section.
+std::string Help() {
+    std::string H;
+    bool First = true;
+    for (const auto& C : qel::MailCommands()) {
+        H += (First ? "Usage: qel-mail " : "       qel-mail ") + C.Usage + "\n";
+        First = false;
+    }
+    H += "       qel-mail COMMAND --help\n"
+         "Sends, retrieves, encodes and parses mail with the mail components.\n"
+         "\n"
+         "qel-mail COMMAND --help prints the help of one command.\n"
+         "\n"
+         "Options:\n"
+         "  --help       print this help and exit\n"
+         "  --version    print the version and exit\n";
+    for (const auto& C : qel::MailCommands()) {
+        if (C.Help.empty()) continue;
+        H += "\nCommand " + C.Name + ":\n" + C.Help;
+    }
+    H += "\n";
+    H += qel::tool::ExitStatusHelp;
+    return H;
 }
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        Usage(std::cerr);
-        return 2;
-    }
+    if (argc < 2) return qel::tool::UsageError("qel-mail", "no command given");
     const std::string Name = argv[1];
-    if (Name == "--help" || Name == "-h" || Name == "help") {
-        Usage(std::cout);
-        return 0;
-    }
+    if (Name == "--help" || Name == "-h" || Name == "help") return qel::tool::PrintHelp(Help());
+    if (Name == "--version") return qel::tool::PrintVersion("qel-mail");
     for (const auto& C : qel::MailCommands()) {
-        if (C.Name == Name) return C.Run(std::vector<std::string>(argv + 2, argv + argc));
+        if (C.Name != Name) continue;
+        std::vector<std::string> Args(argv + 2, argv + argc);
+        for (const std::string& A : Args) {
+            if (A != "--help" && A != "-h") continue;
+            std::string H = "Usage: qel-mail " + C.Usage + "\n" + C.Help;
+            if (C.Help.empty()) H += "\n";
+            return qel::tool::PrintHelp(H + "\n" + qel::tool::ExitStatusHelp);
+        }
+        return C.Run(Args);
     }
-    std::cerr << "qel-mail: unknown command \"" << Name << "\"\n";
-    Usage(std::cerr);
-    return 2;
+    return qel::tool::UsageError("qel-mail", "unknown command \"" + Name + "\"");
 }

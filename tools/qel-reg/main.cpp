@@ -1,16 +1,6 @@
-// qel-reg: reads and changes the registry store from the shell.
-//
-//   qel-reg get KEY              the key's values (in the store's file format) and subkeys
-//   qel-reg get KEY NAME         one value: a string as it is, a number in decimal
-//   qel-reg set [--type sz|expand|dword] KEY [NAME VALUE]
-//                                creates KEY, and sets the value NAME when given
-//   qel-reg delete KEY [NAME]    deletes the value NAME, or KEY with everything below it
-//   qel-reg path                 the store file in use
-//
-// KEY is a full path from a root key: HKEY_CURRENT_USER\Software\QEL (or HKCU\..., likewise
-// HKLM, HKCR, HKU); "/" may stand for "\". NAME "@" or "" is the unnamed value.
-// Exit status: 0 done, 1 key or value not found, 2 wrong usage, 3 the store failed.
+// qel-reg: reads and changes the registry store from the shell (help text below).
 #include "toolkit/platform/Registry.h"
+#include "tools/common/ToolMain.h"
 
 #include <climits>
 #include <cstdint>
@@ -25,12 +15,42 @@ using namespace qel;
 
 namespace {
 
-int Usage() {
-    std::cerr << "usage: qel-reg get KEY [NAME]\n"
-                 "       qel-reg set [--type sz|expand|dword] KEY [NAME VALUE]\n"
-                 "       qel-reg delete KEY [NAME]\n"
-                 "       qel-reg path\n";
-    return 2;
+constexpr const char* Name = "qel-reg";
+
+const std::string Help = std::string(
+    "Usage: qel-reg get KEY [NAME]\n"
+    "       qel-reg set [--type sz|expand|dword] KEY [NAME VALUE]\n"
+    "       qel-reg delete KEY [NAME]\n"
+    "       qel-reg path\n"
+    "Reads and changes the registry store of the QEL toolkit.\n"
+    "\n"
+    "KEY is a full path from a root key: HKEY_CURRENT_USER\\Software\\QEL, or with the short\n"
+    "root names HKCU, HKLM, HKCR and HKU; \"/\" may stand for \"\\\". NAME \"@\" or \"\" is the\n"
+    "unnamed value.\n"
+    "\n"
+    "Commands:\n"
+    "  get KEY          print the key's values (in the store's file format) and subkeys\n"
+    "  get KEY NAME     print one value: a string as it is, a number in decimal\n"
+    "  set KEY          create KEY (and its parents)\n"
+    "  set KEY NAME V   create KEY and set its value NAME to V\n"
+    "  delete KEY       delete KEY with everything below it\n"
+    "  delete KEY NAME  delete the value NAME of KEY\n"
+    "  path             print the name of the store file in use\n"
+    "\n"
+    "Options:\n"
+    "  --type T         the type set writes: sz (string, the default), expand (string with\n"
+    "                   environment references) or dword (32-bit number)\n"
+    "  --help           print this help and exit\n"
+    "  --version        print the version and exit\n"
+    "\n"
+    "Environment:\n"
+    "  QEL_REGISTRY     the store file (default: ~/.config/qel/registry)\n"
+    "\n") + qel::tool::ExitStatusHelp +
+    "  A key or value that does not exist, and a store that cannot be read or written (a\n"
+    "  message names the file), are failures.\n";
+
+int Usage(const std::string& Problem = "wrong arguments") {
+    return qel::tool::UsageError(Name, Problem);
 }
 
 struct KeyArg {
@@ -107,12 +127,13 @@ int Get(const KeyArg& K, const std::vector<std::string>& Rest) {
 }
 
 int Set(const KeyArg& K, const std::string& Type, const std::vector<std::string>& Rest) {
-    if (K.Path.empty() || (Rest.size() != 0 && Rest.size() != 2)) return Usage();
+    if (K.Path.empty()) return Usage("set needs a key below the root key");
+    if (Rest.size() != 0 && Rest.size() != 2) return Usage("set takes a value name and a value");
     TRegistry Reg;
     Reg.SetRootKey(K.Root);
     if (!Reg.OpenKey(K.Path, true)) {
         std::cerr << "qel-reg: cannot create " << FullPath(K) << "\n";
-        return 3;
+        return 1;
     }
     if (Rest.empty()) return 0;
     const std::string Name = ValueName(Rest[0]);
@@ -120,8 +141,7 @@ int Set(const KeyArg& K, const std::string& Type, const std::vector<std::string>
         char* End = nullptr;
         long long V = std::strtoll(Rest[1].c_str(), &End, 0);
         if (Rest[1].empty() || *End || V < INT32_MIN || V > UINT32_MAX) {
-            std::cerr << "qel-reg: not a 32-bit number: " << Rest[1] << "\n";
-            return 2;
+            return Usage("not a 32-bit number: " + Rest[1]);
         }
         Reg.WriteInteger(Name, static_cast<int>(static_cast<std::uint32_t>(V)));
     } else if (Type == "expand") {
@@ -133,7 +153,8 @@ int Set(const KeyArg& K, const std::string& Type, const std::vector<std::string>
 }
 
 int Delete(const KeyArg& K, const std::vector<std::string>& Rest) {
-    if (K.Path.empty() || Rest.size() > 1) return Usage();
+    if (K.Path.empty()) return Usage("delete needs a key below the root key");
+    if (Rest.size() > 1) return Usage("delete takes at most a value name");
     TRegistry Reg;
     Reg.SetRootKey(K.Root);
     if (Rest.empty()) {
@@ -150,7 +171,11 @@ int Delete(const KeyArg& K, const std::vector<std::string>& Rest) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> Args(argv + 1, argv + argc);
-    if (Args.empty()) return Usage();
+    for (const std::string& A : Args) {
+        if (A == "--help" || A == "-h") return qel::tool::PrintHelp(Help);
+        if (A == "--version") return qel::tool::PrintVersion(Name);
+    }
+    if (Args.empty()) return Usage("no command given");
     const std::string Cmd = Args[0];
     Args.erase(Args.begin());
     std::string Type = "sz";
@@ -162,28 +187,32 @@ int main(int argc, char** argv) {
             Type = Args[1];
             Args.erase(Args.begin(), Args.begin() + 2);
         } else {
-            return Usage();
+            return Usage("--type needs sz, expand or dword");
         }
-        if (Type != "sz" && Type != "expand" && Type != "dword") return Usage();
+        if (Type != "sz" && Type != "expand" && Type != "dword")
+            return Usage("unknown type " + Type + " (sz, expand or dword)");
     }
+    if (Cmd != "get" && Cmd != "set" && Cmd != "delete" && Cmd != "path")
+        return Usage("unknown command \"" + Cmd + "\"");
+    for (const std::string& A : Args)
+        if (A.size() > 1 && A[0] == '-' && A[1] == '-') return Usage("unknown option " + A);
     try {
         if (Cmd == "path") {
+            if (!Args.empty()) return Usage("path takes no arguments");
             std::cout << RegistryFilePath() << "\n";
             return 0;
         }
-        if (Args.empty()) return Usage();
+        if (Args.empty()) return Usage(Cmd + " needs a key");
         KeyArg K;
-        if (!ParseKey(Args[0], K)) {
-            std::cerr << "qel-reg: unknown root key in " << Args[0] << "\n";
-            return 2;
-        }
+        if (!ParseKey(Args[0], K)) return Usage("unknown root key in " + Args[0]);
         std::vector<std::string> Rest(Args.begin() + 1, Args.end());
-        if (Cmd == "get" && Rest.size() <= 1) return Get(K, Rest);
+        if (Cmd == "get") {
+            if (Rest.size() > 1) return Usage("get takes at most a value name");
+            return Get(K, Rest);
+        }
         if (Cmd == "set") return Set(K, Type, Rest);
-        if (Cmd == "delete") return Delete(K, Rest);
-        return Usage();
+        return Delete(K, Rest);
     } catch (const std::exception& E) {
-        std::cerr << "qel-reg: " << E.what() << "\n";
-        return 3;
+        return qel::tool::Failure(Name, E.what());
     }
 }

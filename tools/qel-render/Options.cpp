@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include "tools/common/ToolMain.h"
+
 #include <charconv>
 #include <functional>
 #include <span>
@@ -90,14 +92,26 @@ bool ParseOptions(int Argc, const char* const* Argv, TRenderOptions& Options, st
     return Error.empty();
 }
 
-std::string UsageText() {
-    std::string S = "usage: qel-render FORM -o OUT.png [options]\n";
-    for (const TOptionRow& R : Rows()) {
-        std::string Left = std::string("  ") + R.Name + (R.Value ? std::string(" ") + R.Value : "");
+std::string HelpText() {
+    std::string S = "Usage: qel-render FORM -o OUT.png [options]\n"
+                    "Draws a form file to a PNG picture without a display.\n"
+                    "\n"
+                    "FORM is a text or binary form file; every class of the visual and mail "
+                    "packages can be in it. The form is drawn by the headless backend, with the "
+                    "same pixels a window shows. Event handlers that no code backs are reported "
+                    "and left unassigned.\n"
+                    "\n"
+                    "Options:\n";
+    auto Item = [&S](std::string Left, const char* Help) {
+        Left = "  " + Left;
         if (Left.size() < 18) Left.resize(18, ' ');
-        S += Left + "  " + R.Help + "\n";
-    }
-    return S;
+        S += Left + "  " + Help + "\n";
+    };
+    for (const TOptionRow& R : Rows())
+        Item(std::string(R.Name) + (R.Value ? std::string(" ") + R.Value : ""), R.Help);
+    Item("--help", "print this help and exit");
+    Item("--version", "print the version and exit");
+    return S + "\n" + qel::tool::ExitStatusHelp;
 }
 
 } // namespace qel::render

@@ -18,7 +18,7 @@ struct TRenderOptions {
 
 // Fills Options from the arguments; on a mistake returns false and says why in Error.
 bool ParseOptions(int Argc, const char* const* Argv, TRenderOptions& Options, std::string& Error);
-// "usage: ..." with one line per option.
-std::string UsageText();
+// What --help prints: synopsis, description, one line per option, exit status.
+std::string HelpText();
 
 } // namespace qel::render

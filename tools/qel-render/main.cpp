@@ -12,6 +12,7 @@
 #include "toolkit/graphics/PngCodec.h"
 #include "toolkit/platform/Headless.h"
 #include "toolkit/platform/Window.h"
+#include "tools/common/ToolMain.h"
 #include "visual/Brisca40.h"
 #include "visual/QELTPresentation.h"
 
@@ -28,9 +29,8 @@ using namespace qel;
 
 namespace {
 
-int Usage(const std::string& Error) {
-    std::fprintf(stderr, "qel-render: %s\n%s", Error.c_str(), render::UsageText().c_str());
-    return 2;
+int Usage(const std::string& Problem) {
+    return qel::tool::UsageError("qel-render", Problem);
 }
 
 // Runs the application loop for Ms milliseconds, as the application itself would: posted
@@ -84,6 +84,11 @@ std::string RootClassName(const std::string& File) {
 } // namespace
 
 int main(int Argc, char** Argv) {
+    for (int I = 1; I < Argc; ++I) {
+        const std::string A = Argv[I];
+        if (A == "--help" || A == "-h") return qel::tool::PrintHelp(render::HelpText());
+        if (A == "--version") return qel::tool::PrintVersion("qel-render");
+    }
     render::TRenderOptions Opt;
     std::string Error;
     if (!render::ParseOptions(Argc, Argv, Opt, Error)) return Usage(Error);

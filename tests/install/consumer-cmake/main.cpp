@@ -16,7 +16,7 @@ int main() {
     }
     std::unique_ptr<qel::TObject> Mail(C->CreateInstance(nullptr));
     const std::uint8_t Bytes[] = {'h', 'i'};
-    const std::string Tail = qel::Base64EncodeTail(Bytes, 2);
+    const std::string Tail = qel::mailwire::Base64EncodeTail(Bytes, 2);
     std::printf("%s %s\n", Mail->ClassName().c_str(), Tail.c_str());
     return Tail == "aGk=" ? 0 : 1;
 }

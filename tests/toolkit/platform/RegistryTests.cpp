@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -103,6 +104,40 @@ TEST_F(RegistryTest, CorruptFileGivesAClearError) {
         std::ofstream(RegFile) << Bad;
         EXPECT_THROW(R.KeyExists("X"), ERegistryException) << Bad;
     }
+}
+
+// A store that is not a file of text (a device, a fifo, a folder) or that is far too large for
+// one is refused with the reason, before it is read into memory, locked or replaced.
+TEST_F(RegistryTest, StoresThatAreNoFileOrTooLargeAreRefused) {
+    auto ExpectRefused = [](const std::string& Why) {
+        TRegistry R;
+        try {
+            R.KeyExists("Software");
+            ADD_FAILURE() << "no exception for " << Why;
+        } catch (const ERegistryException& E) {
+            EXPECT_NE(std::string(E.what()).find(Why), std::string::npos) << E.what();
+        }
+        EXPECT_THROW(R.OpenKey("Software\\New", true), ERegistryException);
+    };
+    for (const char* Device : {"/dev/zero", "/dev/full"}) {
+        Env.Set("QEL_REGISTRY", Device);
+        ExpectRefused("not a regular file");
+    }
+    EXPECT_FALSE(std::filesystem::exists("/dev/full.lock"));
+    const std::string Fifo = Dir + "/fifo";
+    ASSERT_EQ(::mkfifo(Fifo.c_str(), 0600), 0);
+    Env.Set("QEL_REGISTRY", Fifo);
+    ExpectRefused("not a regular file"); // and no hang waiting for a writer
+    Env.Set("QEL_REGISTRY", RegFile);
+    std::filesystem::create_directories(Dir + "/cfg");
+    {
+        std::ofstream Big(RegFile);
+        Big << "QEL registry 1\n";
+        const std::string Comment = "; " + std::string(1 << 20, 'x') + "\n";
+        for (int I = 0; I < 65; ++I)
+            Big << Comment;
+    }
+    ExpectRefused("larger than 64 MB");
 }
 
 TEST_F(RegistryTest, ChangesByOtherWritersAreSeenAndNotLost) {

@@ -1,0 +1,95 @@
+# SPDX-License-Identifier: MIT
+# Script mode: writes the manual page QEL_OUT of program QEL_TOOL (named QEL_NAME) from its
+# --help text (the layout is described in tools/common/ToolMain.h) and its --version line.
+set(ENV{ASAN_OPTIONS} detect_leaks=0)
+set(ENV{QEL_BACKEND} headless)
+execute_process(COMMAND ${QEL_TOOL} --help OUTPUT_VARIABLE help RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${QEL_NAME} --help failed (${rc})")
+endif()
+execute_process(COMMAND ${QEL_TOOL} --version OUTPUT_VARIABLE version RESULT_VARIABLE rc
+  OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${QEL_NAME} --version failed (${rc})")
+endif()
+string(REGEX REPLACE "^[^ ]+ " "" version "${version}")
+
+function(roff_escape var text)
+  string(REPLACE "\\" "\\e" text "${text}")
+  string(REPLACE "-" "\\-" text "${text}")
+  string(REGEX REPLACE "^([.'])" "\\\\&\\1" text "${text}")
+  set(${var} "${text}" PARENT_SCOPE)
+endfunction()
+
+# Lines, keeping empty ones (CMake lists drop nothing but need the semicolons protected).
+string(REPLACE ";" "\\;" help "${help}")
+string(REPLACE "\n" ";" lines "${help}")
+set(synopsis "")
+set(summary "")
+set(body "")
+set(state usage)
+set(in_items FALSE)
+set(in_command FALSE)
+foreach(line IN LISTS lines)
+  if(state STREQUAL usage)
+    if(line MATCHES "^Usage: (.*)$")
+      roff_escape(l "${CMAKE_MATCH_1}")
+      string(APPEND synopsis "${l}\n")
+      continue()
+    elseif(line MATCHES "^       (.*)$")
+      # Continuation lines keep their indent beyond the width of "Usage: ".
+      roff_escape(l "${CMAKE_MATCH_1}")
+      string(APPEND synopsis "${l}\n")
+      continue()
+    endif()
+    roff_escape(summary "${line}")
+    set(state body)
+    string(APPEND body ".SH DESCRIPTION\n")
+    continue()
+  endif()
+  if(line STREQUAL "")
+    set(in_items FALSE)
+    string(APPEND body ".PP\n")
+  elseif(line MATCHES "^([A-Z][^:]*):$")
+    # A program with commands gives each a section; headings inside it are subsections.
+    set(heading "${CMAKE_MATCH_1}")
+    if(heading MATCHES "^Command ")
+      set(in_command TRUE)
+    elseif(heading STREQUAL "Exit status")
+      set(in_command FALSE)
+    endif()
+    if(in_command AND NOT heading MATCHES "^Command ")
+      string(APPEND body ".SS ${heading}\n")
+    else()
+      string(TOUPPER "${heading}" heading)
+      string(APPEND body ".SH ${heading}\n")
+    endif()
+  elseif(line MATCHES "^  ([^ ].*[^ ]|[^ ])   *([^ ].*)$")
+    roff_escape(term "${CMAKE_MATCH_1}")
+    roff_escape(text "${CMAKE_MATCH_2}")
+    string(APPEND body ".TP\n\\fB${term}\\fR\n${text}\n")
+    set(in_items TRUE)
+  elseif(in_items AND line MATCHES "^   +(.*)$")
+    roff_escape(text "${CMAKE_MATCH_1}")
+    string(APPEND body "${text}\n")
+  else()
+    string(STRIP "${line}" line)
+    roff_escape(text "${line}")
+    string(APPEND body "${text}\n")
+  endif()
+endforeach()
+string(REGEX REPLACE "\\.PP\n(\\.SH|\\.PP|$)" "\\1" body "${body}")
+string(REGEX REPLACE "\\.PP\n$" "" body "${body}")
+string(TOUPPER "${QEL_NAME}" upper)
+file(WRITE ${QEL_OUT}.tmp ".\\\" Generated from ${QEL_NAME} --help; do not edit.
+.TH ${upper} 1 \"\" \"qel ${version}\" \"User Commands\"
+.SH NAME
+${QEL_NAME} \\- ${summary}
+.SH SYNOPSIS
+.nf
+${synopsis}.fi
+${body}.SH VERSION
+${QEL_NAME} ${version}
+")
+file(COPY_FILE ${QEL_OUT}.tmp ${QEL_OUT} ONLY_IF_DIFFERENT)
+file(REMOVE ${QEL_OUT}.tmp)
