@@ -251,8 +251,15 @@ void TApplication::HandleMessage() {
         }
     }
     if (Done && !Terminated_) {
-        int Fd = BackendChosen() ? Backend().EventFd() : -1;
-        Q.WaitForWork(-1, Fd);
+        // Asleep until input, a message, a signal or the next timer: a quiet program does
+        // not wake.
+        int Fd = -1;
+        bool Queued = false;
+        if (BackendChosen()) {
+            Fd = Backend().EventFd();
+            Queued = Backend().PrepareToWait();
+        }
+        if (!Queued) Q.WaitForWork(Q.MillisToNextTimer(), Fd);
     }
     ProcessPending();
 }

@@ -1,5 +1,6 @@
 #include "toolkit/platform/Backend.h"
 
+#include "toolkit/core/Exceptions.h"
 #include "toolkit/platform/Headless.h"
 #include "toolkit/platform/X11Backend.h"
 
@@ -28,7 +29,14 @@ TBackend& Backend() {
         B = std::make_unique<THeadlessBackend>();
     } else {
         const char* Display = std::getenv("DISPLAY");
-        if (Want == "x11" || (Display && *Display)) B = TX11Backend::Open(Display);
+        if (Want == "x11" || (Display && *Display)) {
+            // A display was asked for: running on unseen would leave a program nobody can
+            // reach, so a display that does not open is an error.
+            std::string Why;
+            B = TX11Backend::Open(Display, &Why);
+            if (!B)
+                throw Exception(Why + " (QEL_BACKEND=headless draws without a display)");
+        }
         if (!B) B = std::make_unique<THeadlessBackend>();
     }
     if (int P = B->PollPeriod()) TMessageQueue::Main().SetPollPeriod(P);

@@ -68,6 +68,9 @@ class TBackend {
     virtual int EventFd() const { return -1; }
     // How often the loop should poll when it is busy (ms; 0: never needed).
     virtual int PollPeriod() const { return 0; }
+    // Before the loop sleeps on EventFd: sends what is buffered for the window system and
+    // tells whether input already waits where the descriptor does not show it.
+    virtual bool PrepareToWait() { return false; }
 
     virtual void SetCursorShape(HWND Wnd, std::uintptr_t Cursor) = 0;
     virtual void GrabPointer(HWND Wnd, bool Grab) = 0;
@@ -97,7 +100,8 @@ class TBackend {
 };
 
 // The backend chosen from QEL_BACKEND (headless | x11) or, without it, x11 when DISPLAY is
-// set and the display opens, else headless. Created on first use.
+// set, else headless. Created on first use; when the display was asked for (DISPLAY set or
+// QEL_BACKEND=x11) and cannot be opened or used, the call throws an Exception saying why.
 TBackend& Backend();
 // Replaces the backend (tests that need a particular one). Only while no window exists.
 void SetBackend(std::unique_ptr<TBackend> B);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -229,7 +230,8 @@ void TMessageQueue::TickerLoop() {
     std::unique_lock L(TickMu_);
     while (!TickQuit_) {
         TickChanged_ = false;
-        int Period = PollPeriod_;
+        // While the loop sleeps in WaitForWork it watches the display connection itself.
+        int Period = Waiting_ ? 0 : PollPeriod_;
         L.unlock();
         int ToTimer = MillisToNextTimer();
         L.lock();
@@ -261,6 +263,24 @@ void TMessageQueue::TickerLoop() {
 
 void TMessageQueue::WaitForWork(int TimeoutMs, int ExtraFd) {
     if (HasWork()) return;
+    // The periodic ticks only serve loops that never block; this one blocks on the display's
+    // descriptor instead, so the ticker rests (timers still wake us through it).
+    struct TRest {
+        TMessageQueue& Q;
+        explicit TRest(TMessageQueue& Owner) : Q(Owner) { Set(true); }
+        ~TRest() { Set(false); }
+        void Set(bool W) {
+            {
+                std::lock_guard L(Q.TickMu_);
+                if (Q.Waiting_ == W) return;
+                Q.Waiting_ = W;
+                Q.TickChanged_ = true;
+            }
+            Q.TickCv_.notify_all();
+        }
+    };
+    std::optional<TRest> Rest;
+    if (ExtraFd >= 0) Rest.emplace(*this);
     pollfd Fds[2];
     int N = 0;
     Fds[N++] = pollfd{WakeFd_, POLLIN, 0};

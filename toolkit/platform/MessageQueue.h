@@ -128,6 +128,7 @@ class TMessageQueue {
     bool TickQuit_ = false;
     bool TickChanged_ = false;
     int PollPeriod_ = 0;
+    bool Waiting_ = false; // the GUI thread sleeps in WaitForWork on a display descriptor
 };
 
 } // namespace qel

@@ -11,9 +11,25 @@
 #include <X11/keysym.h>
 #include <algorithm>
 #include <cstring>
+#include <cctype>
+#include <cerrno> // program_invocation_short_name
+#include <cstdlib>
 #include <map>
+#include <unistd.h>
+#include <vector>
 
 namespace qel {
+
+namespace {
+// A channel of Bits bits widened to 8 by repeating its top bits, so that full intensity stays
+// 255 and black stays 0.
+std::uint32_t Widen(std::uint32_t V, int Bits) {
+    std::uint32_t R = V << (8 - Bits);
+    for (int Have = Bits; Have < 8; Have += Bits)
+        R |= V << (8 - Bits) >> Have;
+    return R & 0xFF;
+}
+} // namespace
 
 struct TX11Backend::TImpl {
     Display* Dpy = nullptr;
@@ -21,8 +37,18 @@ struct TX11Backend::TImpl {
     ::Window Root = 0;
     Visual* Vis = nullptr;
     int Depth = 0;
+    Colormap Cmap = 0;    // ours when the visual is not the screen's default
+    bool OwnCmap = false; // so it is freed with the backend
+    // Where the visual keeps each colour, and whether it is exactly our 0x00RRGGBB in 32 bits
+    // (then the surfaces go to the server as they are).
+    struct TChannel {
+        int Shift = 0, Bits = 0;
+    } Red, Green, Blue;
+    int PixelBits = 0; // bits per pixel of the visual's images
+    bool Direct = false;
     GC Gc = nullptr;
     Atom WmDelete = 0, WmProtocols = 0, NetWmState = 0, NetWmStateAbove = 0;
+    Atom NetWmName = 0, NetWmPid = 0, Utf8String = 0;
     std::map<HWND, ::Window> Native;
     std::map<::Window, HWND> Back;
     std::map<std::uintptr_t, Cursor> Cursors;
@@ -33,7 +59,34 @@ struct TX11Backend::TImpl {
     void WakeLoopForQueued() {
         if (XQLength(Dpy) > 0) TMessageQueue::Main().Signal();
     }
+    unsigned long ToPixel(std::uint32_t Rgb) const {
+        auto Put = [](std::uint32_t V8, const TChannel& C) {
+            return static_cast<unsigned long>(V8 >> (8 - C.Bits)) << C.Shift;
+        };
+        return Put((Rgb >> 16) & 0xFF, Red) | Put((Rgb >> 8) & 0xFF, Green) | Put(Rgb & 0xFF, Blue);
+    }
+    std::uint32_t FromPixel(unsigned long P) const {
+        // Widened by repeating the top bits, so that full intensity stays 255.
+        auto Get = [](unsigned long Pv, const TChannel& C) {
+            return Widen(static_cast<std::uint32_t>((Pv >> C.Shift) & ((1UL << C.Bits) - 1)),
+                         C.Bits);
+        };
+        return (Get(P, Red) << 16) | (Get(P, Green) << 8) | Get(P, Blue);
+    }
+    ~TImpl() {
+        if (!Dpy) return;
+        if (OwnCmap) XFreeColormap(Dpy, Cmap);
+        XCloseDisplay(Dpy);
+    }
 };
+
+// The colour a pixel shows on a visual with these channel widths: what the X server keeps of
+// Rgb, widened back to 8 bits a channel.
+std::uint32_t X11ShownColour(std::uint32_t Rgb, int RedBits, int GreenBits, int BlueBits) {
+    auto Keep = [](std::uint32_t V8, int Bits) { return Widen(V8 >> (8 - Bits), Bits); };
+    return (Keep((Rgb >> 16) & 0xFF, RedBits) << 16) | (Keep((Rgb >> 8) & 0xFF, GreenBits) << 8) |
+           Keep(Rgb & 0xFF, BlueBits);
+}
 
 namespace {
 int IgnoreXErrors(Display*, XErrorEvent*) {
@@ -148,28 +201,109 @@ unsigned CursorShapeFor(std::uintptr_t C) {
 }
 } // namespace
 
-std::unique_ptr<TX11Backend> TX11Backend::Open(const char* Name) {
+namespace {
+bool ChannelOf(unsigned long Mask, int& Shift, int& Bits) {
+    if (!Mask) return false;
+    Shift = 0;
+    while (!(Mask & 1)) Mask >>= 1, ++Shift;
+    Bits = 0;
+    while (Mask & 1) Mask >>= 1, ++Bits;
+    return Mask == 0 && Bits <= 8;
+}
+
+const char* VisualClassName(int C) {
+    switch (C) {
+    case StaticGray: return "StaticGray";
+    case GrayScale: return "GrayScale";
+    case StaticColor: return "StaticColor";
+    case PseudoColor: return "PseudoColor";
+    case TrueColor: return "TrueColor";
+    default: return "DirectColor";
+    }
+}
+
+// The name programs are known by to window managers and session tools (WM_CLASS).
+std::string ProgramName() {
+    const char* N = program_invocation_short_name;
+    return N && *N ? N : "qel";
+}
+} // namespace
+
+std::unique_ptr<TX11Backend> TX11Backend::Open(const char* Name, std::string* Why) {
+    auto Fail = [&](const std::string& Text) {
+        if (Why) *Why = Text;
+        return std::unique_ptr<TX11Backend>();
+    };
+    const std::string Shown = Name && *Name ? Name : (std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
     Display* D = XOpenDisplay(Name);
-    if (!D) return nullptr;
+    if (!D) return Fail("cannot open X display \"" + Shown + "\"");
     std::unique_ptr<TX11Backend> B(new TX11Backend());
     B->P_ = std::make_unique<TImpl>();
     auto& P = *B->P_;
     P.Dpy = D;
     P.Screen = DefaultScreen(D);
     P.Root = RootWindow(D, P.Screen);
-    P.Vis = DefaultVisual(D, P.Screen);
-    P.Depth = DefaultDepth(D, P.Screen);
-    if (P.Depth < 24 || P.Vis->c_class != TrueColor) {
-        // The surfaces are 0x00RRGGBB; other visuals would need conversion we do not do.
-        XCloseDisplay(D);
-        return nullptr;
+    // Our surfaces are 0x00RRGGBB: any TrueColor visual of up to 8 bits a channel shows them,
+    // converted where its layout differs. The screen's default comes first; a screen whose
+    // default is a palette visual may still offer a TrueColor one.
+    XVisualInfo Want{};
+    Want.visualid = XVisualIDFromVisual(DefaultVisual(D, P.Screen));
+    int N = 0;
+    XVisualInfo* Info = XGetVisualInfo(D, VisualIDMask, &Want, &N);
+    XVisualInfo Chosen{};
+    bool Found = false;
+    auto Usable = [](const XVisualInfo& V) {
+        int S, Bi;
+        return V.c_class == TrueColor && ChannelOf(V.red_mask, S, Bi) &&
+               ChannelOf(V.green_mask, S, Bi) && ChannelOf(V.blue_mask, S, Bi);
+    };
+    const int DefaultDepthBits = DefaultDepth(D, P.Screen);
+    const int DefaultClass = Info && N > 0 ? Info->c_class : -1;
+    if (Info && N > 0 && Usable(*Info)) Chosen = *Info, Found = true;
+    if (Info) XFree(Info);
+    for (int Depth : {24, 32, 16, 15}) {
+        if (Found) break;
+        XVisualInfo V{};
+        if (XMatchVisualInfo(D, P.Screen, Depth, TrueColor, &V) && Usable(V)) Chosen = V, Found = true;
+    }
+    if (!Found)
+        return Fail("X display \"" + Shown + "\" offers no TrueColor visual of 15 to 32 bits (its default is " +
+                    std::to_string(DefaultDepthBits) + "-bit " +
+                    (DefaultClass >= 0 ? VisualClassName(DefaultClass) : "unknown") + ")");
+    P.Vis = Chosen.visual;
+    P.Depth = Chosen.depth;
+    ChannelOf(Chosen.red_mask, P.Red.Shift, P.Red.Bits);
+    ChannelOf(Chosen.green_mask, P.Green.Shift, P.Green.Bits);
+    ChannelOf(Chosen.blue_mask, P.Blue.Shift, P.Blue.Bits);
+    int Formats = 0;
+    if (XPixmapFormatValues* F = XListPixmapFormats(D, &Formats)) {
+        for (int I = 0; I < Formats; ++I)
+            if (F[I].depth == P.Depth) P.PixelBits = F[I].bits_per_pixel;
+        XFree(F);
+    }
+    if (P.PixelBits != 16 && P.PixelBits != 32)
+        return Fail("X display \"" + Shown + "\": " + std::to_string(P.Depth) + "-bit images of " +
+                    std::to_string(P.PixelBits) + " bits a pixel are not supported");
+    P.Direct = P.PixelBits == 32 && P.Red.Shift == 16 && P.Green.Shift == 8 && P.Blue.Shift == 0 &&
+               P.Red.Bits == 8 && P.Green.Bits == 8 && P.Blue.Bits == 8;
+    if (P.Vis == DefaultVisual(D, P.Screen)) {
+        P.Cmap = DefaultColormap(D, P.Screen);
+    } else {
+        P.Cmap = XCreateColormap(D, P.Root, P.Vis, AllocNone);
+        P.OwnCmap = true;
     }
     XSetErrorHandler(IgnoreXErrors);
-    P.Gc = XCreateGC(D, P.Root, 0, nullptr);
+    // A GC is tied to a depth: made on a drawable of the chosen visual's, not the root's.
+    Pixmap Probe = XCreatePixmap(D, P.Root, 1, 1, static_cast<unsigned>(P.Depth));
+    P.Gc = XCreateGC(D, Probe, 0, nullptr);
+    XFreePixmap(D, Probe);
     P.WmDelete = XInternAtom(D, "WM_DELETE_WINDOW", False);
     P.WmProtocols = XInternAtom(D, "WM_PROTOCOLS", False);
     P.NetWmState = XInternAtom(D, "_NET_WM_STATE", False);
     P.NetWmStateAbove = XInternAtom(D, "_NET_WM_STATE_ABOVE", False);
+    P.NetWmName = XInternAtom(D, "_NET_WM_NAME", False);
+    P.NetWmPid = XInternAtom(D, "_NET_WM_PID", False);
+    P.Utf8String = XInternAtom(D, "UTF8_STRING", False);
     P.Selection = std::make_unique<TX11Selection>(D, P.Root);
     return B;
 }
@@ -180,10 +314,18 @@ TX11Backend::~TX11Backend() {
         XDestroyWindow(P_->Dpy, W);
     for (auto& [Id, C] : P_->Cursors)
         XFreeCursor(P_->Dpy, C);
-    P_->Selection->HandOver();
-    P_->Selection.reset();
-    XFreeGC(P_->Dpy, P_->Gc);
-    XCloseDisplay(P_->Dpy);
+    if (P_->Selection) {
+        P_->Selection->HandOver();
+        P_->Selection.reset();
+    }
+    if (P_->Gc) XFreeGC(P_->Dpy, P_->Gc);
+    // The connection itself closes with P_.
+}
+
+bool TX11Backend::PrepareToWait() {
+    // XPending sends what is buffered and moves whatever the server already sent into Xlib's
+    // queue, where poll() on the descriptor cannot see it.
+    return XPending(P_->Dpy) > 0;
 }
 
 int TX11Backend::ScreenWidth() const {
@@ -206,12 +348,35 @@ void TX11Backend::CreateNative(HWND Wnd, const TRect& R, bool Popup, bool TopMos
                    KeyPressMask | KeyReleaseMask | StructureNotifyMask | EnterWindowMask |
                    LeaveWindowMask | FocusChangeMask;
     A.bit_gravity = NorthWestGravity;
+    // A visual other than the root's needs its own colormap and border.
+    A.colormap = P.Cmap;
+    A.border_pixel = 0;
     unsigned W = static_cast<unsigned>(std::max(1, R.Width()));
     unsigned H = static_cast<unsigned>(std::max(1, R.Height()));
     ::Window X = XCreateWindow(P.Dpy, P.Root, R.Left, R.Top, W, H, 0, P.Depth, InputOutput, P.Vis,
-                               CWBackPixmap | CWOverrideRedirect | CWEventMask | CWBitGravity, &A);
+                               CWBackPixmap | CWOverrideRedirect | CWEventMask | CWBitGravity |
+                                   CWColormap | CWBorderPixel,
+                               &A);
     XSetWMProtocols(P.Dpy, X, &P.WmDelete, 1);
-    XStoreName(P.Dpy, X, Title.c_str());
+    SetTitle(Wnd, Title, X);
+    // Window managers, task bars and session tools know the program by these.
+    std::string Program = ProgramName();
+    std::string Class = Program;
+    Class[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(Class[0])));
+    XClassHint ClassHint{Program.data(), Class.data()};
+    XSetClassHint(P.Dpy, X, &ClassHint);
+    long Pid = static_cast<long>(::getpid());
+    XChangeProperty(P.Dpy, X, P.NetWmPid, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&Pid), 1);
+    char Host[256] = {};
+    if (::gethostname(Host, sizeof Host - 1) == 0) {
+        XTextProperty Machine{};
+        char* List[] = {Host};
+        if (XStringListToTextProperty(List, 1, &Machine)) {
+            XSetWMClientMachine(P.Dpy, X, &Machine);
+            XFree(Machine.value);
+        }
+    }
     // Keep the position we asked for; window managers honour it with program-specified hints.
     XSizeHints Hints{};
     Hints.flags = PPosition | PSize;
@@ -257,7 +422,15 @@ void TX11Backend::MoveNative(HWND Wnd, const TRect& R) {
 
 void TX11Backend::SetTitle(HWND Wnd, const std::string& Title) {
     auto It = P_->Native.find(Wnd);
-    if (It != P_->Native.end()) XStoreName(P_->Dpy, It->second, Title.c_str());
+    if (It != P_->Native.end()) SetTitle(Wnd, Title, It->second);
+}
+
+void TX11Backend::SetTitle(HWND, const std::string& Title, unsigned long X) {
+    // WM_NAME for old window managers; _NET_WM_NAME carries the UTF-8 text as it is.
+    XStoreName(P_->Dpy, X, Title.c_str());
+    XChangeProperty(P_->Dpy, X, P_->NetWmName, P_->Utf8String, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(Title.data()),
+                    static_cast<int>(Title.size()));
 }
 
 void TX11Backend::RaiseNative(HWND Wnd) {
@@ -272,15 +445,48 @@ void TX11Backend::Present(HWND Wnd, const TSurface& S, const TRect& Area) {
     A.Left = std::max(0, A.Left), A.Top = std::max(0, A.Top);
     A.Right = std::min(S.Width, A.Right), A.Bottom = std::min(S.Height, A.Bottom);
     if (A.Right <= A.Left || A.Bottom <= A.Top) return;
-    // The image borrows the surface's memory: 32-bit 0x00RRGGBB is the TrueColor layout.
-    XImage* Img = XCreateImage(P_->Dpy, P_->Vis, static_cast<unsigned>(P_->Depth), ZPixmap, 0,
-                               reinterpret_cast<char*>(const_cast<std::uint32_t*>(S.Pixels.data())),
-                               static_cast<unsigned>(S.Width), static_cast<unsigned>(S.Height), 32,
-                               S.Width * 4);
+    auto& P = *P_;
+    if (P.Direct) {
+        // The image borrows the surface's memory: 32-bit 0x00RRGGBB is this visual's layout.
+        XImage* Img = XCreateImage(P.Dpy, P.Vis, static_cast<unsigned>(P.Depth), ZPixmap, 0,
+                                   reinterpret_cast<char*>(const_cast<std::uint32_t*>(S.Pixels.data())),
+                                   static_cast<unsigned>(S.Width), static_cast<unsigned>(S.Height),
+                                   32, S.Width * 4);
+        if (!Img) return;
+        Img->byte_order = LSBFirst;
+        XPutImage(P.Dpy, It->second, P.Gc, Img, A.Left, A.Top, A.Left, A.Top,
+                  static_cast<unsigned>(A.Width()), static_cast<unsigned>(A.Height()));
+        Img->data = nullptr;
+        XDestroyImage(Img);
+        return;
+    }
+    // Other layouts (16-bit 565, 15-bit 555, other channel orders): the area is converted into
+    // an image of the visual's own pixels.
+    const int W = A.Width(), H = A.Height();
+    const int Bytes = P.PixelBits / 8;
+    std::vector<char> Data(static_cast<std::size_t>(W) * H * Bytes);
+    for (int Y = 0; Y < H; ++Y) {
+        const std::uint32_t* Src = S.Pixels.data() + static_cast<std::size_t>(A.Top + Y) * S.Width + A.Left;
+        char* Row = Data.data() + static_cast<std::size_t>(Y) * W * Bytes;
+        for (int X = 0; X < W; ++X) {
+            unsigned long Px = P.ToPixel(Src[X]);
+            if (Bytes == 2) {
+                auto V = static_cast<std::uint16_t>(Px);
+                std::memcpy(Row + X * 2, &V, 2);
+            } else {
+                auto V = static_cast<std::uint32_t>(Px);
+                std::memcpy(Row + X * 4, &V, 4);
+            }
+        }
+    }
+    XImage* Img = XCreateImage(P.Dpy, P.Vis, static_cast<unsigned>(P.Depth), ZPixmap, 0, Data.data(),
+                               static_cast<unsigned>(W), static_cast<unsigned>(H), P.PixelBits,
+                               W * Bytes);
     if (!Img) return;
-    Img->byte_order = LSBFirst;
-    XPutImage(P_->Dpy, It->second, P_->Gc, Img, A.Left, A.Top, A.Left, A.Top,
-              static_cast<unsigned>(A.Width()), static_cast<unsigned>(A.Height()));
+    // The bytes are in this machine's order; Xlib swaps them for the server where needed.
+    Img->byte_order = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? LSBFirst : MSBFirst;
+    XPutImage(P.Dpy, It->second, P.Gc, Img, 0, 0, A.Left, A.Top, static_cast<unsigned>(W),
+              static_cast<unsigned>(H));
     Img->data = nullptr;
     XDestroyImage(Img);
 }
@@ -421,14 +627,23 @@ void TX11Backend::WarpPointer(int X, int Y) {
     XFlush(P_->Dpy);
 }
 
-namespace {
-void ImageToSurface(XImage* Img, TSurface& Out) {
+
+void TX11Backend::ImageToSurface(void* Image, TSurface& Out) const {
+    auto* Img = static_cast<XImage*>(Image);
     Out.Resize(Img->width, Img->height);
     for (int Y = 0; Y < Img->height; ++Y)
         for (int X = 0; X < Img->width; ++X)
-            Out.Set(X, Y, static_cast<std::uint32_t>(XGetPixel(Img, X, Y)) & 0xFFFFFF);
+            Out.Set(X, Y, P_->Direct ? static_cast<std::uint32_t>(XGetPixel(Img, X, Y)) & 0xFFFFFF
+                                     : P_->FromPixel(XGetPixel(Img, X, Y)));
 }
-} // namespace
+
+int TX11Backend::VisualDepth() const {
+    return P_->Depth;
+}
+
+std::uint32_t TX11Backend::ShownColour(std::uint32_t Rgb) const {
+    return X11ShownColour(Rgb, P_->Red.Bits, P_->Green.Bits, P_->Blue.Bits);
+}
 
 void TX11Backend::ReadScreen(TSurface& Out) {
     XSync(P_->Dpy, False);

@@ -7,13 +7,18 @@
 #include "toolkit/platform/Backend.h"
 
 #include <memory>
+#include <string>
 
 namespace qel {
 
+// The colour a visual with these channel widths shows for Rgb, widened back to 8 bits.
+std::uint32_t X11ShownColour(std::uint32_t Rgb, int RedBits, int GreenBits, int BlueBits);
+
 class TX11Backend : public TBackend {
   public:
-    // nullptr when the display cannot be opened.
-    static std::unique_ptr<TX11Backend> Open(const char* DisplayName);
+    // nullptr when the display cannot be opened or offers no visual we can show our surfaces
+    // on (TrueColor of 15, 16, 24 or 32 bits); Why, when given, then says which.
+    static std::unique_ptr<TX11Backend> Open(const char* DisplayName, std::string* Why = nullptr);
     ~TX11Backend() override;
     const char* Name() const override { return "x11"; }
 
@@ -31,6 +36,7 @@ class TX11Backend : public TBackend {
     void Poll(std::vector<TInputEvent>& Out) override;
     int EventFd() const override;
     int PollPeriod() const override { return 5; }
+    bool PrepareToWait() override;
     void SetCursorShape(HWND Wnd, std::uintptr_t Cursor) override;
     void GrabPointer(HWND Wnd, bool Grab) override;
     TPoint CursorPos() const override;
@@ -48,6 +54,11 @@ class TX11Backend : public TBackend {
     unsigned long NativeWindow(HWND Wnd) const;
     // Reads a native window's pixels from the server.
     bool ReadWindow(HWND Wnd, TSurface& Out);
+    // The depth of the visual our windows use (15, 16, 24 or 32).
+    int VisualDepth() const;
+    // The colour a window shows for Rgb: what the visual keeps of it, read back to 8 bits a
+    // channel (Rgb itself on 24-bit visuals).
+    std::uint32_t ShownColour(std::uint32_t Rgb) const;
     // Waits until the server has processed everything sent so far.
     void Sync();
     // How long to wait for another client's clipboard text (and each INCR chunk) and for its
@@ -60,6 +71,8 @@ class TX11Backend : public TBackend {
 
   private:
     TX11Backend() = default;
+    void SetTitle(HWND Wnd, const std::string& Title, unsigned long NativeWindow);
+    void ImageToSurface(void* Image, TSurface& Out) const;
     std::unique_ptr<TImpl> P_;
 };
 

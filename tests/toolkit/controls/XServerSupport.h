@@ -15,11 +15,14 @@ namespace qel::test {
 // An X server for the test: DISPLAY if set, else an Xvfb started here (and stopped again).
 class TXServer {
   public:
-    TXServer() {
-        if (const char* D = std::getenv("DISPLAY"); D && *D) {
+    // Depth 0: DISPLAY when set, else an Xvfb of 24 bits. Another depth always starts an Xvfb
+    // of that depth.
+    explicit TXServer(int Depth = 0) {
+        if (const char* D = std::getenv("DISPLAY"); D && *D && Depth == 0) {
             Display_ = D;
             return;
         }
+        const std::string Screen = "1024x768x" + std::to_string(Depth ? Depth : 24);
         std::string Xvfb;
         for (const char* P : {"/usr/bin/Xvfb", "/usr/local/bin/Xvfb"})
             if (access(P, X_OK) == 0) Xvfb = P;
@@ -30,8 +33,8 @@ class TXServer {
             struct stat St;
             if (stat(Sock.c_str(), &St) == 0 || stat(Lock.c_str(), &St) == 0) continue;
             std::string D = ":" + std::to_string(N);
-            const char* Argv[] = {Xvfb.c_str(),  D.c_str(),   "-screen", "0",
-                                  "1024x768x24", "-nolisten", "tcp",     nullptr};
+            const char* Argv[] = {Xvfb.c_str(),   D.c_str(),   "-screen", "0",
+                                  Screen.c_str(), "-nolisten", "tcp",     nullptr};
             posix_spawn_file_actions_t Fa;
             posix_spawn_file_actions_init(&Fa);
             posix_spawn_file_actions_addopen(&Fa, 1, "/dev/null", 1, 0);
