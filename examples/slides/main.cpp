@@ -14,6 +14,7 @@
 #include "toolkit/platform/Backend.h"
 #include "toolkit/platform/Headless.h"
 #include "toolkit/platform/Window.h"
+#include "tools/common/ToolMain.h"
 #include "visual/QELTBackground.h"
 #include "visual/QELTPresentation.h"
 
@@ -34,10 +35,28 @@ struct TOptions {
     int W = 320, H = 240;
 };
 
-int Usage() {
-    std::fprintf(stderr, "usage: qel-slides [--headless [-o SHEET.png] [--frames DIR]] "
-                         "[--speed MS] [--size WxH]\n");
-    return 2;
+const std::string Help =
+    std::string("Usage: qel-slides [--headless [-o SHEET.png] [--frames DIR]] [--speed MS] "
+                "[--size WxH]\n"
+                "Plays every slide transition in turn, a gradient picture and a text slide.\n"
+                "\n"
+                "With a display (DISPLAY set) the presentation runs in a window until its last "
+                "slide. Without one, or with --headless, nothing is shown: a contact sheet of "
+                "every effect caught halfway is written instead.\n"
+                "\n"
+                "Options:\n"
+                "  --headless        no window, write pictures\n"
+                "  -o SHEET.png      the contact sheet (default qel-slides.png)\n"
+                "  --frames DIR      also DIR/NN-name-mid.png and DIR/NN-name-end.png\n"
+                "  --speed MS        pause between two transitions (default 400)\n"
+                "  --size WxH        the presentation's size (default 320x240)\n"
+                "  --help            print this help and exit\n"
+                "  --version         print the version and exit\n"
+                "\n") +
+    qel::tool::ExitStatusHelp;
+
+int Usage(const std::string& Problem) {
+    return qel::tool::UsageError("qel-slides", Problem);
 }
 
 // The picture slide: a circular gradient with a frame of text-free bands.
@@ -194,6 +213,11 @@ int main(int Argc, char** Argv) {
     TOptions O;
     for (int I = 1; I < Argc; ++I) {
         const std::string A = Argv[I];
+        if (A == "--help" || A == "-h") return qel::tool::PrintHelp(Help);
+        if (A == "--version") return qel::tool::PrintVersion("qel-slides");
+    }
+    for (int I = 1; I < Argc; ++I) {
+        const std::string A = Argv[I];
         if (A == "--headless") {
             O.Headless = true;
         } else if (A == "-o" && I + 1 < Argc) {
@@ -205,9 +229,10 @@ int main(int Argc, char** Argv) {
         } else if (A == "--size" && I + 1 < Argc) {
             if (std::sscanf(Argv[++I], "%dx%d", &O.W, &O.H) != 2 || O.W < 2 || O.H < 2 ||
                 O.W > 4096 || O.H > 4096)
-                return Usage();
+                return Usage("--size wants WIDTHxHEIGHT from 2 to 4096");
         } else {
-            return Usage();
+            return Usage(A[0] == '-' ? "unknown option or missing value: " + A
+                                     : "unexpected argument: " + A);
         }
     }
     try {
@@ -217,7 +242,6 @@ int main(int Argc, char** Argv) {
         }
         return RunWindow(O);
     } catch (const std::exception& E) {
-        std::fprintf(stderr, "qel-slides: %s\n", E.what());
-        return 1;
+        return qel::tool::Failure("qel-slides", E.what());
     }
 }
