@@ -10,10 +10,10 @@
 #include <X11/cursorfont.h>
 #include <X11/keysym.h>
 #include <algorithm>
-#include <cstring>
 #include <cctype>
 #include <cerrno> // program_invocation_short_name
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <unistd.h>
 #include <vector>
@@ -205,20 +205,28 @@ namespace {
 bool ChannelOf(unsigned long Mask, int& Shift, int& Bits) {
     if (!Mask) return false;
     Shift = 0;
-    while (!(Mask & 1)) Mask >>= 1, ++Shift;
+    while (!(Mask & 1))
+        Mask >>= 1, ++Shift;
     Bits = 0;
-    while (Mask & 1) Mask >>= 1, ++Bits;
+    while (Mask & 1)
+        Mask >>= 1, ++Bits;
     return Mask == 0 && Bits <= 8;
 }
 
 const char* VisualClassName(int C) {
     switch (C) {
-    case StaticGray: return "StaticGray";
-    case GrayScale: return "GrayScale";
-    case StaticColor: return "StaticColor";
-    case PseudoColor: return "PseudoColor";
-    case TrueColor: return "TrueColor";
-    default: return "DirectColor";
+    case StaticGray:
+        return "StaticGray";
+    case GrayScale:
+        return "GrayScale";
+    case StaticColor:
+        return "StaticColor";
+    case PseudoColor:
+        return "PseudoColor";
+    case TrueColor:
+        return "TrueColor";
+    default:
+        return "DirectColor";
     }
 }
 
@@ -234,7 +242,8 @@ std::unique_ptr<TX11Backend> TX11Backend::Open(const char* Name, std::string* Wh
         if (Why) *Why = Text;
         return std::unique_ptr<TX11Backend>();
     };
-    const std::string Shown = Name && *Name ? Name : (std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
+    const std::string Shown =
+        Name && *Name ? Name : (std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
     Display* D = XOpenDisplay(Name);
     if (!D) return Fail("cannot open X display \"" + Shown + "\"");
     std::unique_ptr<TX11Backend> B(new TX11Backend());
@@ -264,10 +273,12 @@ std::unique_ptr<TX11Backend> TX11Backend::Open(const char* Name, std::string* Wh
     for (int Depth : {24, 32, 16, 15}) {
         if (Found) break;
         XVisualInfo V{};
-        if (XMatchVisualInfo(D, P.Screen, Depth, TrueColor, &V) && Usable(V)) Chosen = V, Found = true;
+        if (XMatchVisualInfo(D, P.Screen, Depth, TrueColor, &V) && Usable(V))
+            Chosen = V, Found = true;
     }
     if (!Found)
-        return Fail("X display \"" + Shown + "\" offers no TrueColor visual of 15 to 32 bits (its default is " +
+        return Fail("X display \"" + Shown +
+                    "\" offers no TrueColor visual of 15 to 32 bits (its default is " +
                     std::to_string(DefaultDepthBits) + "-bit " +
                     (DefaultClass >= 0 ? VisualClassName(DefaultClass) : "unknown") + ")");
     P.Vis = Chosen.visual;
@@ -448,10 +459,10 @@ void TX11Backend::Present(HWND Wnd, const TSurface& S, const TRect& Area) {
     auto& P = *P_;
     if (P.Direct) {
         // The image borrows the surface's memory: 32-bit 0x00RRGGBB is this visual's layout.
-        XImage* Img = XCreateImage(P.Dpy, P.Vis, static_cast<unsigned>(P.Depth), ZPixmap, 0,
-                                   reinterpret_cast<char*>(const_cast<std::uint32_t*>(S.Pixels.data())),
-                                   static_cast<unsigned>(S.Width), static_cast<unsigned>(S.Height),
-                                   32, S.Width * 4);
+        XImage* Img = XCreateImage(
+            P.Dpy, P.Vis, static_cast<unsigned>(P.Depth), ZPixmap, 0,
+            reinterpret_cast<char*>(const_cast<std::uint32_t*>(S.Pixels.data())),
+            static_cast<unsigned>(S.Width), static_cast<unsigned>(S.Height), 32, S.Width * 4);
         if (!Img) return;
         Img->byte_order = LSBFirst;
         XPutImage(P.Dpy, It->second, P.Gc, Img, A.Left, A.Top, A.Left, A.Top,
@@ -466,7 +477,8 @@ void TX11Backend::Present(HWND Wnd, const TSurface& S, const TRect& Area) {
     const int Bytes = P.PixelBits / 8;
     std::vector<char> Data(static_cast<std::size_t>(W) * H * Bytes);
     for (int Y = 0; Y < H; ++Y) {
-        const std::uint32_t* Src = S.Pixels.data() + static_cast<std::size_t>(A.Top + Y) * S.Width + A.Left;
+        const std::uint32_t* Src =
+            S.Pixels.data() + static_cast<std::size_t>(A.Top + Y) * S.Width + A.Left;
         char* Row = Data.data() + static_cast<std::size_t>(Y) * W * Bytes;
         for (int X = 0; X < W; ++X) {
             unsigned long Px = P.ToPixel(Src[X]);
@@ -479,9 +491,9 @@ void TX11Backend::Present(HWND Wnd, const TSurface& S, const TRect& Area) {
             }
         }
     }
-    XImage* Img = XCreateImage(P.Dpy, P.Vis, static_cast<unsigned>(P.Depth), ZPixmap, 0, Data.data(),
-                               static_cast<unsigned>(W), static_cast<unsigned>(H), P.PixelBits,
-                               W * Bytes);
+    XImage* Img =
+        XCreateImage(P.Dpy, P.Vis, static_cast<unsigned>(P.Depth), ZPixmap, 0, Data.data(),
+                     static_cast<unsigned>(W), static_cast<unsigned>(H), P.PixelBits, W * Bytes);
     if (!Img) return;
     // The bytes are in this machine's order; Xlib swaps them for the server where needed.
     Img->byte_order = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? LSBFirst : MSBFirst;
@@ -627,14 +639,14 @@ void TX11Backend::WarpPointer(int X, int Y) {
     XFlush(P_->Dpy);
 }
 
-
 void TX11Backend::ImageToSurface(void* Image, TSurface& Out) const {
     auto* Img = static_cast<XImage*>(Image);
     Out.Resize(Img->width, Img->height);
     for (int Y = 0; Y < Img->height; ++Y)
         for (int X = 0; X < Img->width; ++X)
-            Out.Set(X, Y, P_->Direct ? static_cast<std::uint32_t>(XGetPixel(Img, X, Y)) & 0xFFFFFF
-                                     : P_->FromPixel(XGetPixel(Img, X, Y)));
+            Out.Set(X, Y,
+                    P_->Direct ? static_cast<std::uint32_t>(XGetPixel(Img, X, Y)) & 0xFFFFFF
+                               : P_->FromPixel(XGetPixel(Img, X, Y)));
 }
 
 int TX11Backend::VisualDepth() const {
