@@ -5,15 +5,6 @@
 
 namespace qel {
 
-int QELMulDiv(int A, int B, int C) {
-    if (C == 0) return -1;
-    std::int64_t P = std::int64_t(A) * B;
-    bool Neg = (P < 0) != (C < 0);
-    std::int64_t Num = std::llabs(P), Den = std::llabs(std::int64_t(C));
-    std::int64_t Q = (Num + Den / 2) / Den; // halves go away from zero
-    return static_cast<int>(Neg ? -Q : Q);
-}
-
 int QELRoundDiv(double A, double B) {
     return static_cast<int>(std::nearbyint(A / B));
 }
@@ -31,7 +22,7 @@ COLORREF QELGradientStepColor(COLORREF C0, COLORREF C1, int N, int Steps, bool R
     for (int Shift = 0; Shift <= 16; Shift += 8) {
         int B0 = Channel(C0, Shift);
         int D = Channel(C1, Shift) - B0;
-        int V = (B0 + QELMulDiv(Reverse ? Steps - 1 - N : N, D, Steps - 1)) & 0xFF;
+        int V = (B0 + MulDiv(Reverse ? Steps - 1 - N : N, D, Steps - 1)) & 0xFF;
         if (V == 0 && !Reverse) V = 1;
         Result |= COLORREF(V) << Shift;
     }
@@ -46,8 +37,8 @@ void LineStep(TQELGradientPainter& P, int W, int H, int N, int Steps, int Segmen
     int SH = QELRoundDiv(H, Segments) + 1;
     int SW = QELRoundDiv(W, Segments) + 1;
     int Top = SH * R, Left = SW * R;
-    int X0 = QELMulDiv(N, SW, Steps), X1 = QELMulDiv(N + 2, SW, Steps);
-    int Y0 = QELMulDiv(N, SH, Steps), Y1 = QELMulDiv(N + 2, SH, Steps);
+    int X0 = MulDiv(N, SW, Steps), X1 = MulDiv(N + 2, SW, Steps);
+    int Y0 = MulDiv(N, SH, Steps), Y1 = MulDiv(N + 2, SH, Steps);
     for (int J = X0; J <= X1; ++J) {
         if (Alternate) P.PenColor(J % 2 != 0 ? Fwd : Rev);
         P.Line(J + Left, 0, W - J - Left, H);
@@ -69,7 +60,7 @@ void Step(TQELFillStyle Style, TQELGradientPainter& P, int W, int H, int N, int 
         break;
     case Horizontal: {
         int SH = QELRoundDiv(H, Q) + 1, Top = SH * R;
-        int Y0 = QELMulDiv(N, SH, Steps), Y1 = QELMulDiv(N + 2, SH, Steps);
+        int Y0 = MulDiv(N, SH, Steps), Y1 = MulDiv(N + 2, SH, Steps);
         // The band height carries the segment's top along, so later segments' bands run past
         // their own segment and are covered by the next band or the bitmap edge.
         P.Fill(0, Top + Y0, W, Top + Y1 - Y0);
@@ -77,37 +68,37 @@ void Step(TQELFillStyle Style, TQELGradientPainter& P, int W, int H, int N, int 
     }
     case Vertical: {
         int SW = QELRoundDiv(W, Q) + 1, Left = SW * R;
-        int X0 = QELMulDiv(N, SW, Steps), X1 = QELMulDiv(N + 2, SW, Steps);
+        int X0 = MulDiv(N, SW, Steps), X1 = MulDiv(N + 2, SW, Steps);
         P.Fill(Left + X0, 0, Left + X1 - X0, H);
         break;
     }
     case LeftBottom: {
         int SH = QELRoundDiv(H, Q) + 1, SW = QELRoundDiv(W, Q) + 1;
         int Top = SH * R, Left = SW * R;
-        int X0 = QELMulDiv(N, SW, Steps), Y0 = QELMulDiv(N, SH, Steps);
+        int X0 = MulDiv(N, SW, Steps), Y0 = MulDiv(N, SH, Steps);
         P.Fill(Left + X0, Top + Y0, W - X0, H - Y0);
         break;
     }
     case RoundMiddle: {
         int SH = QELRoundDiv(H, Q) + 1, SW = QELRoundDiv(W, Q) + 1;
         int Top = QELRoundDiv(SH * double(R), 2) + 1, Left = QELRoundDiv(SW * double(R), 2) + 1;
-        int X0 = QELMulDiv(N, QELRoundDiv(SW, 2) + 1, Steps);
-        int Y0 = QELMulDiv(N, QELRoundDiv(SH, 2) + 1, Steps);
+        int X0 = MulDiv(N, QELRoundDiv(SW, 2) + 1, Steps);
+        int Y0 = MulDiv(N, QELRoundDiv(SH, 2) + 1, Steps);
         P.Ellipse(Left + X0, Top + Y0, W - X0 - Left, H - Y0 - Top);
         break;
     }
     case SquareMiddle: {
         int SH = QELRoundDiv(H, Q), SW = QELRoundDiv(W, Q);
         int Top = QELRoundDiv(SH * double(R), 2), Left = QELRoundDiv(SW * double(R), 2);
-        int X0 = QELMulDiv(N, QELRoundDiv(SW, 2), Steps);
-        int Y0 = QELMulDiv(N, QELRoundDiv(SH, 2), Steps);
+        int X0 = MulDiv(N, QELRoundDiv(SW, 2), Steps);
+        int Y0 = MulDiv(N, QELRoundDiv(SH, 2), Steps);
         P.Fill(Left + X0, Top + Y0, W - 2 * X0 - 2 * Left, H - 2 * Y0 - 2 * Top);
         break;
     }
     case DoppelFlash: {
         int SH = QELRoundDiv(H, Q) + 1, SW = QELRoundDiv(W, Q) + 1;
         int Top = SH * R + 1, Left = SW * R + 1;
-        int X0 = QELMulDiv(N, SW, Steps), Y0 = QELMulDiv(N, SH, Steps);
+        int X0 = MulDiv(N, SW, Steps), Y0 = MulDiv(N, SH, Steps);
         P.Ellipse(Left + X0, Top + Y0, W, H);
         P.Ellipse(W - X0 - Left, H - Y0 - Top, 0, 0);
         break;
@@ -115,7 +106,7 @@ void Step(TQELFillStyle Style, TQELGradientPainter& P, int W, int H, int N, int 
     case Singleflash: {
         int SH = QELRoundDiv(H, Q), SW = QELRoundDiv(W, Q);
         int Top = SH * R, Left = SW * R;
-        int X0 = QELMulDiv(N, SW, Steps), Y0 = QELMulDiv(N, SH, Steps);
+        int X0 = MulDiv(N, SW, Steps), Y0 = MulDiv(N, SH, Steps);
         P.Ellipse(Left + X0, Top + Y0, W, H);
         break;
     }
@@ -123,8 +114,8 @@ void Step(TQELFillStyle Style, TQELGradientPainter& P, int W, int H, int N, int 
         int SH = QELRoundDiv(H, Q) + 1;
         int Top = QELRoundDiv(SH * double(R), 2) + 1;
         int A = QELRoundDiv(SH, 2);
-        int YA0 = H - QELMulDiv(N, A + 1, Steps), YA1 = H - QELMulDiv(N + 2, A + 1, Steps);
-        int YB0 = QELMulDiv(N, A, Steps), YB1 = QELMulDiv(N + 2, A, Steps);
+        int YA0 = H - MulDiv(N, A + 1, Steps), YA1 = H - MulDiv(N + 2, A + 1, Steps);
+        int YB0 = MulDiv(N, A, Steps), YB1 = MulDiv(N + 2, A, Steps);
         P.Fill(0, YA0 - Top - 1, W, YA1 - YA0);
         P.Fill(0, Top + YB0, W, YB1 - YB0 + 1);
         break;
@@ -133,8 +124,8 @@ void Step(TQELFillStyle Style, TQELGradientPainter& P, int W, int H, int N, int 
         int SW = QELRoundDiv(W, Q) + 1;
         int Left = QELRoundDiv(SW * double(R), 2) + 1;
         int A = QELRoundDiv(SW, 2);
-        int XA0 = W - QELMulDiv(N, A + 1, Steps), XA1 = W - QELMulDiv(N + 2, A + 1, Steps);
-        int XB0 = QELMulDiv(N, A, Steps), XB1 = QELMulDiv(N + 2, A, Steps);
+        int XA0 = W - MulDiv(N, A + 1, Steps), XA1 = W - MulDiv(N + 2, A + 1, Steps);
+        int XB0 = MulDiv(N, A, Steps), XB1 = MulDiv(N + 2, A, Steps);
         P.Fill(XA0 - Left - 1, 0, XA1 - XA0, H);
         P.Fill(Left + XB0, 0, XB1 - XB0 + 1, H);
         break;
@@ -143,7 +134,7 @@ void Step(TQELFillStyle Style, TQELGradientPainter& P, int W, int H, int N, int 
         int SW = QELRoundDiv(W, Q) + 1;
         int Left = QELRoundDiv(SW * double(R), 3) + 1;
         int T3 = QELRoundDiv(SW, 3);
-        int X0 = QELMulDiv(N, T3 + 1, Steps), X1 = QELMulDiv(N + 1, T3 + 1, Steps);
+        int X0 = MulDiv(N, T3 + 1, Steps), X1 = MulDiv(N + 1, T3 + 1, Steps);
         int T = QELRoundDiv(W, 3);
         P.Fill(Left + X0, 0, X1 - X0, H);
         P.Fill(2 * T - X1 - Left, 0, X1 - X0, H);
@@ -154,7 +145,7 @@ void Step(TQELFillStyle Style, TQELGradientPainter& P, int W, int H, int N, int 
         int SH = QELRoundDiv(H, Q) + 1;
         int Top = QELRoundDiv(SH * double(R), 3) + 1;
         int T3 = QELRoundDiv(SH, 3);
-        int Y0 = QELMulDiv(N, T3 + 1, Steps), Y1 = QELMulDiv(N + 1, T3 + 1, Steps);
+        int Y0 = MulDiv(N, T3 + 1, Steps), Y1 = MulDiv(N + 1, T3 + 1, Steps);
         int T = QELRoundDiv(H, 3);
         P.Fill(0, Top + Y0, W, Y1 - Y0);
         P.Fill(0, 2 * T - Y1 - Top, W, Y1 - Y0);

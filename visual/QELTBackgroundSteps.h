@@ -4,6 +4,7 @@
 // be checked shape by shape and replayed on any target; TQELGradient::MultiDraw replays it on a
 // memory bitmap.
 #include "toolkit/graphics/Colors.h"
+#include "toolkit/graphics/Windows.h" // MulDiv
 
 #include <cstdint>
 #include <vector>
@@ -42,8 +43,6 @@ class TQELGradientPainter {
     virtual void Line(int X1, int Y1, int X2, int Y2) = 0;
 };
 
-// Win32 MulDiv: a * b / c rounded to nearest, halves away from zero; -1 when c is 0.
-int QELMulDiv(int A, int B, int C);
 // Round to nearest, halves to even, of the exact quotient A / B.
 int QELRoundDiv(double A, double B);
 

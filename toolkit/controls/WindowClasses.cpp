@@ -1,5 +1,7 @@
 #include "toolkit/controls/WindowClasses.h"
 
+#include "toolkit/core/TextUtils.h"
+
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -8,11 +10,6 @@
 namespace qel {
 
 namespace {
-std::string Upper(std::string S) {
-    for (char& C : S)
-        C = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
-    return S;
-}
 std::map<std::string, TWindowClassInfo>& Classes() {
     static std::map<std::string, TWindowClassInfo> M;
     return M;
@@ -20,13 +17,13 @@ std::map<std::string, TWindowClassInfo>& Classes() {
 } // namespace
 
 void RegisterWindowClass(const std::string& Name, TWindowClassInfo Info) {
-    Classes()[Upper(Name)] = std::move(Info);
+    Classes()[UpperCase(Name)] = std::move(Info);
 }
 
 const TWindowClassInfo* FindWindowClassInfo(const std::string& Name) {
     auto& M = Classes();
     if (M.empty()) return nullptr;
-    auto It = M.find(Upper(Name));
+    auto It = M.find(UpperCase(Name));
     return It == M.end() ? nullptr : &It->second;
 }
 

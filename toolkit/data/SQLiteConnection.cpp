@@ -1,24 +1,15 @@
 #include "toolkit/data/SQLiteConnection.h"
 
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/TextUtils.h"
 
 #include <sqlite3.h>
 
 namespace qel {
 
-namespace {
-
-std::string Upper(std::string S) {
-    for (char& C : S)
-        if (C >= 'a' && C <= 'z') C = static_cast<char>(C - 'a' + 'A');
-    return S;
-}
-
-} // namespace
-
 // SQLite's own affinity rules, with dates and booleans recognised by name first.
 TFieldType SQLiteFieldType(const std::string& DeclType) {
-    const std::string T = Upper(DeclType);
+    const std::string T = UpperCase(DeclType);
     const auto Has = [&T](const char* S) { return T.find(S) != std::string::npos; };
     if (Has("BOOL")) return ftBoolean;
     if (Has("DATE") || Has("TIME")) return ftDateTime;
@@ -214,7 +205,7 @@ TTableShape TSQLiteConnection::DescribeTable(const std::string& Name) {
         C.KeyOrder = int(std::get<std::int64_t>(R.Values[4]));
         if (C.KeyOrder > 0) {
             ++KeyColumns;
-            IntegerKey = Type && Upper(*Type) == "INTEGER";
+            IntegerKey = Type && UpperCase(*Type) == "INTEGER";
         }
         Shape.Columns.push_back(std::move(C));
     }

@@ -1,6 +1,7 @@
 #include "toolkit/graphics/Colors.h"
 
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/TextUtils.h"
 
 #include <array>
 #include <atomic>
@@ -115,27 +116,10 @@ constexpr TColorIdent ColorIdents[] = {
     {clDefault, "clDefault"},
 };
 
-bool SameText(std::string_view A, std::string_view B) {
-    if (A.size() != B.size()) return false;
-    for (std::size_t I = 0; I < A.size(); ++I)
-        if (std::tolower(static_cast<unsigned char>(A[I])) !=
-            std::tolower(static_cast<unsigned char>(B[I])))
-            return false;
-    return true;
-}
-
-std::string_view Trim(std::string_view S) {
-    while (!S.empty() && std::isspace(static_cast<unsigned char>(S.front())))
-        S.remove_prefix(1);
-    while (!S.empty() && std::isspace(static_cast<unsigned char>(S.back())))
-        S.remove_suffix(1);
-    return S;
-}
-
 // Integer forms a form file or a user may write: $hex, 0xhex, decimal with optional sign.
 // Values must fit 32 bits, read as unsigned for hex and as signed or unsigned for decimal.
 bool ParseColorNumber(std::string_view S, TColor& Out) {
-    S = Trim(S);
+    S = TrimSpaceView(S);
     if (S.empty()) return false;
     int Base = 10;
     bool Negative = false;
@@ -196,7 +180,7 @@ bool ColorToIdent(TColor Color, std::string& Ident) {
 }
 
 bool IdentToColor(std::string_view Ident, TColor& Color) {
-    Ident = Trim(Ident);
+    Ident = TrimSpaceView(Ident);
     for (const auto& E : ColorIdents)
         if (SameText(E.Name, Ident)) {
             Color = E.Value;

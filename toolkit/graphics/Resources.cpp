@@ -1,5 +1,7 @@
 #include "toolkit/graphics/Resources.h"
 
+#include "toolkit/core/TextUtils.h"
+
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -8,13 +10,6 @@
 namespace qel {
 
 namespace {
-
-std::string Upper(std::string_view S) {
-    std::string R(S);
-    for (char& C : R)
-        C = static_cast<char>(std::toupper(static_cast<unsigned char>(C)));
-    return R;
-}
 
 struct TRegistry {
     std::mutex Lock;
@@ -40,24 +35,25 @@ TResourceModule ModuleIdLocked(TRegistry& R, const std::string& Upper) {
 TResourceModule ResourceModule(std::string_view ModuleName) {
     TRegistry& R = Registry();
     std::lock_guard<std::mutex> G(R.Lock);
-    return ModuleIdLocked(R, Upper(ModuleName));
+    return ModuleIdLocked(R, UpperCase(ModuleName));
 }
 
 void RegisterResource(std::string_view ModuleName, std::string_view Name, std::string_view Type,
                       const std::uint8_t* Data, std::size_t Size) {
     TRegistry& R = Registry();
     std::lock_guard<std::mutex> G(R.Lock);
-    const std::string M = Upper(ModuleName);
+    const std::string M = UpperCase(ModuleName);
     ModuleIdLocked(R, M);
-    R.Resources.emplace(Upper(Name), TResourceData{M, Upper(Name), Upper(Type), {Data, Size}});
+    R.Resources.emplace(UpperCase(Name),
+                        TResourceData{M, UpperCase(Name), UpperCase(Type), {Data, Size}});
 }
 
 std::optional<TResourceData> FindResourceData(TResourceModule Module, std::string_view Name,
                                               std::string_view Type) {
     TRegistry& R = Registry();
     std::lock_guard<std::mutex> G(R.Lock);
-    const std::string T = Upper(Type);
-    auto [A, B] = R.Resources.equal_range(Upper(Name));
+    const std::string T = UpperCase(Type);
+    auto [A, B] = R.Resources.equal_range(UpperCase(Name));
     for (auto It = A; It != B; ++It) {
         const TResourceData& D = It->second;
         if (Module != 0 && R.Modules[D.Module] != Module) continue;

@@ -1,6 +1,7 @@
 #include "toolkit/platform/RegistryStore.h"
 
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/TextUtils.h"
 #include "toolkit/platform/Environment.h"
 
 #include <algorithm>
@@ -152,13 +153,6 @@ class LineParser {
     int Line_;
 };
 
-std::string Trim(const std::string& S) {
-    std::size_t B = S.find_first_not_of(" \t\r");
-    if (B == std::string::npos) return {};
-    std::size_t E = S.find_last_not_of(" \t\r");
-    return S.substr(B, E - B + 1);
-}
-
 } // namespace
 
 // ---- keys and values -----------------------------------------------------------------------
@@ -295,7 +289,7 @@ TRegistryData ParseRegistry(const std::string& Text, const std::string& Source) 
     while (std::getline(In, Raw)) {
         ++LineNo;
         LineParser P(Source, LineNo);
-        std::string L = Trim(Raw);
+        std::string L = TrimSpace(Raw);
         if (L.empty() || L[0] == ';' || L[0] == '#') continue;
         if (!SeenContent) {
             SeenContent = true;
@@ -333,7 +327,8 @@ TRegistryData ParseRegistry(const std::string& Text, const std::string& Source) 
         auto TakeString = [&](std::size_t At, DWORD Type) {
             std::size_t Q = At;
             V.Data = P.Quoted(L, Q);
-            if (Trim(L.substr(Q)) != "") P.Fail("text after the closing quote");
+            if (!TrimSpaceView(std::string_view(L).substr(Q)).empty())
+                P.Fail("text after the closing quote");
             V.Data += '\0';
             V.Type = Type;
         };

@@ -1,8 +1,8 @@
 #include "Options.h"
 
+#include "toolkit/core/TextUtils.h"
 #include "tools/common/ToolMain.h"
 
-#include <charconv>
 #include <functional>
 #include <span>
 
@@ -18,12 +18,6 @@ struct TOptionRow {
     std::function<bool(TRenderOptions&, const std::string& Value, std::string& Error)> Apply;
 };
 
-bool ParseInt(const std::string& S, int& Out) {
-    const char* End = S.data() + S.size();
-    auto [P, Ec] = std::from_chars(S.data(), End, Out);
-    return Ec == std::errc() && P == End;
-}
-
 const std::span<const TOptionRow> Rows() {
     static const TOptionRow Table[] = {
         {"-o", "OUT.png", "the picture to write",
@@ -35,8 +29,8 @@ const std::span<const TOptionRow> Rows() {
          [](TRenderOptions& O, const std::string& V, std::string& Error) {
              const auto X = V.find('x');
              int W = 0, H = 0;
-             if (X == std::string::npos || !ParseInt(V.substr(0, X), W) ||
-                 !ParseInt(V.substr(X + 1), H) || W <= 0 || H <= 0) {
+             if (X == std::string::npos || !TryStrToInt(V.substr(0, X), W) ||
+                 !TryStrToInt(V.substr(X + 1), H) || W <= 0 || H <= 0) {
                  Error = "--size wants WIDTHxHEIGHT, both above 0, not \"" + V + "\"";
                  return false;
              }
@@ -48,7 +42,7 @@ const std::span<const TOptionRow> Rows() {
          [](TRenderOptions& O, const std::string& V, std::string& Error) {
              int Ms = 0;
              // A day is far beyond any presentation and keeps the deadline arithmetic small.
-             if (!ParseInt(V, Ms) || Ms < 0 || Ms > 86'400'000) {
+             if (!TryStrToInt(V, Ms) || Ms < 0 || Ms > 86'400'000) {
                  Error = "--run wants milliseconds from 0 to 86400000, not \"" + V + "\"";
                  return false;
              }
