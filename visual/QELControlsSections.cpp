@@ -1,6 +1,7 @@
 // The header's section list and its form-file format.
 #include "toolkit/core/Exceptions.h"
 #include "toolkit/core/Filer.h"
+#include "toolkit/core/ScopeGuard.h"
 #include "visual/QELControls.h"
 #include "visual/QELTextWidth.h"
 
@@ -118,30 +119,25 @@ void TQELHeaderStrings::Assign(const TPersistent* Source) {
     for (int I = 0; I < N; ++I)
         Captions.push_back(Src->Get(I));
     BeginUpdate();
-    try {
-        // Lines the source no longer has go first, so the walk below can pair the rest in
-        // order. A set keeps this linear for long lists.
-        const std::unordered_set<std::string> Wanted(Captions.begin(), Captions.end());
-        std::erase_if(Sections_, [&](const TSection& S) { return !Wanted.contains(S.Caption); });
-        std::vector<TSection> Result;
-        Result.reserve(Captions.size());
-        std::size_t J = 0;
-        for (int I = 0; I < N; ++I) {
-            const std::string& C = Captions[static_cast<std::size_t>(I)];
-            if (J < Sections_.size() && Sections_[J].Caption == C) {
-                Result.push_back(std::move(Sections_[J]));
-                ++J;
-            } else {
-                Result.push_back(TSection{Src->GetObject(I), NewWidth(C), C});
-            }
+    const TScopeExit Restore([&] { EndUpdate(); });
+    // Lines the source no longer has go first, so the walk below can pair the rest in
+    // order. A set keeps this linear for long lists.
+    const std::unordered_set<std::string> Wanted(Captions.begin(), Captions.end());
+    std::erase_if(Sections_, [&](const TSection& S) { return !Wanted.contains(S.Caption); });
+    std::vector<TSection> Result;
+    Result.reserve(Captions.size());
+    std::size_t J = 0;
+    for (int I = 0; I < N; ++I) {
+        const std::string& C = Captions[static_cast<std::size_t>(I)];
+        if (J < Sections_.size() && Sections_[J].Caption == C) {
+            Result.push_back(std::move(Sections_[J]));
+            ++J;
+        } else {
+            Result.push_back(TSection{Src->GetObject(I), NewWidth(C), C});
         }
-        Sections_ = std::move(Result);
-        Changed();
-    } catch (...) {
-        EndUpdate();
-        throw;
     }
-    EndUpdate();
+    Sections_ = std::move(Result);
+    Changed();
 }
 
 std::string TQELHeaderStrings::EncodeSection(int Width, const std::string& Caption) {
@@ -172,7 +168,11 @@ void TQELHeaderStrings::DecodeSection(const std::string& Entry, int& Width, std:
 void TQELHeaderStrings::ReadSections(TReader& Reader) {
     Reader.ReadListBegin();
     BeginUpdate();
-    try {
+    {
+        const TScopeFail Undo([&] {
+            Changed();
+            EndUpdate();
+        });
         Sections_.clear();
         while (!Reader.EndOfList()) {
             TSection S;
@@ -181,10 +181,6 @@ void TQELHeaderStrings::ReadSections(TReader& Reader) {
         }
         Reader.ReadListEnd();
         Changed();
-    } catch (...) {
-        Changed();
-        EndUpdate();
-        throw;
     }
     EndUpdate();
 }

@@ -174,41 +174,35 @@ void TQELButton::DrawItem(const DRAWITEMSTRUCT& Item) {
     const HDC DC = Item.hDC;
     const bool Selected = (Item.itemState & ODS_SELECTED) != 0;
     TCanvas& C = *FCanvas;
-    C.SetHandle(DC);
-    try {
-        C.SetFont(Font());
-        C.Brush()->SetStyle(bsSolid);
-        C.Brush()->SetColor(clBtnFace);
-        C.FillRect(ClientRect());
-        if (FBackground) FBackground->Draw(DC, Width(), Height(), true);
+    const TCanvasDCScope OnDC(C, DC);
+    C.SetFont(Font());
+    C.Brush()->SetStyle(bsSolid);
+    C.Brush()->SetColor(clBtnFace);
+    C.FillRect(ClientRect());
+    if (FBackground) FBackground->Draw(DC, Width(), Height(), true);
 
-        const TLayout L = Layout(Item.itemState);
-        FGlyph->Draw(&C, L.Glyph.X, L.Glyph.Y, Enabled(), Selected, false);
-        if (!Caption().empty()) {
-            if (Enabled())
-                FFont3D->Write(Font(), DC, L.Text, Caption(), int(FTextFormat), true);
-            else
-                QELDrawDisabledText(Font(), &C, L.Text, Caption(), int(FTextFormat));
-        }
-
-        TRect R{0, 0, Width(), Height()};
-        const UINT Edge = L.Sunk ? EDGE_SUNKEN : EDGE_RAISED;
-        DrawEdge(DC, &R, Edge, BF_SOFT | BF_TOPLEFT);
-        DrawEdge(DC, &R, Edge, BF_SOFT | BF_BOTTOMRIGHT);
-
-        C.Pen()->SetColor(clWindowFrame);
-        C.Brush()->SetColor(clBtnFace);
-        if (L.FocusFrame) {
-            C.Pen()->SetWidth(1);
-            C.Pen()->SetStyle(psSolid);
-            C.Brush()->SetStyle(bsClear);
-            C.Rectangle(2, 2, Width() - 2, Height() - 2);
-        }
-    } catch (...) {
-        C.SetHandle(0);
-        throw;
+    const TLayout L = Layout(Item.itemState);
+    FGlyph->Draw(&C, L.Glyph.X, L.Glyph.Y, Enabled(), Selected, false);
+    if (!Caption().empty()) {
+        if (Enabled())
+            FFont3D->Write(Font(), DC, L.Text, Caption(), int(FTextFormat), true);
+        else
+            QELDrawDisabledText(Font(), &C, L.Text, Caption(), int(FTextFormat));
     }
-    C.SetHandle(0);
+
+    TRect R{0, 0, Width(), Height()};
+    const UINT Edge = L.Sunk ? EDGE_SUNKEN : EDGE_RAISED;
+    DrawEdge(DC, &R, Edge, BF_SOFT | BF_TOPLEFT);
+    DrawEdge(DC, &R, Edge, BF_SOFT | BF_BOTTOMRIGHT);
+
+    C.Pen()->SetColor(clWindowFrame);
+    C.Brush()->SetColor(clBtnFace);
+    if (L.FocusFrame) {
+        C.Pen()->SetWidth(1);
+        C.Pen()->SetStyle(psSolid);
+        C.Brush()->SetStyle(bsClear);
+        C.Rectangle(2, 2, Width() - 2, Height() - 2);
+    }
 }
 
 } // namespace qel

@@ -3,6 +3,7 @@
 #include "toolkit/controls/ControlCanvas.h"
 #include "toolkit/controls/Dialogs.h"
 #include "toolkit/controls/PublishedGroups.h"
+#include "toolkit/core/ScopeGuard.h"
 #include "toolkit/graphics/Bitmap.h"
 #include "toolkit/graphics/Canvas.h"
 #include "toolkit/graphics/Resources.h"
@@ -79,12 +80,10 @@ void TQELNavButton::TimerExpired() {
     FRepeatTimer->SetInterval(100);
     if (State_ != bsDown || GetCaptureControl() != this) return;
     const auto Alive = FAlive;
-    try {
-        Click();
-    } catch (...) {
+    const TScopeFail Undo([&] {
         if (*Alive) FRepeatTimer->SetEnabled(false);
-        throw;
-    }
+    });
+    Click();
 }
 
 void TQELNavButton::Paint() {

@@ -1,6 +1,7 @@
 // The form-slide container: one hosted form at a time, switched with a transition.
 #include "toolkit/controls/ControlCanvas.h"
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/ScopeGuard.h"
 #include "toolkit/graphics/Canvas.h"
 #include "visual/QELTPresentation.h"
 
@@ -76,13 +77,10 @@ void TQELFormSlide::TakeSnapshot() {
     Shot->SetSize(FForm->Width(), FForm->Height());
     TCanvas* C = Shot->Canvas();
     C->Lock();
-    try {
+    {
+        const TScopeExit Restore([&] { C->Unlock(); });
         FForm->PaintTo(C->Handle(), 0, 0);
-    } catch (...) {
-        C->Unlock();
-        throw;
     }
-    C->Unlock();
     FSnapshot = std::move(Shot);
     Canvas()->Draw(0, 0, FSnapshot.get());
 }

@@ -3,6 +3,7 @@
 #include "toolkit/controls/ControlCanvas.h"
 #include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/ScopeGuard.h"
 #include "toolkit/graphics/Bitmap.h"
 #include "toolkit/graphics/Font.h"
 #include "toolkit/platform/Backend.h"
@@ -244,7 +245,8 @@ bool TCustomForm::SetFocusedControl(TWinControl* C) {
     TWinControl* Old = FocusedControl_;
     FocusedControl_ = C;
     if (C != this) ActiveControl_ = C;
-    try {
+    {
+        const TScopeExit Restore([&] { SettingFocus_ = false; });
         // Leave the old chain up to the common parent, then enter the new one.
         if (Old) {
             for (TWinControl* X = Old; X && X != this && !X->ContainsControl(C); X = X->Parent())
@@ -258,11 +260,7 @@ bool TCustomForm::SetFocusedControl(TWinControl* C) {
         for (std::size_t I = Enter.size(); I-- > 0;)
             Enter[I]->Perform(CM_ENTER, 0, 0);
         Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(C));
-    } catch (...) {
-        SettingFocus_ = false;
-        throw;
     }
-    SettingFocus_ = false;
     return true;
 }
 
@@ -334,7 +332,12 @@ TModalResult TCustomForm::ShowModal() {
     InModal_ = true;
     ModalResult_ = mrNone;
     Application->EnterModal();
-    try {
+    {
+        const TScopeExit EndModal([&] {
+            InModal_ = false;
+            Application->LeaveModal();
+            Restore();
+        });
         Show();
         for (;;) {
             Application->HandleMessage();
@@ -354,29 +357,15 @@ TModalResult TCustomForm::ShowModal() {
             break;
         }
         Hide();
-    } catch (...) {
-        InModal_ = false;
-        Application->LeaveModal();
-        Restore();
-        throw;
     }
-    InModal_ = false;
-    Application->LeaveModal();
-    Restore();
     return ModalResult_;
 }
 
 TBitmap* TCustomForm::GetFormImage() {
-    auto* B = new TBitmap();
-    try {
-        B->SetSize(ClientWidth(), ClientHeight());
-        HDC DC = B->Canvas()->Handle();
-        PaintTo(DC, 0, 0);
-    } catch (...) {
-        delete B;
-        throw;
-    }
-    return B;
+    auto B = std::make_unique<TBitmap>();
+    B->SetSize(ClientWidth(), ClientHeight());
+    PaintTo(B->Canvas()->Handle(), 0, 0);
+    return B.release(); // the caller owns the picture
 }
 
 void TCustomForm::Paint() {

@@ -4,6 +4,7 @@
 #include "toolkit/controls/Menus.h"
 #include "toolkit/controls/WindowClasses.h"
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/ScopeGuard.h"
 #include "toolkit/graphics/Font.h"
 
 #include <algorithm>
@@ -100,13 +101,10 @@ void TWinControl::CreateWnd() {
 void TWinControl::CreateHandle() {
     if (Handle_) return;
     ControlState_.Include(csCreating);
-    try {
+    {
+        const TScopeExit Restore([&] { ControlState_.Exclude(csCreating); });
         CreateWnd();
-    } catch (...) {
-        ControlState_.Exclude(csCreating);
-        throw;
     }
-    ControlState_.Exclude(csCreating);
     // Children in z-order, so their windows stack like the controls.
     auto Kids = Controls_;
     for (TControl* C : Kids)
@@ -265,13 +263,8 @@ void TWinControl::AlignChildren(TControl* AControl) {
     TRect R = ClientRect();
     AdjustClientRect(R);
     ++AlignLevel_;
-    try {
-        AlignControls(AControl, R);
-    } catch (...) {
-        --AlignLevel_;
-        throw;
-    }
-    --AlignLevel_;
+    const TScopeExit Restore([&] { --AlignLevel_; });
+    AlignControls(AControl, R);
 }
 
 void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
@@ -331,13 +324,10 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
             if (W < 0) W = 0;
             if (H < 0) H = 0;
             C->InAlign_ = true;
-            try {
+            {
+                const TScopeExit Restore([&] { C->InAlign_ = false; });
                 C->SetBounds(L, T, W, H);
-            } catch (...) {
-                C->InAlign_ = false;
-                throw;
             }
-            C->InAlign_ = false;
             // Constraints may have refused the size; take what the control really got.
             switch (A) {
             case alTop:
@@ -390,13 +380,8 @@ void TWinControl::ApplyAnchors() {
             T = X->AnchorOrigin_.Y ? Centre * C.Height() / X->AnchorOrigin_.Y - H / 2 : T;
         }
         X->InAlign_ = true;
-        try {
-            X->SetBounds(L, T, std::max(0, W), std::max(0, H));
-        } catch (...) {
-            X->InAlign_ = false;
-            throw;
-        }
-        X->InAlign_ = false;
+        const TScopeExit Restore([&] { X->InAlign_ = false; });
+        X->SetBounds(L, T, std::max(0, W), std::max(0, H));
     }
 }
 
@@ -534,14 +519,11 @@ void TWinControl::PaintHandler(TMessage& M) {
     HDC DC = M.WParam;
     PAINTSTRUCT Ps;
     if (!DC) DC = BeginPaint(Handle(), &Ps);
-    try {
-        PaintWindow(DC);
-        PaintControls(DC, nullptr);
-    } catch (...) {
+    const TScopeExit Restore([&] {
         if (!M.WParam) EndPaint(Handle_, &Ps);
-        throw;
-    }
-    if (!M.WParam) EndPaint(Handle_, &Ps);
+    });
+    PaintWindow(DC);
+    PaintControls(DC, nullptr);
 }
 
 void TWinControl::PaintTo(HDC DC, int X, int Y) {

@@ -1,6 +1,7 @@
 #include "toolkit/core/Collection.h"
 
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/ScopeGuard.h"
 
 #include <algorithm>
 
@@ -105,14 +106,11 @@ TCollectionItem* TCollection::Insert(int Index) {
         throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
     BeginUpdate();
     TCollectionItem* Item = nullptr;
-    try {
+    {
+        const TScopeExit Restore([&] { EndUpdate(); });
         Item = Add();
         Item->SetIndex(Index);
-    } catch (...) {
-        EndUpdate();
-        throw;
     }
-    EndUpdate();
     return Item;
 }
 
@@ -156,15 +154,12 @@ void TCollection::Assign(const TPersistent* Source) {
     if (const auto* S = dynamic_cast<const TCollection*>(Source)) {
         if (S == this) return;
         BeginUpdate();
-        try {
+        {
+            const TScopeExit Restore([&] { EndUpdate(); });
             Clear();
             for (TCollectionItem* I : S->Items_)
                 Add()->Assign(I);
-        } catch (...) {
-            EndUpdate();
-            throw;
         }
-        EndUpdate();
         return;
     }
     TPersistent::Assign(Source);

@@ -1,5 +1,6 @@
 #include "toolkit/core/FormReader.h"
 
+#include "toolkit/core/ScopeGuard.h"
 #include "toolkit/core/Streams.h"
 #include "toolkit/core/TextForm.h"
 
@@ -19,18 +20,13 @@ TComponent* ReadComponent(TStream& Stream, TComponent* ExistingRoot,
     Bin.SetPosition(0);
     TReader R(Bin, Options);
     R.SetLineMap(std::move(Lines));
-    TComponent* Result = nullptr;
-    try {
-        Result = R.ReadRootComponent(ExistingRoot);
-    } catch (...) {
+    // The warnings reach the caller also when the form fails: they often say why.
+    const TScopeExit PassWarnings([&] {
         if (Options.Warnings)
             Options.Warnings->insert(Options.Warnings->end(), R.Warnings().begin(),
                                      R.Warnings().end());
-        throw;
-    }
-    if (Options.Warnings)
-        Options.Warnings->insert(Options.Warnings->end(), R.Warnings().begin(), R.Warnings().end());
-    return Result;
+    });
+    return R.ReadRootComponent(ExistingRoot);
 }
 
 std::unique_ptr<TComponent> LoadComponentFromStream(TStream& Stream,

@@ -4,6 +4,7 @@
 #include "toolkit/core/Filer.h"
 #include "toolkit/core/IdentMap.h"
 #include "toolkit/core/NameUtils.h"
+#include "toolkit/core/ScopeGuard.h"
 #include "toolkit/core/Streams.h"
 #include "toolkit/core/Strings.h"
 
@@ -68,7 +69,24 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
         CreatedRoot = true;
     }
     SetRoot(Root);
-    try {
+    {
+        const TScopeFail Undo([&] {
+            Fixups_.clear();
+            if (CreatedRoot) {
+                delete Root;
+            } else {
+                // Components that existed before (the root, inherited ones) stay, out of the
+                // loading state; the ones created here go again, newest first.
+                for (TComponent* C : Loaded_) {
+                    C->SetComponentState(csReading, false);
+                    C->SetComponentState(csLoading, false);
+                }
+                for (auto It = Created_.rbegin(); It != Created_.rend(); ++It)
+                    delete *It;
+            }
+            Created_.clear();
+            Loaded_.clear();
+        });
         Root->SetComponentState(csLoading, true);
         Root->SetComponentState(csReading, true);
         if (Options_.Designing) Root->SetDesigning(true, false);
@@ -93,23 +111,6 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
             C->SetComponentState(csLoading, false);
         }
         Created_.clear();
-    } catch (...) {
-        Fixups_.clear();
-        if (CreatedRoot) {
-            delete Root;
-        } else {
-            // Components that existed before (the root, inherited ones) stay, out of the
-            // loading state; the ones created here go again, newest first.
-            for (TComponent* C : Loaded_) {
-                C->SetComponentState(csReading, false);
-                C->SetComponentState(csLoading, false);
-            }
-            for (auto It = Created_.rbegin(); It != Created_.rend(); ++It)
-                delete *It;
-        }
-        Created_.clear();
-        Loaded_.clear();
-        throw;
     }
     return Root;
 }
@@ -431,16 +432,11 @@ void TReader::ReadStringList(TPersistent& Obj) {
     auto& S = static_cast<TStrings&>(Obj);
     ReadListBegin();
     S.BeginUpdate();
-    try {
-        S.Clear();
-        while (!EndOfList())
-            S.Add(ReadString());
-        ReadListEnd();
-    } catch (...) {
-        S.EndUpdate();
-        throw;
-    }
-    S.EndUpdate();
+    const TScopeExit Restore([&] { S.EndUpdate(); });
+    S.Clear();
+    while (!EndOfList())
+        S.Add(ReadString());
+    ReadListEnd();
 }
 
 void TReader::ReadCollection(TCollection& Collection) {
@@ -455,25 +451,20 @@ void TReader::ReadCollectionItems(TCollection& Collection, TComponent* LookupRoo
     TSave<std::int64_t> SaveOffset(PropOffset_);
     std::string CollPath = InstancePath_ + "." + PropPath_;
     Collection.BeginUpdate();
-    try {
-        Collection.Clear();
-        int Index = 0;
-        while (!EndOfList()) {
-            if (IsIntType(NextValue())) ReadInt64(); // item order of inherited forms
-            ReadListBegin();
-            TReaderDepth D2(*this);
-            TCollectionItem* Item = Collection.Add();
-            InstancePath_ = CollPath + "[" + std::to_string(Index++) + "]";
-            while (!EndOfList())
-                ReadProperty(Item, LookupRoot);
-            ReadListEnd();
-        }
+    const TScopeExit Restore([&] { Collection.EndUpdate(); });
+    Collection.Clear();
+    int Index = 0;
+    while (!EndOfList()) {
+        if (IsIntType(NextValue())) ReadInt64(); // item order of inherited forms
+        ReadListBegin();
+        TReaderDepth D2(*this);
+        TCollectionItem* Item = Collection.Add();
+        InstancePath_ = CollPath + "[" + std::to_string(Index++) + "]";
+        while (!EndOfList())
+            ReadProperty(Item, LookupRoot);
         ReadListEnd();
-    } catch (...) {
-        Collection.EndUpdate();
-        throw;
     }
-    Collection.EndUpdate();
+    ReadListEnd();
 }
 
 void TReader::BindEvent(TPersistent* Instance, const TPropInfo& P, const std::string& Method,

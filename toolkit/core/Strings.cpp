@@ -3,6 +3,7 @@
 #include "toolkit/core/Exceptions.h"
 #include "toolkit/core/Filer.h"
 #include "toolkit/core/NameUtils.h"
+#include "toolkit/core/ScopeGuard.h"
 #include "toolkit/core/Streams.h"
 
 #include <algorithm>
@@ -23,14 +24,9 @@ QEL_IMPLEMENT_CLASS(TStringList, TStrings, NoProperties<TStringList>)
 void TStrings::Put(int Index, const std::string& S) {
     TObject* O = GetObject(Index);
     BeginUpdate();
-    try {
-        Delete(Index);
-        InsertObject(Index, S, O);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TScopeExit Restore([&] { EndUpdate(); });
+    Delete(Index);
+    InsertObject(Index, S, O);
 }
 
 TObject* TStrings::GetObject(int) const {
@@ -59,33 +55,23 @@ void TStrings::Move(int CurIndex, int NewIndex) {
     if (CurIndex == NewIndex) return;
     if (NewIndex < 0 || NewIndex >= Count()) IndexError(NewIndex);
     BeginUpdate();
-    try {
-        std::string S = Get(CurIndex);
-        TObject* O = GetObject(CurIndex);
-        Delete(CurIndex);
-        InsertObject(NewIndex, S, O);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TScopeExit Restore([&] { EndUpdate(); });
+    std::string S = Get(CurIndex);
+    TObject* O = GetObject(CurIndex);
+    Delete(CurIndex);
+    InsertObject(NewIndex, S, O);
 }
 
 void TStrings::Exchange(int Index1, int Index2) {
     BeginUpdate();
-    try {
-        std::string S1 = Get(Index1), S2 = Get(Index2);
-        TObject* O1 = GetObject(Index1);
-        TObject* O2 = GetObject(Index2);
-        Put(Index1, S2);
-        PutObject(Index1, O2);
-        Put(Index2, S1);
-        PutObject(Index2, O1);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TScopeExit Restore([&] { EndUpdate(); });
+    std::string S1 = Get(Index1), S2 = Get(Index2);
+    TObject* O1 = GetObject(Index1);
+    TObject* O2 = GetObject(Index2);
+    Put(Index1, S2);
+    PutObject(Index1, O2);
+    Put(Index2, S1);
+    PutObject(Index2, O1);
 }
 
 bool TStrings::CompareStrings(std::string_view S1, std::string_view S2) const {
@@ -116,14 +102,9 @@ int TStrings::IndexOfObject(const TObject* AObject) const {
 
 void TStrings::AddStrings(const TStrings& Strings) {
     BeginUpdate();
-    try {
-        for (int I = 0, N = Strings.Count(); I < N; ++I)
-            AddObject(Strings.Get(I), Strings.GetObject(I));
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TScopeExit Restore([&] { EndUpdate(); });
+    for (int I = 0, N = Strings.Count(); I < N; ++I)
+        AddObject(Strings.Get(I), Strings.GetObject(I));
 }
 
 bool TStrings::Equals(const TStrings& Strings) const {
@@ -145,22 +126,17 @@ std::string TStrings::Text() const {
 
 void TStrings::SetText(std::string_view Value) {
     BeginUpdate();
-    try {
-        Clear();
-        std::size_t P = 0, N = Value.size();
-        while (P < N) {
-            std::size_t Start = P;
-            while (P < N && Value[P] != '\r' && Value[P] != '\n')
-                ++P;
-            Add(std::string(Value.substr(Start, P - Start)));
-            if (P < N && Value[P] == '\r') ++P;
-            if (P < N && Value[P] == '\n') ++P;
-        }
-    } catch (...) {
-        EndUpdate();
-        throw;
+    const TScopeExit Restore([&] { EndUpdate(); });
+    Clear();
+    std::size_t P = 0, N = Value.size();
+    while (P < N) {
+        std::size_t Start = P;
+        while (P < N && Value[P] != '\r' && Value[P] != '\n')
+            ++P;
+        Add(std::string(Value.substr(Start, P - Start)));
+        if (P < N && Value[P] == '\r') ++P;
+        if (P < N && Value[P] == '\n') ++P;
     }
-    EndUpdate();
 }
 
 std::string TStrings::DelimitedText() const {
@@ -195,49 +171,44 @@ void TStrings::SetDelimitedText(std::string_view Value) {
         return !StrictDelimiter_ && static_cast<unsigned char>(C) <= ' ' && C != Delimiter_;
     };
     BeginUpdate();
-    try {
-        Clear();
-        std::size_t P = 0, N = Value.size();
+    const TScopeExit Restore([&] { EndUpdate(); });
+    Clear();
+    std::size_t P = 0, N = Value.size();
+    while (P < N && IsSpace(Value[P]))
+        ++P;
+    while (P < N) {
+        std::string S;
+        if (Value[P] == QuoteChar_) {
+            ++P;
+            while (P < N) {
+                if (Value[P] == QuoteChar_) {
+                    if (P + 1 < N && Value[P + 1] == QuoteChar_) {
+                        S += QuoteChar_;
+                        P += 2;
+                        continue;
+                    }
+                    ++P;
+                    break;
+                }
+                S += Value[P++];
+            }
+        } else {
+            std::size_t Start = P;
+            while (P < N && Value[P] != Delimiter_ && !IsSpace(Value[P]))
+                ++P;
+            S.assign(Value.substr(Start, P - Start));
+        }
+        Add(S);
         while (P < N && IsSpace(Value[P]))
             ++P;
-        while (P < N) {
-            std::string S;
-            if (Value[P] == QuoteChar_) {
-                ++P;
-                while (P < N) {
-                    if (Value[P] == QuoteChar_) {
-                        if (P + 1 < N && Value[P + 1] == QuoteChar_) {
-                            S += QuoteChar_;
-                            P += 2;
-                            continue;
-                        }
-                        ++P;
-                        break;
-                    }
-                    S += Value[P++];
-                }
-            } else {
-                std::size_t Start = P;
-                while (P < N && Value[P] != Delimiter_ && !IsSpace(Value[P]))
-                    ++P;
-                S.assign(Value.substr(Start, P - Start));
-            }
-            Add(S);
+        if (P < N && Value[P] == Delimiter_) {
+            ++P;
+            // A trailing delimiter stands for one more, empty item.
+            if (P == N) Add("");
             while (P < N && IsSpace(Value[P]))
                 ++P;
-            if (P < N && Value[P] == Delimiter_) {
-                ++P;
-                // A trailing delimiter stands for one more, empty item.
-                if (P == N) Add("");
-                while (P < N && IsSpace(Value[P]))
-                    ++P;
-            }
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
     }
-    EndUpdate();
 }
 
 std::string TStrings::CommaText() const {
@@ -254,17 +225,12 @@ void TStrings::SetCommaText(std::string_view Value) {
     Delimiter_ = ',';
     QuoteChar_ = '"';
     StrictDelimiter_ = false;
-    try {
-        SetDelimitedText(Value);
-    } catch (...) {
+    const TScopeExit Restore([&] {
         Delimiter_ = D;
         QuoteChar_ = Q;
         StrictDelimiter_ = Strict;
-        throw;
-    }
-    Delimiter_ = D;
-    QuoteChar_ = Q;
-    StrictDelimiter_ = Strict;
+    });
+    SetDelimitedText(Value);
 }
 
 std::string TStrings::Names(int Index) const {
@@ -309,18 +275,15 @@ void TStrings::Assign(const TPersistent* Source) {
     if (const auto* S = dynamic_cast<const TStrings*>(Source)) {
         if (S == this) return;
         BeginUpdate();
-        try {
+        {
+            const TScopeExit Restore([&] { EndUpdate(); });
             Clear();
             Delimiter_ = S->Delimiter_;
             QuoteChar_ = S->QuoteChar_;
             NameValueSeparator_ = S->NameValueSeparator_;
             StrictDelimiter_ = S->StrictDelimiter_;
             AddStrings(*S);
-        } catch (...) {
-            EndUpdate();
-            throw;
         }
-        EndUpdate();
         return;
     }
     TPersistent::Assign(Source);
@@ -332,16 +295,11 @@ void TStrings::DefineProperties(TFiler& Filer) {
         [this](TReader& R) {
             R.ReadListBegin();
             BeginUpdate();
-            try {
-                Clear();
-                while (!R.EndOfList())
-                    Add(R.ReadString());
-                R.ReadListEnd();
-            } catch (...) {
-                EndUpdate();
-                throw;
-            }
-            EndUpdate();
+            const TScopeExit Restore([&] { EndUpdate(); });
+            Clear();
+            while (!R.EndOfList())
+                Add(R.ReadString());
+            R.ReadListEnd();
         },
         [this](TWriter& W) {
             W.WriteListBegin();

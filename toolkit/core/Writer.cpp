@@ -4,6 +4,7 @@
 #include "toolkit/core/Filer.h"
 #include "toolkit/core/FloatBits.h"
 #include "toolkit/core/IdentMap.h"
+#include "toolkit/core/ScopeGuard.h"
 #include "toolkit/core/Streams.h"
 #include "toolkit/core/Utf8.h"
 
@@ -205,13 +206,8 @@ void TWriter::WriteComponent(TComponent* Component) {
     TWriterDepth D(Depth_);
     bool Was = Component->ComponentState().Contains(csWriting);
     Component->SetComponentState(csWriting, true);
-    try {
-        WriteComponentData(Component);
-    } catch (...) {
-        Component->SetComponentState(csWriting, Was);
-        throw;
-    }
-    Component->SetComponentState(csWriting, Was);
+    const TScopeExit Restore([&] { Component->SetComponentState(csWriting, Was); });
+    WriteComponentData(Component);
 }
 
 void TWriter::WriteComponentData(TComponent* Instance) {
@@ -230,28 +226,21 @@ void TWriter::WriteComponentData(TComponent* Instance) {
         SetRoot(Instance);
         SetLookupRoot(Instance);
     }
-    try {
+    {
+        const TScopeExit Restore([&] {
+            SetRoot(OldRoot);
+            SetLookupRoot(OldLookup);
+        });
         Instance->GetChildren([this](TComponent* Child) { WriteComponent(Child); }, Root());
-    } catch (...) {
-        SetRoot(OldRoot);
-        SetLookupRoot(OldLookup);
-        throw;
     }
-    SetRoot(OldRoot);
-    SetLookupRoot(OldLookup);
     WriteListEnd();
 }
 
 void TWriter::WriteProperties(const TPersistent* Instance) {
     std::string Saved = PropPath_;
     PropPath_.clear();
-    try {
-        WritePropertiesPrefixed(Instance, "", Depth_);
-    } catch (...) {
-        PropPath_ = Saved;
-        throw;
-    }
-    PropPath_ = Saved;
+    const TScopeExit Restore([&] { PropPath_ = Saved; });
+    WritePropertiesPrefixed(Instance, "", Depth_);
 }
 
 void TWriter::WritePropertiesPrefixed(const TPersistent* Instance, const std::string& Prefix, int) {

@@ -2,6 +2,7 @@
 
 #include "toolkit/core/Exceptions.h"
 #include "toolkit/core/Properties.h"
+#include "toolkit/core/ScopeGuard.h"
 #include "toolkit/data/DataSource.h"
 #include "toolkit/data/Fields.h"
 
@@ -98,13 +99,13 @@ void TDataSet::DoOpen() {
         Fields_.push_back(F);
     }
     Source_ = std::move(Src);
-    try {
+    {
+        const TScopeFail Undo([&] {
+            Source_.reset();
+            InternalClose();
+            FreeFields();
+        });
         LoadFirst();
-    } catch (...) {
-        Source_.reset();
-        InternalClose();
-        FreeFields();
-        throw;
     }
     State_ = dsBrowse;
     const auto Alive = Alive_;

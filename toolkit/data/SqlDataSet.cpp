@@ -2,6 +2,7 @@
 
 #include "toolkit/core/Exceptions.h"
 #include "toolkit/core/Properties.h"
+#include "toolkit/core/ScopeGuard.h"
 #include "toolkit/data/Fields.h"
 #include "toolkit/data/SqlSources.h"
 
@@ -44,17 +45,15 @@ void TSqlDataSet::SqlChanged() {
 std::unique_ptr<TRowSource> TSqlDataSet::InternalOpen(std::vector<TFieldDef>& Defs) {
     Target_ = {};
     Conn_ = Connect();
-    try {
-        if (!TableName_.empty()) return OpenTable(Defs);
-        std::string Sql = SQL_->Text();
-        if (Sql.find_first_not_of(" \t\r\n") == std::string::npos)
-            DatabaseError("No table name or SQL statement given");
-        return OpenQuery(Defs);
-    } catch (...) {
+    const TScopeFail Undo([&] {
         Conn_.reset();
         Target_ = {};
-        throw;
-    }
+    });
+    if (!TableName_.empty()) return OpenTable(Defs);
+    std::string Sql = SQL_->Text();
+    if (Sql.find_first_not_of(" \t\r\n") == std::string::npos)
+        DatabaseError("No table name or SQL statement given");
+    return OpenQuery(Defs);
 }
 
 void TSqlDataSet::InternalClose() {
@@ -166,12 +165,10 @@ void TSqlDataSet::AddKeyParams(const TRecord& Row, std::vector<TFieldValue>& Par
 template <class F> std::vector<TRecord> TSqlDataSet::InTransaction(F Run) {
     std::vector<TRecord> Rows;
     Conn_->Begin();
-    try {
+    {
+        const TScopeFail Undo([&] { Conn_->Rollback(); });
         Run(Rows);
         Conn_->Commit();
-    } catch (...) {
-        Conn_->Rollback();
-        throw;
     }
     return Rows;
 }

@@ -1,5 +1,7 @@
 #include "toolkit/platform/ScktComp.h"
 
+#include "toolkit/core/ScopeGuard.h"
+
 #include <cerrno>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -56,15 +58,11 @@ void TCustomWinSocket::Error(TErrorEvent ErrorEvent, int ErrorCode, const std::s
 void TCustomWinSocket::Close() {
     if (!Conn_.IsOpen() || Closing_) return;
     Closing_ = true;
-    try {
-        Event(seDisconnect);
-    } catch (...) {
+    const TScopeExit Restore([&] {
         Conn_.Close();
         Closing_ = false;
-        throw;
-    }
-    Conn_.Close();
-    Closing_ = false;
+    });
+    Event(seDisconnect);
 }
 
 void TCustomWinSocket::PeerClosed() {

@@ -1,5 +1,6 @@
 #include "toolkit/platform/Window.h"
 
+#include "toolkit/core/ScopeGuard.h"
 #include "toolkit/platform/Backend.h"
 #include "toolkit/platform/ScreenDC.h"
 #include "toolkit/platform/Thread.h"
@@ -818,16 +819,11 @@ void PaintTopLevel(TWnd& Top) {
     std::vector<TRect> Dirty;
     Dirty.swap(Top.Dirty);
     ++WS().PaintDepth;
-    try {
-        for (const TRect& R : Dirty) {
-            PaintTree(Top.Handle, *Top.Surface, R);
-            if (TWnd* T = Find(Top.Handle)) NotifyPresent(*T, R);
-        }
-    } catch (...) {
-        --WS().PaintDepth;
-        throw;
+    const TScopeExit Restore([&] { --WS().PaintDepth; });
+    for (const TRect& R : Dirty) {
+        PaintTree(Top.Handle, *Top.Surface, R);
+        if (TWnd* T = Find(Top.Handle)) NotifyPresent(*T, R);
     }
-    --WS().PaintDepth;
 }
 
 } // namespace
