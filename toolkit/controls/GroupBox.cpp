@@ -1,4 +1,4 @@
-#include "toolkit/controls/StdCtrls2.h"
+#include "toolkit/controls/GroupBox.h"
 
 #include "toolkit/controls/Forms.h"
 #include "toolkit/controls/PublishedGroups.h"

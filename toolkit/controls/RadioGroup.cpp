@@ -1,4 +1,4 @@
-#include "toolkit/controls/ExtCtrls2.h"
+#include "toolkit/controls/RadioGroup.h"
 
 #include "toolkit/controls/PublishedGroups.h"
 #include "toolkit/graphics/Font.h"

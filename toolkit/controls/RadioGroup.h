@@ -1,7 +1,7 @@
 #pragma once
 // The radio group: a group box whose Items become radio buttons, laid out in Columns, with the
 // checked one as ItemIndex.
-#include "toolkit/controls/StdCtrls2.h"
+#include "toolkit/controls/GroupBox.h"
 #include "toolkit/core/Strings.h"
 
 #include <vector>
