@@ -1,5 +1,7 @@
 #include "mail/QELMailDate.h"
 
+#include "toolkit/core/TextUtils.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,15 +20,6 @@ bool IsDigit(char C) {
 }
 bool IsAlpha(char C) {
     return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z');
-}
-char Up(char C) {
-    return C >= 'a' && C <= 'z' ? static_cast<char>(C - 'a' + 'A') : C;
-}
-std::string Upper(std::string_view S) {
-    std::string R(S);
-    for (char& C : R)
-        C = Up(C);
-    return R;
 }
 
 // Offsets in minutes of the zone names of RFC 822; military letters mean nothing reliable
@@ -144,7 +137,7 @@ bool ParseMailDate(std::string_view S, std::time_t& When) {
             std::size_t E = I;
             while (E < S.size() && IsAlpha(S[E]))
                 ++E;
-            const std::string W = Upper(S.substr(I, E - I));
+            const std::string W = UpperCase(S.substr(I, E - I));
             I = E;
             if (W == "AM") {
                 Am = true;
@@ -157,7 +150,7 @@ bool ParseMailDate(std::string_view S, std::time_t& When) {
             if (W.size() >= 3 && Month < 0) {
                 bool IsMonth = false;
                 for (int M = 0; M < 12; ++M)
-                    if (W.compare(0, 3, Upper(Months[M])) == 0) {
+                    if (W.compare(0, 3, UpperCase(Months[M])) == 0) {
                         Month = M;
                         IsMonth = true;
                         break;

@@ -1,5 +1,7 @@
 #include "mail/QELMimeParse.h"
 
+#include "toolkit/core/TextUtils.h"
+
 #include <algorithm>
 #include <array>
 #include <cfenv>
@@ -15,18 +17,6 @@ namespace {
 std::string Copy(const std::string& S, std::size_t Index, std::size_t Count = std::string::npos) {
     if (Index < 1 || Index > S.size()) return {};
     return S.substr(Index - 1, Count);
-}
-
-std::string Upper(std::string S) {
-    for (char& C : S)
-        if (C >= 'a' && C <= 'z') C = static_cast<char>(C - 'a' + 'A');
-    return S;
-}
-
-std::string Lower(std::string S) {
-    for (char& C : S)
-        if (C >= 'A' && C <= 'Z') C = static_cast<char>(C - 'A' + 'a');
-    return S;
 }
 
 } // namespace
@@ -50,7 +40,7 @@ bool FindInHeaders(const std::string& S, const TMimeLines& List, int& Index) {
     for (std::size_t I = 0; I < List.size(); ++I) {
         const std::string& L = List[I];
         if (L.size() < S.size()) continue;
-        if (Upper(L.substr(0, S.size())) == S) {
+        if (UpperCase(L.substr(0, S.size())) == S) {
             Index = static_cast<int>(I);
             return true;
         }
@@ -60,7 +50,7 @@ bool FindInHeaders(const std::string& S, const TMimeLines& List, int& Index) {
 
 bool FindInStringList(const std::string& S, const TMimeLines& List, int& Position, int& Index) {
     for (std::size_t I = 0; I < List.size(); ++I) {
-        std::size_t P = Upper(List[I]).find(S);
+        std::size_t P = UpperCase(List[I]).find(S);
         if (P != std::string::npos) {
             Position = static_cast<int>(P) + 1;
             Index = static_cast<int>(I);
@@ -85,7 +75,7 @@ bool GetUUAttachments(const TMimeLines& List, int& Index, std::string& FileName)
     for (std::size_t I = 0; I < List.size(); ++I) {
         const std::string& L = List[I];
         if (L.size() <= 10) continue;
-        if (Lower(L.substr(0, 5)) != "begin") continue;
+        if (LowerCase(L.substr(0, 5)) != "begin") continue;
         std::string Mode = L.substr(6, 3);
         if (!std::all_of(Mode.begin(), Mode.end(), [](char C) { return C >= '0' && C <= '9'; }))
             continue;

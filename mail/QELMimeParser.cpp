@@ -5,6 +5,7 @@
 #include "mail/QELMimeParse.h"
 #include "mail/QELMimeText.h"
 #include "mail/QELMimeWords.h"
+#include "toolkit/core/TextUtils.h"
 
 #include <algorithm>
 #include <utility>
@@ -21,21 +22,6 @@ constexpr int MaxDepth = 32;
 std::string Copy(const std::string& S, std::size_t Index, std::size_t Count = std::string::npos) {
     if (Index < 1 || Index > S.size()) return {};
     return S.substr(Index - 1, Count);
-}
-
-std::string Trim(std::string_view S) {
-    std::size_t B = 0, E = S.size();
-    while (B < E && static_cast<unsigned char>(S[B]) <= ' ')
-        ++B;
-    while (E > B && static_cast<unsigned char>(S[E - 1]) <= ' ')
-        --E;
-    return std::string(S.substr(B, E - B));
-}
-
-std::string Upper(std::string S) {
-    for (char& C : S)
-        if (C >= 'a' && C <= 'z') C = static_cast<char>(C - 'a' + 'A');
-    return S;
 }
 
 void RemoveChar(std::string& S, char C) {
@@ -139,12 +125,12 @@ struct TQELMimeParser::TPartInfo {
         const mimewords::THeaderValue CT =
             mimewords::ParseHeaderValue(Field(Header, "CONTENT-TYPE:", &HasType));
         Type = CT.Value;
-        TypeUpper = Upper(Type);
+        TypeUpper = UpperCase(Type);
         Charset = CT.Param("charset");
         Boundary = CT.Param("boundary");
         if (Boundary.empty() && HasType && Type.rfind("multipart/", 0) == 0)
             Boundary = OldBoundary(Header);
-        Encoding = Upper(Trim(Field(Header, "CONTENT-TRANSFER-ENCODING:")));
+        Encoding = UpperCase(Trim(Field(Header, "CONTENT-TRANSFER-ENCODING:")));
         const mimewords::THeaderValue CD =
             mimewords::ParseHeaderValue(Field(Header, "CONTENT-DISPOSITION:"));
         Disposition = CD.Value;
@@ -305,7 +291,7 @@ void TQELMimeParser::ParsePlain(const TPartInfo& Info, TMimeLines& Body, TQELPar
         TQELParsedAttachment A;
         std::size_t E = static_cast<std::size_t>(Start);
         // A block without its "end" line runs to the end of the body.
-        while (E < Body.size() && Upper(Trim(Body[E])) != "END") {
+        while (E < Body.size() && UpperCase(Trim(Body[E])) != "END") {
             if (!Body[E].empty()) A.EncodedLines.push_back(std::move(Body[E]));
             ++E;
         }

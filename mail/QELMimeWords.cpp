@@ -1,6 +1,7 @@
 #include "mail/QELMimeWords.h"
 
 #include "mail/QELMimeText.h"
+#include "toolkit/core/TextUtils.h"
 
 #include <algorithm>
 #include <map>
@@ -11,22 +12,6 @@ namespace {
 
 bool IsWsp(char C) {
     return C == ' ' || C == '\t' || C == '\r' || C == '\n';
-}
-
-std::string_view TrimView(std::string_view S) {
-    std::size_t B = 0, E = S.size();
-    while (B < E && static_cast<unsigned char>(S[B]) <= ' ')
-        ++B;
-    while (E > B && static_cast<unsigned char>(S[E - 1]) <= ' ')
-        --E;
-    return S.substr(B, E - B);
-}
-
-std::string Lower(std::string_view S) {
-    std::string R(S);
-    for (char& C : R)
-        if (C >= 'A' && C <= 'Z') C = static_cast<char>(C - 'A' + 'a');
-    return R;
 }
 
 int HexValue(char C) {
@@ -132,7 +117,7 @@ std::string DecodeEncodedWords(std::string_view S) {
         if (S[I] == '=' && ReadWord(S.substr(I), W)) {
             // Adjacent words of one charset are joined before conversion: a character may be
             // split between them.
-            if (HavePending && Lower(W.Charset) != Lower(PendingCharset)) Flush();
+            if (HavePending && LowerCase(W.Charset) != LowerCase(PendingCharset)) Flush();
             if (!HavePending) PendingCharset = W.Charset;
             PendingBytes += W.Bytes;
             HavePending = true;
@@ -258,7 +243,7 @@ THeaderValue ParseHeaderValue(std::string_view S) {
             if (S[E] == '"') InQuote = !InQuote;
             if (S[E] == ';' && !InQuote) break;
         }
-        R.Value = Lower(TrimView(S.substr(0, E)));
+        R.Value = LowerCase(TrimView(S.substr(0, E)));
         I = E;
     }
     std::vector<std::pair<std::string, std::string>> Plain;
@@ -275,7 +260,7 @@ THeaderValue ParseHeaderValue(std::string_view S) {
             I = Eq;
             continue; // a parameter without "=" says nothing
         }
-        const std::string Name = Lower(TrimView(S.substr(I, Eq - I)));
+        const std::string Name = LowerCase(TrimView(S.substr(I, Eq - I)));
         I = Eq + 1;
         while (I < N && IsWsp(S[I]))
             ++I;

@@ -1,5 +1,6 @@
 #include "mail/provider/ProviderCore.h"
 
+#include "toolkit/core/TextUtils.h"
 #include "toolkit/platform/Environment.h"
 #include "toolkit/platform/RegistryStore.h"
 #include "toolkit/platform/SocketConnection.h"
@@ -17,19 +18,6 @@ namespace qel::mapi {
 
 namespace {
 
-std::string Lower(std::string S) {
-    for (char& C : S)
-        C = static_cast<char>(std::tolower(static_cast<unsigned char>(C)));
-    return S;
-}
-
-std::string Trim(const std::string& S) {
-    std::size_t B = S.find_first_not_of(" \t\r\n");
-    if (B == std::string::npos) return {};
-    std::size_t E = S.find_last_not_of(" \t\r\n");
-    return S.substr(B, E - B + 1);
-}
-
 std::optional<std::string> StringValue(const TRegistryView& V, const std::string& Key,
                                        const std::string& Name) {
     auto Val = V.Value(Key, Name);
@@ -44,7 +32,7 @@ std::optional<std::string> StringValue(const TRegistryView& V, const std::string
 }
 
 void ApplySettings(const TRegistryView& V, const std::string& Key, Settings& S) {
-    if (auto X = StringValue(V, Key, "SmtpHost")) S.SmtpHost = Trim(*X);
+    if (auto X = StringValue(V, Key, "SmtpHost")) S.SmtpHost = TrimSpace(*X);
     if (auto X = StringValue(V, Key, "SmtpPort")) {
         char* End = nullptr;
         long P = std::strtol(X->c_str(), &End, 10);
@@ -53,7 +41,7 @@ void ApplySettings(const TRegistryView& V, const std::string& Key, Settings& S) 
     if (auto X = StringValue(V, Key, "Outbox"); X && !X->empty()) S.Outbox = *X;
     if (auto X = StringValue(V, Key, "FaxSpool"); X && !X->empty()) S.FaxSpool = *X;
     if (auto X = StringValue(V, Key, "AddressBook"); X && !X->empty()) S.AddressBook = *X;
-    if (auto X = StringValue(V, Key, "Sender"); X && !X->empty()) S.Sender = Trim(*X);
+    if (auto X = StringValue(V, Key, "Sender"); X && !X->empty()) S.Sender = TrimSpace(*X);
 }
 
 std::string BaseKey() {
@@ -77,7 +65,7 @@ bool ValidMail(const std::string& A) {
 }
 
 std::optional<std::string> CleanFax(std::string N) {
-    N = Trim(N);
+    N = TrimSpace(N);
     if (N.empty()) return std::nullopt;
     for (char C : N)
         if (!(std::isdigit(static_cast<unsigned char>(C)) || std::strchr("+-() /.", C)))
@@ -86,7 +74,7 @@ std::optional<std::string> CleanFax(std::string N) {
 }
 
 std::size_t FindNoCase(const std::string& Hay, const std::string& Needle) {
-    return Lower(Hay).find(Lower(Needle));
+    return LowerCase(Hay).find(LowerCase(Needle));
 }
 
 } // namespace
@@ -119,18 +107,18 @@ std::vector<BookEntry> LoadAddressBook(const std::string& Path) {
     std::ifstream In(Path);
     std::string Line;
     while (std::getline(In, Line)) {
-        std::string L = Trim(Line);
+        std::string L = TrimSpace(Line);
         if (L.empty() || L[0] == '#') continue;
         std::size_t Eq = L.find('=');
         if (Eq == std::string::npos) continue;
-        BookEntry E{Trim(L.substr(0, Eq)), Trim(L.substr(Eq + 1))};
+        BookEntry E{TrimSpace(L.substr(0, Eq)), TrimSpace(L.substr(Eq + 1))};
         if (!E.Name.empty() && ParseAddress(E.Address)) Book.push_back(std::move(E));
     }
     return Book;
 }
 
 std::optional<Address> ParseAddress(const std::string& Raw) {
-    std::string T = Trim(Raw);
+    std::string T = TrimSpace(Raw);
     if (T.empty() || T.find_first_of("\r\n") != std::string::npos) return std::nullopt;
     if (std::size_t P = FindNoCase(T, "fax:"); P != std::string::npos) {
         auto N = CleanFax(T.substr(P + 4));
@@ -138,7 +126,7 @@ std::optional<Address> ParseAddress(const std::string& Raw) {
         return Address{Address::Fax, *N};
     }
     if (std::size_t P = FindNoCase(T, "smtp:"); P != std::string::npos) {
-        std::string A = Trim(T.substr(P + 5));
+        std::string A = TrimSpace(T.substr(P + 5));
         if (!A.empty() && A.front() == '<' && A.back() == '>') A = A.substr(1, A.size() - 2);
         if (!ValidMail(A)) return std::nullopt;
         return Address{Address::Mail, A};
@@ -154,7 +142,7 @@ std::optional<Address> ParseAddress(const std::string& Raw) {
 
 Resolution ResolveName(const std::vector<BookEntry>& Book, const std::string& Raw) {
     Resolution R;
-    std::string Name = Trim(Raw);
+    std::string Name = TrimSpace(Raw);
     if (Name.empty()) return R;
     std::size_t Open = Name.find('['), Close = Name.find(']');
     if (Open != std::string::npos && Close != std::string::npos && Open < Close) {
@@ -165,9 +153,9 @@ Resolution ResolveName(const std::vector<BookEntry>& Book, const std::string& Ra
             return R;
         }
     }
-    const std::string Key = Lower(Name);
+    const std::string Key = LowerCase(Name);
     for (const BookEntry& E : Book) {
-        if (Lower(E.Name) == Key || Lower(E.Address) == Key) {
+        if (LowerCase(E.Name) == Key || LowerCase(E.Address) == Key) {
             R.Status = ResolveStatus::Resolved;
             R.Name = E.Name;
             R.Where = *ParseAddress(E.Address);
@@ -177,7 +165,7 @@ Resolution ResolveName(const std::vector<BookEntry>& Book, const std::string& Ra
     const BookEntry* Only = nullptr;
     int Count = 0;
     for (const BookEntry& E : Book)
-        if (Lower(E.Name).find(Key) != std::string::npos) {
+        if (LowerCase(E.Name).find(Key) != std::string::npos) {
             Only = &E;
             ++Count;
         }
