@@ -83,30 +83,6 @@ bool Whole(const TSpans& Spans, int Width) {
     return Spans.size() == 1 && Spans[0].first <= 0 && Spans[0].second >= Width;
 }
 
-// Per pixel row, what later shapes cover: for shapes whose rows all differ (ellipses).
-class TRowCoverage {
-  public:
-    explicit TRowCoverage(TSurface& S) : S_(S), Rows_(static_cast<std::size_t>(S.Height)) {}
-
-    bool Complete() const { return FullRows_ == S_.Height; }
-
-    void Paint(int Y, int A, int B, std::uint32_t Px) {
-        A = std::max(A, 0);
-        B = std::min(B, S_.Width);
-        if (Y < 0 || Y >= S_.Height || A >= B) return;
-        TSpans& Row = Rows_[static_cast<std::size_t>(Y)];
-        if (Whole(Row, S_.Width)) return;
-        std::uint32_t* P = S_.Row(Y);
-        CoverSpan(Row, A, B, [&](int L, int R) { std::fill(P + L, P + R, Px); });
-        if (Whole(Row, S_.Width)) ++FullRows_;
-    }
-
-  private:
-    TSurface& S_;
-    std::vector<TSpans> Rows_;
-    int FullRows_ = 0;
-};
-
 // Bands of rows that share what later shapes cover: for rectangles, whose rows are all alike.
 // A band only records the runs it gains; at the end its first row is painted from them and
 // copied to the band's other rows, so a band costs its runs once, however many rows it has.
@@ -173,6 +149,51 @@ class TBandCoverage {
     int FullRows_ = 0;
 };
 
+// Shapes whose rows all differ (ellipses, with any fills among them), a row at a time: every
+// shape's part of the row, last drawn first, only where nothing later covered it. A row stays in
+// the cache while all its shapes pass, and a covered row stops the walk.
+void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Base) {
+    struct TRowShape {
+        int Y0, Y1, X1, X2;
+        std::uint32_t Px;
+        bool Ellipse;
+        std::ptrdiff_t Insets; // where row 0 of the box would be in the inset table
+    };
+    std::vector<TRowShape> Order;
+    Order.reserve(Shapes.size());
+    std::vector<int> Insets;
+    for (auto It = Shapes.rbegin(); It != Shapes.rend(); ++It) {
+        const TShape& Sh = *It;
+        const int Y0 = std::max(Sh.Y1, 0), Y1 = std::min(Sh.Y2, S.Height);
+        if (Y0 >= Y1 || Sh.X2 <= 0 || Sh.X1 >= S.Width) continue;
+        TRowShape R{Y0, Y1, Sh.X1, Sh.X2, PixelFromRGB(Sh.Color), Sh.Kind == TShape::TKind::Ellipse,
+                    0};
+        if (R.Ellipse) {
+            // Only the visible rows of the box are looked up, but the table follows the box.
+            const auto At = static_cast<std::ptrdiff_t>(Insets.size());
+            Insets.resize(Insets.size() + static_cast<std::size_t>(Sh.Y2 - Sh.Y1));
+            gdi::EllipseInsetRows(Sh.X2 - Sh.X1, Sh.Y2 - Sh.Y1, Insets.data() + At);
+            R.Insets = At - Sh.Y1; // indexed by Y from here on
+        }
+        Order.push_back(R);
+    }
+    TSpans Row;
+    for (int Y = 0; Y < S.Height; ++Y) {
+        Row.clear();
+        std::uint32_t* P = S.Row(Y);
+        for (const TRowShape& R : Order) {
+            if (Y < R.Y0 || Y >= R.Y1) continue;
+            const int In = R.Ellipse ? Insets[static_cast<std::size_t>(R.Insets + Y)] : 0;
+            const int A = std::max(R.X1 + In, 0), B = std::min(R.X2 - In, S.Width);
+            if (A >= B) continue;
+            CoverSpan(Row, A, B, [&](int L, int Rt) { std::fill(P + L, P + Rt, R.Px); });
+            if (Whole(Row, S.Width)) break;
+        }
+        if (!Whole(Row, S.Width))
+            CoverSpan(Row, 0, S.Width, [&](int L, int Rt) { std::fill(P + L, P + Rt, Base); });
+    }
+}
+
 // Fills and ellipses, last drawn first, each pixel painted once; whatever no shape covers
 // shows the first colour.
 void PaintAreas(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) {
@@ -188,27 +209,43 @@ void PaintAreas(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) 
         Cover.Flush();
         return;
     }
-    TRowCoverage Cover(S);
-    std::vector<int> Insets;
-    for (auto It = Shapes.rbegin(); It != Shapes.rend() && !Cover.Complete(); ++It) {
-        const TShape& Sh = *It;
-        const std::uint32_t Px = PixelFromRGB(Sh.Color);
-        const int Y0 = std::max(Sh.Y1, 0), Y1 = std::min(Sh.Y2, S.Height);
-        if (Sh.Kind == TShape::TKind::Fill) {
-            for (int Y = Y0; Y < Y1; ++Y)
-                Cover.Paint(Y, Sh.X1, Sh.X2, Px);
-            continue;
-        }
-        const int H = Sh.Y2 - Sh.Y1;
-        Insets.resize(static_cast<std::size_t>(H));
-        gdi::EllipseInsetRows(Sh.X2 - Sh.X1, H, Insets.data());
-        for (int Y = Y0; Y < Y1; ++Y) {
-            const int In = Insets[static_cast<std::size_t>(Y - Sh.Y1)];
-            Cover.Paint(Y, Sh.X1 + In, Sh.X2 - In, Px);
+    PaintRows(S, Shapes, Base);
+}
+
+// The pixels of gdi::ThinLinePixels for a line that stays inside the surface, stepped with a
+// pointer: the same quotient-and-remainder walk along the major axis. False, with nothing drawn,
+// for a line that leaves the surface.
+bool StraightThrough(TSurface& S, const TShape& L, std::uint32_t Px) {
+    const long long Dx = static_cast<long long>(L.X2) - L.X1,
+                    Dy = static_cast<long long>(L.Y2) - L.Y1;
+    const long long Adx = Dx < 0 ? -Dx : Dx, Ady = Dy < 0 ? -Dy : Dy;
+    const bool XMajor = Adx >= Ady;
+    // The pixels run from the start to the end, the end left out on the major axis only.
+    auto Within = [](long long V, long long Lo, long long Hi) { return V >= Lo && V <= Hi; };
+    const bool Fits = Within(L.X1, 0, S.Width - 1) && Within(L.Y1, 0, S.Height - 1) &&
+                      (XMajor ? Within(L.X2, -1, S.Width) && Within(L.Y2, 0, S.Height - 1)
+                              : Within(L.Y2, -1, S.Height) && Within(L.X2, 0, S.Width - 1));
+    if (!Fits || (Adx == 0 && Ady == 0)) return false;
+    const std::ptrdiff_t Stride = S.Height > 1 ? S.Row(1) - S.Row(0) : 0;
+    const std::ptrdiff_t Sx = Dx < 0 ? -1 : 1, Sy = Dy < 0 ? -Stride : Stride;
+    const long long Len = XMajor ? Adx : Ady, Minor = XMajor ? Ady : Adx;
+    // Ties on the minor axis go to the smaller coordinate whichever way the line runs.
+    const long long Bias = XMajor ? (Dy < 0 ? 1 : 0) : (Dx < 0 ? 1 : 0);
+    const std::ptrdiff_t Major = XMajor ? Sx : Sy, Side = XMajor ? Sy : Sx;
+    const long long Den = 2 * Len, Inc = 2 * Minor;
+    // The first pixel's minor step, (Len - 1 + Bias) / Den, is always 0.
+    long long Rem = Len - 1 + Bias;
+    std::uint32_t* P = S.Row(L.Y1) + L.X1;
+    for (long long I = 0; I < Len; ++I) {
+        *P = Px;
+        P += Major;
+        Rem += Inc;
+        if (Rem >= Den) {
+            Rem -= Den;
+            P += Side;
         }
     }
-    for (int Y = 0; Y < S.Height; ++Y)
-        Cover.Paint(Y, 0, S.Width, Base);
+    return true;
 }
 
 // Lines: a later drawing of the same line covers an earlier one pixel for pixel, so only the
@@ -252,11 +289,12 @@ void PaintLines(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) 
                 if (X0 < X1) std::fill(S.Row(Y) + X0, S.Row(Y) + X1, Px);
             continue;
         }
-        gdi::ThinLinePixels({L.X1, L.Y1}, {L.X2, L.Y2}, Box, [&](int X, int Y, long long) {
-            if (static_cast<unsigned>(X) < static_cast<unsigned>(S.Width) &&
-                static_cast<unsigned>(Y) < static_cast<unsigned>(S.Height))
-                S.Row(Y)[X] = Px;
-        });
+        if (!StraightThrough(S, L, Px))
+            gdi::ThinLinePixels({L.X1, L.Y1}, {L.X2, L.Y2}, Box, [&](int X, int Y, long long) {
+                if (static_cast<unsigned>(X) < static_cast<unsigned>(S.Width) &&
+                    static_cast<unsigned>(Y) < static_cast<unsigned>(S.Height))
+                    S.Row(Y)[X] = Px;
+            });
     }
 }
 
