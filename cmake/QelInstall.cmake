@@ -4,12 +4,12 @@
 # library and the licence.
 
 # Public headers: everything a package or the toolkit declares, except the Simple MAPI
-# provider's working parts and the X11 backend's internals. They include each other as
+# provider's working parts, the X11 backend's internals and the window system's shared state. They include each other as
 # "toolkit/...", "visual/..." and "mail/..."; installed, those paths become "qel/..." so that
 # the one include folder a consumer adds holds nothing but qel/.
 file(GLOB_RECURSE QEL_PUBLIC_HEADERS CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
   ${PROJECT_SOURCE_DIR}/toolkit/*.h ${PROJECT_SOURCE_DIR}/visual/*.h ${PROJECT_SOURCE_DIR}/mail/*.h)
-list(FILTER QEL_PUBLIC_HEADERS EXCLUDE REGEX "^mail/provider/|^toolkit/platform/X11[^/]*\\.h$")
+list(FILTER QEL_PUBLIC_HEADERS EXCLUDE REGEX "^mail/provider/|^toolkit/platform/X11[^/]*\\.h$|Internal\\.h$")
 list(SORT QEL_PUBLIC_HEADERS)
 set(QEL_HEADER_STAGE ${CMAKE_BINARY_DIR}/public-include)
 set(QEL_HEADER_STAMP ${CMAKE_BINARY_DIR}/public-include.stamp)

@@ -34,6 +34,7 @@ done
 [ -f "$libdir/cmake/qel/qelConfigVersion.cmake" ] || fail "no qelConfigVersion.cmake"
 [ ! -e "$prefix/include/qel/mail/provider" ] || fail "the provider's header is installed"
 ! ls "$prefix"/include/qel/toolkit/platform/X11* >/dev/null 2>&1 || fail "X11 internals installed"
+! find "$prefix/include/qel" -name "*Internal.h" | grep -q . || fail "internal headers installed"
 # Every installed header's own includes resolve inside the installation.
 while IFS= read -r h; do
   while IFS= read -r inc; do
