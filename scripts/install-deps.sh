@@ -8,6 +8,7 @@ packages=(
   libpng-dev libx11-dev xvfb x11-utils
   libsqlite3-dev sqlite3 libpq-dev postgresql postgresql-client libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev
   media-types python3 python3-aiosmtpd dovecot-pop3d postfix util-linux coreutils
+  libssl-dev openssl
 )
 missing=()
 for p in "${packages[@]}"; do
