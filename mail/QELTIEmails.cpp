@@ -1,6 +1,7 @@
 #include "mail/QELTIEmails.h"
 
 #include "mail/QELMailDate.h"
+#include "mail/QELMailTls.h"
 #include "mail/QELMimeText.h"
 #include "mail/QELMimeWords.h"
 #include "toolkit/controls/Forms.h"
@@ -626,6 +627,7 @@ class TProgressRule {
 
 constexpr int StreamTimeOut = 20;
 constexpr std::size_t MaxReplyLine = 64 * 1024;
+constexpr std::size_t MaxReplyLines = 256;
 constexpr int WaitSlice = 200;
 // Lines are collected up to this size before a write when no pause is asked for.
 constexpr std::size_t DataChunk = 64 * 1024;
@@ -820,6 +822,7 @@ TQELMailHost::TQELMailHost(TComponent* AOwner)
     : TQELMailsComponent(AOwner), Messages_(std::make_unique<TQELMessages>(this)) {}
 
 TQELMailHost::~TQELMailHost() {
+    EndTls();
     Stream_.reset();
     Socket_.reset();
 }
@@ -870,6 +873,17 @@ void DescribeSMTPMail(TClassBuilder<TQELSMTPMail>& B) {
     B.Integer("LinePause", &TQELSMTPMail::LinePause, &TQELSMTPMail::SetLinePause).SetDefault(40);
     B.Integer("ReplyTimeout", &TQELSMTPMail::ReplyTimeout, &TQELSMTPMail::SetReplyTimeout)
         .SetDefault(60000);
+    B.Enum("Security", &TQELSMTPMail::Security, &TQELSMTPMail::SetSecurity).SetDefault(msNone);
+    B.String("UserName", &TQELSMTPMail::UserName, &TQELSMTPMail::SetUserName);
+    B.String("Password", &TQELSMTPMail::Password, &TQELSMTPMail::SetPassword)
+        .Stored(
+            [](const TObject& O) { return static_cast<const TQELSMTPMail&>(O).PasswordStored(); });
+    B.Enum("AuthMethod", &TQELSMTPMail::AuthMethod, &TQELSMTPMail::SetAuthMethod)
+        .SetDefault(amAutomatic);
+    B.Bool("VerifyCertificate", &TQELSMTPMail::VerifyCertificate,
+           &TQELSMTPMail::SetVerifyCertificate)
+        .SetDefault(1);
+    B.String("CAFile", &TQELSMTPMail::CAFile, &TQELSMTPMail::SetCAFile);
 }
 
 // The locale's long date and long time formats of the classic toolkit.
@@ -896,6 +910,11 @@ TQELSMTPMail::~TQELSMTPMail() {
 
 void TQELSMTPMail::SetSignature(TStrings* Value) {
     Signature_->Assign(Value);
+}
+
+void TQELSMTPMail::SetPassword(const std::string& V) {
+    Password_ = V;
+    PasswordStored_ = IsDesigning() || IsLoading();
 }
 
 void TQELSMTPMail::DoConnect(TObject*, TCustomWinSocket* Socket) {
@@ -949,11 +968,13 @@ bool TQELSMTPMail::Execute() {
             if (!SendMessage(Messages()->GetQELMessage(I))) Sent = false;
         Disconnect();
         Busy_ = false;
+        EndTls();
         Stream_.reset();
         Socket_.reset();
         return Result && Sent;
     } catch (const std::exception&) {
         QELHandleException(this);
+        EndTls();
         Stream_.reset();
         Socket_.reset();
         Connected_ = false;
@@ -979,6 +1000,14 @@ void TQELSMTPMail::Connect() {
     if (ReplyBad_) return;
     if (!Connected_) QELProcessMessages();
     if (!Connected_) return;
+    Caps_ = {};
+    if (Security() == msImplicitTLS) {
+        std::string Why;
+        if (!StartTls(ReplyTimeout_, Why)) {
+            ReportFailure(mailerror::TlsHandshake, Why);
+            return;
+        }
+    }
 
     // Greeting: 220 proceeds; a refusal (421, or any other 4xx/5xx such as 554) ends the
     // session; anything else is skipped.
@@ -993,18 +1022,12 @@ void TQELSMTPMail::Connect() {
         }
         QELProcessMessages();
     }
-    SendSocketText("HELO " + Socket_->Socket()->LocalHost() + "\r\n");
-    GetSocketText();
-    if (ReadFailed_) return;
-    if (ReplyCode_ != "250") {
-        ReplyBad_ = true;
-        RaiseError(eeConnect);
-        return;
-    }
+    if (!Greet()) return;
     Abort_ = false;
 }
 
 void TQELSMTPMail::ReleaseSession() {
+    EndTls();
     Stream_.reset();
     if (Socket_) Socket_->Socket()->Close();
     Connected_ = false;
@@ -1013,6 +1036,7 @@ void TQELSMTPMail::ReleaseSession() {
 void TQELSMTPMail::Disconnect() {
     if (!Connected_) {
         // The peer may have closed on its own; the stream goes in any case.
+        EndTls();
         Stream_.reset();
         return;
     }
@@ -1036,8 +1060,17 @@ void TQELSMTPMail::ReportError(TObject* Sender, const std::string& Text) {
     if (OnError) {
         int Code = 0;
         if (!TryStrToInt(ReplyCode_, Code)) Code = 0;
-        OnError(Sender, Code, Text);
+        OnError(Sender, Code, WithoutSecret(Text, Password_));
     }
+}
+
+void TQELSMTPMail::ReportFailure(int Code, const std::string& Text) {
+    ReplyBad_ = true;
+    Abort_ = true;
+    ReplyText_ = Text;
+    Disconnect();
+    ReleaseSession();
+    if (OnError) OnError(this, Code, WithoutSecret(Text, Password_));
 }
 
 void TQELSMTPMail::RaiseError(TErrorEvent) {
@@ -1054,6 +1087,7 @@ void TQELSMTPMail::RaiseErrorAndExit(TObject* Sender, TCustomWinSocket* Socket, 
     // the call has returned.
     Abort_ = true;
     ReplyBad_ = true;
+    EndTls();
     if (Socket_) Socket_->Socket()->Close();
     Connected_ = false;
     if (OnError) {
@@ -1065,6 +1099,12 @@ void TQELSMTPMail::RaiseErrorAndExit(TObject* Sender, TCustomWinSocket* Socket, 
 
 void TQELSMTPMail::SendSocketText(const std::string& S) {
     if (!Stream_ || !Connected_) return;
+    if (Tls_) {
+        std::string Why;
+        if (!SessionWrite(S.data(), S.size(), ReplyTimeout_, Why))
+            ReportFailure(mailerror::TlsChannel, Why);
+        return;
+    }
     // Sending may wait for the server to drain its buffers much longer than a read waits.
     Stream_->SetTimeOut(ReplyTimeout_);
     Stream_->Write(S.data(), static_cast<int>(S.size()));
@@ -1074,6 +1114,7 @@ void TQELSMTPMail::SendSocketText(const std::string& S) {
 std::string TQELSMTPMail::GetSocketText() {
     using Clock = std::chrono::steady_clock;
     ReadFailed_ = false;
+    ReplyLines_.clear();
     const auto Deadline = Clock::now() + std::chrono::milliseconds(ReplyTimeout_);
     std::string Line;
     auto Fail = [&](const std::string& Why) {
@@ -1088,6 +1129,9 @@ std::string TQELSMTPMail::GetSocketText() {
             ReplyCode_ = ReplyCode(Line);
             ReplyText_ = ReplyText(Line);
             ReplySeen_ = true;
+            // No server needs more lines than this for one reply, not even for EHLO.
+            if (ReplyLines_.size() >= MaxReplyLines) return Fail("Reply too long");
+            ReplyLines_.push_back(Line);
             if (IsFinalReplyLine(Line)) {
                 QELProcessMessages();
                 return Line;
@@ -1102,12 +1146,15 @@ std::string TQELSMTPMail::GetSocketText() {
             std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - Clock::now()).count();
         if (Left <= 0)
             return Fail("No reply from the server within " + std::to_string(ReplyTimeout_) + " ms");
-        if (!Stream_->WaitForData(static_cast<int>(std::min<long long>(Left, WaitSlice)))) {
+        if (!SessionWait(static_cast<int>(std::min<long long>(Left, WaitSlice)))) {
             QELProcessMessages();
             continue;
         }
         char Buf[1024];
-        int N = Stream_ ? Stream_->Read(Buf, sizeof Buf) : 0;
+        std::string Why;
+        int N = Tls_ ? SessionRead(Buf, sizeof Buf, StreamTimeOut, Why)
+                     : (Stream_ ? Stream_->Read(Buf, sizeof Buf) : 0);
+        if (N < 0) return Fail(Why);
         if (N > 0) Lines_.Append(Buf, static_cast<std::size_t>(N));
         QELProcessMessages();
     }
@@ -1163,8 +1210,23 @@ bool TQELSMTPMail::SendMessage(TQELMessage* Msg) {
     if (!Mail || Abort_) return false;
     if (!Connected_) return false;
 
+    // The server's stated limit is honoured before anything is sent; the mail is refused
+    // here, as the server would refuse it, and the session goes on with the next one.
+    std::uint64_t MailSize = 0;
+    for (int I = 0; I < Mail->Count(); ++I)
+        MailSize += Mail->Line(I).size() + 2;
+    if (Caps_.Size && Caps_.SizeLimit > 0 && MailSize > Caps_.SizeLimit) {
+        if (OnError)
+            OnError(this, 552,
+                    "Message of " + std::to_string(MailSize) +
+                        " bytes exceeds the server's limit of " + std::to_string(Caps_.SizeLimit) +
+                        " bytes");
+        return false;
+    }
+
     DoOnBeforeSend();
-    SendSocketText("MAIL FROM:<" + Msg->FromMail() + ">\r\n");
+    SendSocketText("MAIL FROM:<" + Msg->FromMail() + ">" +
+                   (Caps_.Size ? " SIZE=" + std::to_string(MailSize) : std::string()) + "\r\n");
     if (!Expect("250")) return false;
     for (const std::string& R : Rcpt) {
         SendSocketText("RCPT TO:<" + R + ">\r\n");

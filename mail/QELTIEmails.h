@@ -2,6 +2,7 @@
 // Internet mail: the message model shared by the SMTP sender and the POP3 receiver, the two
 // protocol components, and the small pieces of wire handling (base64, reply lines, progress)
 // they are built from.
+#include "mail/QELMailSecurity.h"
 #include "mail/QELMails.h"
 #include "toolkit/core/Collection.h"
 #include "toolkit/core/Event.h"
@@ -23,6 +24,7 @@ namespace qel {
 class TQELMailHost;
 class TQELMessage;
 class TQELAttachment;
+class TQELTlsChannel;
 
 // ---- Shared types --------------------------------------------------------------------------
 
@@ -278,6 +280,9 @@ class TQELMessage : public TCollectionItem {
     // text of the mail (headers included) so that nothing of it is lost.
     const std::string& ParseError() const { return ParseError_; }
     void SetParseError(const std::string& V) { ParseError_ = V; }
+    // Incoming: the server's unique ID of the mail (UIDL), when the session asked for it.
+    const std::string& UniqueID() const { return UniqueID_; }
+    void SetUniqueID(const std::string& V) { UniqueID_ = V; }
 
     // The host whose collection this message belongs to (null for a free collection).
     TQELMailHost* Host() const { return Host_; }
@@ -299,6 +304,7 @@ class TQELMessage : public TCollectionItem {
     std::string InReplyTo_;
     std::string Date_;
     std::string ParseError_;
+    std::string UniqueID_;
     TQELMailHost* Host_ = nullptr;
 };
 
@@ -341,17 +347,47 @@ class TQELMailHost : public TQELMailsComponent {
     const std::string& Host() const { return Host_; }
     void SetHost(const std::string& V) { Host_ = V; }
 
+    // Transport security of the sessions; the defaults speak plain text as always.
+    TQELMailSecurity Security() const { return Security_; }
+    void SetSecurity(TQELMailSecurity V) { Security_ = V; }
+    bool VerifyCertificate() const { return VerifyCertificate_; }
+    void SetVerifyCertificate(bool V) { VerifyCertificate_ = V; }
+    // PEM file of the certificates to trust; empty: the system's.
+    const std::string& CAFile() const { return CAFile_; }
+    void SetCAFile(const std::string& V) { CAFile_ = V; }
+
     // Fires OnExecute and returns True; the protocol components call it first.
     bool Execute() override;
+    // True while the session runs over TLS.
+    bool TlsActive() const;
 
     TNotifyEvent OnExecute;
 
   protected:
+    // TLS on the open connection, with the certificate checked against Host; false with Why
+    // set (the channel is gone again).
+    bool StartTls(int TimeoutMs, std::string& Why);
+    // Ends TLS before the socket closes; harmless without it.
+    void EndTls() noexcept;
+    // The session's bytes: through TLS once it runs, else the socket stream (whose failures
+    // go through the socket's error notification as before).
+    bool SessionWait(int TimeoutMs);
+    // The bytes read, 0 when none came, -1 when TLS failed or closed (Why says which).
+    int SessionRead(void* Buffer, int Count, int TimeoutMs, std::string& Why);
+    // False only for a failed TLS write, with Why set.
+    bool SessionWrite(const void* Buffer, std::size_t Count, int TimeoutMs, std::string& Why);
+    // Text with every trace of Secret (as is and in base64) blanked out, for error reports.
+    static std::string WithoutSecret(std::string Text, const std::string& Secret);
+
     // Session objects, alive only while Execute runs.
     std::unique_ptr<TClientSocket> Socket_;
     std::unique_ptr<TWinSocketStream> Stream_;
+    std::unique_ptr<TQELTlsChannel> Tls_;
 
   private:
+    TQELMailSecurity Security_ = msNone;
+    bool VerifyCertificate_ = true;
+    std::string CAFile_;
     std::unique_ptr<TQELMessages> Messages_;
     TQELPStep ProgressStep_ = 1;
     std::string Port_;
@@ -379,6 +415,17 @@ class TQELSMTPMail : public TQELMailHost {
     // through the error path when it runs out.
     int ReplyTimeout() const { return ReplyTimeout_; }
     void SetReplyTimeout(int Ms) { ReplyTimeout_ = Ms < 1 ? 1 : Ms; }
+    // Login (SMTP AUTH) when UserName is set. The password goes into a form file only when it
+    // was set in the designer or came from a form file.
+    const std::string& UserName() const { return UserName_; }
+    void SetUserName(const std::string& V) { UserName_ = V; }
+    const std::string& Password() const { return Password_; }
+    void SetPassword(const std::string& V);
+    bool PasswordStored() const { return PasswordStored_ && !Password_.empty(); }
+    TQELAuthMethod AuthMethod() const { return AuthMethod_; }
+    void SetAuthMethod(TQELAuthMethod V) { AuthMethod_ = V; }
+    // What the server's last EHLO reply offered (nothing after a HELO).
+    const TQELEhloCapabilities& Capabilities() const { return Caps_; }
 
     bool Execute() override;
     void Connect();
@@ -431,7 +478,13 @@ class TQELSMTPMail : public TQELMailHost {
     bool Expect(const char* Code, const char* Other = nullptr);
     void ReleaseSession();
     void ReportError(TObject* Sender, const std::string& Text);
+    // The error path with a code of our own (mailerror) instead of the last reply's.
+    void ReportFailure(int Code, const std::string& Text);
     void WriteData(std::string_view S, bool Flush);
+    // After the greeting: HELO, or EHLO with STARTTLS and AUTH as asked for.
+    bool Greet();
+    bool Ehlo();
+    bool Authenticate();
 
     std::unique_ptr<TStringList> Signature_;
     std::string DateTimeFormat_;
@@ -450,6 +503,13 @@ class TQELSMTPMail : public TQELMailHost {
     std::uint16_t LastEncodePercent_ = 0;
     mailwire::TLineBuffer Lines_;
     std::string DataBuffer_;
+    std::string UserName_;
+    std::string Password_;
+    bool PasswordStored_ = false;
+    TQELAuthMethod AuthMethod_ = amAutomatic;
+    // Every line of the last reply, for EHLO.
+    std::vector<std::string> ReplyLines_;
+    TQELEhloCapabilities Caps_;
 };
 
 // Fetches all waiting mail from a POP3 server in one session; each retrieved mail is parsed
@@ -465,7 +525,26 @@ class TQELPOPMail : public TQELMailHost {
     const std::string& Username() const { return Username_; }
     void SetUsername(const std::string& V) { Username_ = V; }
     const std::string& Password() const { return Password_; }
-    void SetPassword(const std::string& V) { Password_ = V; }
+    // The password goes into a form file only when it was set in the designer or came from
+    // a form file.
+    void SetPassword(const std::string& V);
+    bool PasswordStored() const { return PasswordStored_ && !Password_.empty(); }
+    // Log in with APOP (the password never crosses the wire) when the greeting allows it; a
+    // greeting without a timestamp then fails the login rather than sending the password.
+    bool UseAPOP() const { return UseAPOP_; }
+    void SetUseAPOP(bool V) { UseAPOP_ = V; }
+    // Leave mail on the server and fetch only what SeenIDs does not list yet: the session asks
+    // for the unique IDs (UIDL) and adds the ID of every retrieved mail to SeenIDs, which the
+    // application keeps between sessions.
+    bool KeepOnServer() const { return KeepOnServer_; }
+    void SetKeepOnServer(bool V) { KeepOnServer_ = V; }
+    TStrings* SeenIDs() const { return SeenIDs_.get(); }
+    void SetSeenIDs(TStrings* Value); // copies the lines
+    // The numbers and unique IDs of the last UIDL listing of this session.
+    const TQELUidList& UniqueIDs() const { return UniqueIDs_; }
+    // Asks the server for the unique IDs (UIDL); false after a "-ERR" (error path 2007) or a
+    // listing that does not parse. Needs the open session, like RetrieveHeaders.
+    bool RetrieveUniqueIDs();
 
     bool Execute() override;
     void Connect();
@@ -523,9 +602,25 @@ class TQELPOPMail : public TQELMailHost {
     std::size_t ReadToTerminator(std::string& Text, int Code,
                                  const std::function<void()>& AfterChunk);
 
+    // One chunk of at most 1024 bytes; empty when the connection closed, TLS failed or nothing
+    // came within ReplyTimeout, with FailText saying which.
+    std::string ReadChunk(std::string& FailText);
+    // STLS on the open connection; false after the error path.
+    bool UpgradeToTls();
+    // TLS on the open connection; false after the error path.
+    bool StartSessionTls();
+    bool ApopLogin();
+    std::string UniqueIDOf(int Number) const;
+
     bool DeleteOfServer_ = false;
     std::string Username_;
     std::string Password_;
+    bool PasswordStored_ = false;
+    bool UseAPOP_ = false;
+    bool KeepOnServer_ = false;
+    std::unique_ptr<TStringList> SeenIDs_;
+    TQELUidList UniqueIDs_;
+    std::string ApopStamp_;
 
     bool Busy_ = false;
     bool Connected_ = false;

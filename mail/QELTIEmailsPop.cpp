@@ -1,12 +1,14 @@
 // The POP3 receiver: one session that logs in, counts, retrieves (and optionally deletes)
 // every waiting mail and quits. Retrieved text goes through the shared parser of
 // QELMimeParse; the result is copied into the message model.
+#include "mail/QELMailTls.h"
 #include "mail/QELMimeParse.h"
 #include "mail/QELTIEmails.h"
 #include "toolkit/controls/Dialogs.h"
 #include "toolkit/controls/Forms.h"
 
 #include <chrono>
+#include <unordered_set>
 #include <utility>
 
 namespace qel {
@@ -19,7 +21,9 @@ void DescribePOPMail(TClassBuilder<TQELPOPMail>& B) {
     B.Bool("DeleteOfServer", &TQELPOPMail::DeleteOfServer, &TQELPOPMail::SetDeleteOfServer)
         .SetDefault(0);
     B.String("Username", &TQELPOPMail::Username, &TQELPOPMail::SetUsername);
-    B.String("Password", &TQELPOPMail::Password, &TQELPOPMail::SetPassword);
+    B.String("Password", &TQELPOPMail::Password, &TQELPOPMail::SetPassword)
+        .Stored(
+            [](const TObject& O) { return static_cast<const TQELPOPMail&>(O).PasswordStored(); });
     B.Event("OnConnect", &TQELPOPMail::OnConnect);
     B.Event("OnDisconnect", &TQELPOPMail::OnDisconnect);
     B.Event("OnError", &TQELPOPMail::OnError);
@@ -30,6 +34,12 @@ void DescribePOPMail(TClassBuilder<TQELPOPMail>& B) {
     B.Event("AfterRetrieve", &TQELPOPMail::AfterRetrieve);
     B.Event("OnRetrieveProgress", &TQELPOPMail::OnRetrieveProgress);
     B.Event("OnDelete", &TQELPOPMail::OnDelete);
+    B.Enum("Security", &TQELPOPMail::Security, &TQELPOPMail::SetSecurity).SetDefault(msNone);
+    B.Bool("UseAPOP", &TQELPOPMail::UseAPOP, &TQELPOPMail::SetUseAPOP).SetDefault(0);
+    B.Bool("KeepOnServer", &TQELPOPMail::KeepOnServer, &TQELPOPMail::SetKeepOnServer).SetDefault(0);
+    B.Bool("VerifyCertificate", &TQELPOPMail::VerifyCertificate, &TQELPOPMail::SetVerifyCertificate)
+        .SetDefault(1);
+    B.String("CAFile", &TQELPOPMail::CAFile, &TQELPOPMail::SetCAFile);
 }
 
 constexpr int kChunk = 1024;
@@ -82,12 +92,13 @@ struct TQELPOPMail::TPrivate {
 };
 
 TQELPOPMail::TQELPOPMail(TComponent* AOwner)
-    : TQELMailHost(AOwner), Deleted_(std::make_unique<TStringList>()),
-      Private_(std::make_unique<TPrivate>()) {
+    : TQELMailHost(AOwner), SeenIDs_(std::make_unique<TStringList>()),
+      Deleted_(std::make_unique<TStringList>()), Private_(std::make_unique<TPrivate>()) {
     SetPort("110");
 }
 
 TQELPOPMail::~TQELPOPMail() {
+    EndTls();
     Stream_.reset();
     Socket_.reset();
 }
@@ -102,6 +113,8 @@ bool TQELPOPMail::Execute() {
     Busy_ = true;
     try {
         Deleted_->Clear();
+        UniqueIDs_.clear();
+        ApopStamp_.clear();
         Socket_ = std::make_unique<TClientSocket>(nullptr);
         Socket_->SetClientType(ctBlocking);
         Socket_->OnConnect = [this](TObject* S, TCustomWinSocket* W) { DoConnect(S, W); };
@@ -112,18 +125,22 @@ bool TQELPOPMail::Execute() {
         Connect();
         if (Login()) {
             Init();
-            RetrieveAllMessages(Messages());
+            // Without the IDs nothing tells new mail from seen mail: nothing is fetched.
+            if (!KeepOnServer_ || (Connected_ && RetrieveUniqueIDs()))
+                RetrieveAllMessages(Messages());
         } else {
             // Shown, not raised: Execute still ends normally and keeps its result.
             ShowMessage("Unable to connect");
         }
         Disconnect();
         Busy_ = false;
+        EndTls();
         Stream_.reset();
         Socket_.reset();
         return Result;
     } catch (...) {
         QELHandleException(this);
+        EndTls();
         Stream_.reset();
         if (Socket_) {
             try {
@@ -152,13 +169,105 @@ void TQELPOPMail::Connect() {
     Socket_->Open();
     if (!Connected_) return;
     Stream_ = std::make_unique<TWinSocketStream>(Socket_->Socket(), kStreamTimeout);
-    GetSocketText();
+    if (Security() == msImplicitTLS && !StartSessionTls()) return;
+    const std::string Greeting = GetSocketText();
     SessionState_ = Authorization;
-    if (Error_) RaiseError(2000);
+    if (Error_) {
+        RaiseError(2000);
+        return;
+    }
+    ApopStamp_ = ApopTimestamp(Greeting);
+    if (Security() == msStartTLS) UpgradeToTls();
+}
+
+bool TQELPOPMail::StartSessionTls() {
+    std::string Why;
+    if (StartTls(ReplyTimeout(), Why)) return true;
+    StatusText_ = Why;
+    Error_ = true;
+    RaiseError(mailerror::TlsHandshake);
+    return false;
+}
+
+bool TQELPOPMail::UpgradeToTls() {
+    SendSocketText("STLS\r\n");
+    const std::string Reply = GetSocketText();
+    if (Error_) {
+        RaiseError(mailerror::Pop3Stls);
+        return false;
+    }
+    // Bytes after the go-ahead came in plain text from whoever sits on the line; read as if
+    // they came through TLS they would forge the server's answers.
+    if (Reply.find('\n') + 1 != Reply.size()) {
+        StatusText_ = "The server sent plain text after agreeing to STLS";
+        Error_ = true;
+        RaiseError(mailerror::TlsInjection);
+        return false;
+    }
+    return StartSessionTls();
+}
+
+void TQELPOPMail::SetPassword(const std::string& V) {
+    Password_ = V;
+    PasswordStored_ = IsDesigning() || IsLoading();
+}
+
+void TQELPOPMail::SetSeenIDs(TStrings* Value) {
+    SeenIDs_->Assign(Value);
+}
+
+bool TQELPOPMail::ApopLogin() {
+    if (ApopStamp_.empty()) {
+        StatusText_ = "The server's greeting offers no APOP timestamp";
+        Error_ = true;
+        RaiseError(2001);
+        return false;
+    }
+    SendSocketText("APOP " + Username() + " " + ApopDigest(ApopStamp_, Password()) + "\r\n");
+    GetSocketText();
+    if (Error_) {
+        RaiseError(2001);
+        return false;
+    }
+    SessionState_ = Transaction;
+    return true;
+}
+
+bool TQELPOPMail::RetrieveUniqueIDs() {
+    if (!Connected_) throw Exception("Not Connected");
+    UniqueIDs_.clear();
+    SendSocketText("UIDL\r\n");
+    std::string Received = GetSocketText();
+    if (Error_) {
+        RaiseError(mailerror::Pop3Uidl);
+        return false;
+    }
+    const std::size_t End = ReadToTerminator(Received, mailerror::Pop3Uidl, {});
+    if (End == std::string::npos) return false;
+    // The listing's lines end where the terminator's CR LF begins.
+    const std::size_t From = Received.find('\n') + 1;
+    const std::string_view Listing =
+        From <= End + 2 ? std::string_view(Received).substr(From, End + 2 - From) : "";
+    TQELUidList Entries;
+    if (!ParseUidlListing(Listing, Entries)) {
+        StatusText_ = "The server's UIDL listing is malformed";
+        Error_ = true;
+        RaiseError(mailerror::Pop3Uidl);
+        return false;
+    }
+    UniqueIDs_ = std::move(Entries);
+    return true;
+}
+
+std::string TQELPOPMail::UniqueIDOf(int Number) const {
+    for (const auto& E : UniqueIDs_)
+        if (E.first == Number) return E.second;
+    return {};
 }
 
 bool TQELPOPMail::Login() {
     if (!Connected_) throw EInvalidOperation("Invalid Operation. User not connected");
+    if (UseAPOP_) return ApopLogin();
     SendSocketText("USER " + Username() + "\r\n");
     GetSocketText();
     if (Error_) {
@@ -193,9 +302,19 @@ int TQELPOPMail::Init() {
 int TQELPOPMail::RetrieveAllMessages(TQELMessages* /*Messages*/) {
     const int Count = MessageCount_;
     int Retrieved = 0;
+    std::unordered_set<std::string> Seen;
+    if (KeepOnServer_)
+        for (int I = 0; I < SeenIDs_->Count(); ++I)
+            Seen.insert(SeenIDs_->Get(I));
     for (int I = 1; I <= Count; ++I) {
         if (Deleted_->IndexOf(std::to_string(I)) >= 0) continue;
-        RetrieveMessage(static_cast<std::uint16_t>(I));
+        const std::string Id = UniqueIDOf(I);
+        if (KeepOnServer_ && (Id.empty() || Seen.count(Id) != 0)) continue;
+        TQELMessage* Msg = RetrieveMessage(static_cast<std::uint16_t>(I));
+        if (Msg && !Id.empty()) {
+            Msg->SetUniqueID(Id);
+            if (KeepOnServer_) SeenIDs_->Add(Id);
+        }
         if (DeleteOfServer()) DeleteMessage(static_cast<std::uint16_t>(I));
         ++Retrieved;
     }
@@ -220,24 +339,35 @@ void TQELPOPMail::Disconnect() {
 
 void TQELPOPMail::SendSocketText(const std::string& S) {
     if (!Connected_ || !Stream_) throw Exception("Not Connected");
+    if (Tls_) {
+        std::string Why;
+        if (!SessionWrite(S.data(), S.size(), ReplyTimeout(), Why)) {
+            StatusText_ = Why;
+            RaiseError(mailerror::TlsChannel);
+        }
+        return;
+    }
     Stream_->Write(S.data(), static_cast<int>(S.size()));
 }
 
-// One chunk of at most 1024 bytes. Empty when the connection closed or nothing came within
-// ReplyTimeout; both are recorded as a failed read with a status text saying which.
-static std::string ReadChunk(TClientSocket* Socket, TWinSocketStream* Stream, int TimeoutMs,
-                             std::string& FailText) {
+std::string TQELPOPMail::ReadChunk(std::string& FailText) {
     using Clock = std::chrono::steady_clock;
-    const auto Deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs);
+    const auto Deadline = Clock::now() + std::chrono::milliseconds(ReplyTimeout());
     char Buf[kChunk];
     for (;;) {
-        if (!Socket || !Stream || !Socket->Socket()->Connected()) {
+        if (!Socket_ || !Stream_ || !Socket_->Socket()->Connected()) {
             FailText = "Connection closed by the server";
             return {};
         }
-        if (Stream->WaitForData(kWaitSlice)) {
-            int N = Stream->Read(Buf, kChunk);
+        if (SessionWait(kWaitSlice)) {
+            std::string Why;
+            int N =
+                Tls_ ? SessionRead(Buf, kChunk, kStreamTimeout, Why) : Stream_->Read(Buf, kChunk);
             if (N > 0) return std::string(Buf, static_cast<std::size_t>(N));
+            if (N < 0) {
+                FailText = Why;
+                return {};
+            }
             // Readable but nothing read: the peer closed its side, which the next turn sees.
         } else {
             QELProcessMessages();
@@ -262,7 +392,7 @@ std::string TQELPOPMail::GetSocketText() {
     Private_->ReadFailed = false;
     // A status line longer than one chunk is read on until its line end.
     do {
-        std::string Chunk = ReadChunk(Socket_.get(), Stream_.get(), ReplyTimeout(), FailText);
+        std::string Chunk = ReadChunk(FailText);
         if (Chunk.empty()) {
             ReadFailure(FailText);
             return Text;
@@ -283,7 +413,7 @@ std::size_t TQELPOPMail::ReadToTerminator(std::string& Text, int Code,
     while (End == std::string::npos) {
         QELProcessMessages();
         std::string FailText;
-        std::string Chunk = ReadChunk(Socket_.get(), Stream_.get(), ReplyTimeout(), FailText);
+        std::string Chunk = ReadChunk(FailText);
         if (Chunk.empty()) {
             ReadFailure(FailText);
             RaiseError(Code);
@@ -446,9 +576,10 @@ void TQELPOPMail::RaiseErrorAndExit(TObject* Sender, TCustomWinSocket* /*Socket*
     // running, so the stream may only go away once that call has returned; a closed socket
     // keeps it from being used meanwhile.
     if (Sender == this) Stream_.reset();
+    EndTls();
     if (Socket_) Socket_->Close();
     Connected_ = false;
-    if (OnError) OnError(Sender, ErrorCode, StatusText_);
+    if (OnError) OnError(Sender, ErrorCode, WithoutSecret(StatusText_, Password_));
 }
 
 void TQELPOPMail::DoConnect(TObject* /*Sender*/, TCustomWinSocket* Socket) {

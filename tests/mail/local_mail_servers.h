@@ -20,6 +20,28 @@ namespace qel::mailservers {
 inline constexpr int SmtpPort = 2525;
 inline constexpr int Pop3Port = 11110;
 
+// The secured ports and the test CA: what scripts/mail-servers.sh prints, taken from the
+// environment when set there, else the script's defaults.
+inline int EnvPort(const char* Name, int Default) {
+    const char* V = std::getenv(Name);
+    return V && *V ? std::atoi(V) : Default;
+}
+inline int SubmissionPort() {
+    return EnvPort("QEL_SUBMISSION_PORT", 2587);
+}
+inline int SmtpsPort() {
+    return EnvPort("QEL_SMTPS_PORT", 2465);
+}
+inline int SmtpExpiredPort() {
+    return EnvPort("QEL_SMTP_EXPIRED_PORT", 2588);
+}
+inline int SmtpWrongNamePort() {
+    return EnvPort("QEL_SMTP_WRONGNAME_PORT", 2589);
+}
+inline int Pop3sPort() {
+    return EnvPort("QEL_POP3S_PORT", 11995);
+}
+
 inline bool PortOpen(int Port) {
     const int Fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (Fd < 0) return false;
@@ -35,6 +57,17 @@ inline bool PortOpen(int Port) {
 inline std::filesystem::path MailRoot() {
     const char* D = std::getenv("QEL_MAIL_DIR");
     return D && *D ? std::filesystem::path(D) : std::filesystem::path("/tmp/qel-mail");
+}
+
+inline std::string EnvPath(const char* Name, const std::filesystem::path& Default) {
+    const char* V = std::getenv(Name);
+    return V && *V ? std::string(V) : Default.string();
+}
+inline std::string TestCA() {
+    return EnvPath("QEL_MAIL_CA", MailRoot() / "tls" / "ca.crt");
+}
+inline std::string OtherCA() {
+    return EnvPath("QEL_MAIL_OTHER_CA", MailRoot() / "tls" / "other-ca.crt");
 }
 
 inline std::filesystem::path Maildir(const std::string& User) {

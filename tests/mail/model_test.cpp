@@ -138,12 +138,15 @@ TEST_F(MailModel, PublishedPropertiesAndWhatIsStored) {
         Ours = Ours || P->Name == "DesignExecute";
         if (Ours) Names.push_back(P->Name);
     }
-    const std::vector<std::string> Want = {
-        "DesignExecute", "Messages",       "OnExecute",     "ProgressStep",
-        "Port",          "Host",           "Signature",     "DateTimeFormat",
-        "OnConnect",     "OnDisconnect",   "OnError",       "OnBeforeSend",
-        "OnAfterSend",   "OnSuccessSend",  "OnEncodeStart", "OnEncodeProgress",
-        "OnEncodeEnd",   "OnSendProgress", "LinePause",     "ReplyTimeout"};
+    const std::vector<std::string> Want = {"DesignExecute",     "Messages",       "OnExecute",
+                                           "ProgressStep",      "Port",           "Host",
+                                           "Signature",         "DateTimeFormat", "OnConnect",
+                                           "OnDisconnect",      "OnError",        "OnBeforeSend",
+                                           "OnAfterSend",       "OnSuccessSend",  "OnEncodeStart",
+                                           "OnEncodeProgress",  "OnEncodeEnd",    "OnSendProgress",
+                                           "LinePause",         "ReplyTimeout",   "Security",
+                                           "UserName",          "Password",       "AuthMethod",
+                                           "VerifyCertificate", "CAFile"};
     EXPECT_EQ(Names, Want);
     EXPECT_FALSE(C.FindProperty("DesignExecute")->IsStored(Smtp));
     EXPECT_TRUE(C.FindProperty("Messages")->IsStored(Smtp));

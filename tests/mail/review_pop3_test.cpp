@@ -22,11 +22,30 @@ TEST(ReviewPop3, PublishedPropertiesInOrderAndRetrievedMailIsNeverStored) {
         Ours = Ours || P->Name == "DesignExecute";
         if (Ours) Names.push_back(P->Name);
     }
-    const std::vector<std::string> Want = {
-        "DesignExecute",  "Messages",       "OnExecute",          "ProgressStep",     "Port",
-        "Host",           "DeleteOfServer", "Username",           "Password",         "OnConnect",
-        "OnDisconnect",   "OnError",        "OnDecodeStart",      "OnDecodeProgress", "OnDecodeEnd",
-        "BeforeRetrieve", "AfterRetrieve",  "OnRetrieveProgress", "OnDelete"};
+    const std::vector<std::string> Want = {"DesignExecute",
+                                           "Messages",
+                                           "OnExecute",
+                                           "ProgressStep",
+                                           "Port",
+                                           "Host",
+                                           "DeleteOfServer",
+                                           "Username",
+                                           "Password",
+                                           "OnConnect",
+                                           "OnDisconnect",
+                                           "OnError",
+                                           "OnDecodeStart",
+                                           "OnDecodeProgress",
+                                           "OnDecodeEnd",
+                                           "BeforeRetrieve",
+                                           "AfterRetrieve",
+                                           "OnRetrieveProgress",
+                                           "OnDelete",
+                                           "Security",
+                                           "UseAPOP",
+                                           "KeepOnServer",
+                                           "VerifyCertificate",
+                                           "CAFile"};
     EXPECT_EQ(Names, Want);
     Pop.Messages()->Add()->SetSubject("retrieved");
     EXPECT_FALSE(C.FindProperty("Messages")->IsStored(Pop));

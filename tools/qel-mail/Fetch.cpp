@@ -1,11 +1,15 @@
-// qel-mail fetch --host H --port P --user U --password-file F [--delete] [--save DIR]:
-// retrieves every waiting mail over POP3, saves the attachments and prints one line per mail.
+// qel-mail fetch --host H --port P --user U --password-file F [--delete] [--save DIR] and the
+// secured-session options: retrieves every waiting mail over POP3 (with --keep-on-server only
+// the mail whose IDs the seen file does not list), saves the attachments and prints one line
+// per mail.
 #include "mail/QELTIEmails.h"
 #include "toolkit/controls/Dialogs.h"
 #include "tools/qel-mail/Commands.h"
 #include "tools/qel-mail/MailOutput.h"
 #include "tools/qel-mail/Progress.h"
+#include "tools/qel-mail/SecureOptions.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -15,37 +19,57 @@
 namespace qel {
 
 namespace {
-
-
-std::string ReadPassword(const std::string& Path) {
+// The IDs of the seen file, one a line; none when the file does not exist yet.
+void ReadSeen(const std::string& Path, TStrings& Seen) {
     std::ifstream In(Path, std::ios::binary);
-    if (!In) throw EFOpenError("Cannot open file \"" + Path + "\"");
     std::string Line;
-    std::getline(In, Line);
-    while (!Line.empty() && (Line.back() == '\r' || Line.back() == '\n'))
-        Line.pop_back();
-    return Line;
+    while (std::getline(In, Line))
+        if (!Line.empty()) Seen.Add(Line);
+}
+
+bool WriteSeen(const std::string& Path, const TStrings& Seen) {
+    const std::string Tmp = Path + ".tmp";
+    {
+        std::ofstream Out(Tmp, std::ios::binary | std::ios::trunc);
+        for (int I = 0; I < Seen.Count(); ++I)
+            Out << Seen.Get(I) << "\n";
+        if (!Out.flush()) return false;
+    }
+    return std::rename(Tmp.c_str(), Path.c_str()) == 0;
 }
 
 int RunFetch(const std::vector<std::string>& Args) {
-    std::string Host, Port = "110", User, PasswordFile, SaveDir;
-    bool Delete = false;
+    std::string Host, Port = "110", User, SaveDir, SeenFile;
+    bool Delete = false, Apop = false, Keep = false;
+    TSecureOptions Secure;
     auto Progress = TProgressDisplay::TMode::Auto;
     for (std::size_t I = 0; I < Args.size(); ++I) {
         const std::string& A = Args[I];
         bool HasValue = I + 1 < Args.size();
+        bool UsedValue = false;
+        std::string Why;
+        if (Secure.Take(A, HasValue ? &Args[I + 1] : nullptr, UsedValue, Why)) {
+            if (!Why.empty()) return CommandUsageError("fetch", Why);
+            if (UsedValue) ++I;
+            continue;
+        }
         if (A == "--delete") {
             Delete = true;
+        } else if (A == "--apop") {
+            Apop = true;
+        } else if (A == "--keep-on-server") {
+            Keep = true;
+        } else if (A == "--seen-file" && HasValue) {
+            SeenFile = Args[++I];
         } else if (A == "--progress" || A == "--quiet") {
-            Progress = A == "--progress" ? TProgressDisplay::TMode::On : TProgressDisplay::TMode::Off;
+            Progress =
+                A == "--progress" ? TProgressDisplay::TMode::On : TProgressDisplay::TMode::Off;
         } else if (A == "--host" && HasValue) {
             Host = Args[++I];
         } else if (A == "--port" && HasValue) {
             Port = Args[++I];
         } else if (A == "--user" && HasValue) {
             User = Args[++I];
-        } else if (A == "--password-file" && HasValue) {
-            PasswordFile = Args[++I];
         } else if (A == "--save" && HasValue) {
             SaveDir = Args[++I];
         } else {
@@ -54,15 +78,21 @@ int RunFetch(const std::vector<std::string>& Args) {
                                                   : "missing value for " + A);
         }
     }
-    if (Host.empty() || User.empty() || PasswordFile.empty())
+    if (Host.empty() || User.empty() || Secure.PasswordFile.empty())
         return CommandUsageError("fetch", "--host, --user and --password-file are required");
+    if (Keep != !SeenFile.empty())
+        return CommandUsageError("fetch", "--keep-on-server and --seen-file go together");
     try {
         TQELPOPMail Pop(nullptr);
         Pop.SetHost(Host);
         Pop.SetPort(Port);
         Pop.SetUsername(User);
-        Pop.SetPassword(ReadPassword(PasswordFile));
+        Pop.SetPassword(ReadPasswordFile(Secure.PasswordFile));
         Pop.SetDeleteOfServer(Delete);
+        Secure.ApplyTo(Pop);
+        Pop.SetUseAPOP(Apop);
+        Pop.SetKeepOnServer(Keep);
+        if (Keep) ReadSeen(SeenFile, *Pop.SeenIDs());
         TProgressDisplay Display(Progress);
         int Index = 0;
         std::string Decoding;
@@ -112,6 +142,12 @@ int RunFetch(const std::vector<std::string>& Args) {
             }
             std::cout << "\n";
         }
+        // The seen IDs are kept even after a failure part-way: the mail fetched before it
+        // has been printed and saved and must not come again.
+        if (Keep && !WriteSeen(SeenFile, *Pop.SeenIDs())) {
+            std::cerr << "qel-mail fetch: cannot write " << SeenFile << "\n";
+            return 1;
+        }
         return Ok && !Failed && !Told ? 0 : 1;
     } catch (const std::exception& E) {
         std::cerr << "qel-mail fetch: " << E.what() << "\n";
@@ -122,7 +158,8 @@ int RunFetch(const std::vector<std::string>& Args) {
 const bool Registered = RegisterMailCommand(
     {"fetch",
      "fetch --host H [--port P] --user U --password-file F [--delete] [--save DIR]\n"
-     "                [--progress | --quiet]",
+     "                [--progress | --quiet] [--security none|starttls|tls] [--ca-file F]\n"
+     "                [--no-verify] [--apop] [--keep-on-server --seen-file F]",
      RunFetch,
      "Retrieves every waiting mail over POP3 and prints one line per mail: its number, sender,\n"
      "subject and attachments.\n"
@@ -136,7 +173,16 @@ const bool Registered = RegisterMailCommand(
      "  --save DIR          save the attachments into DIR\n"
      "  --progress          show the retrieval and decoding progress even when standard error\n"
      "                      is not a terminal (on a terminal it is shown unless --quiet)\n"
-     "  --quiet             show no progress\n"});
+     "  --quiet             show no progress\n"
+     "  --security S        none (plain text, the default), starttls (STLS after connecting;\n"
+     "                      the session fails when the server refuses it) or tls (TLS from\n"
+     "                      the first byte, usually port 995)\n"
+     "  --ca-file F         trust the certificates in F (PEM) instead of the system's\n"
+     "  --no-verify         accept any server certificate (testing only)\n"
+     "  --apop              log in with APOP, which never sends the password\n"
+     "  --keep-on-server    fetch only mail whose unique ID the seen file does not list, and\n"
+     "                      add the IDs of what was fetched to it\n"
+     "  --seen-file F       the file of seen IDs, one a line (with --keep-on-server)\n"});
 
 } // namespace
 

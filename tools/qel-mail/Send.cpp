@@ -3,6 +3,7 @@
 #include "toolkit/controls/Forms.h"
 #include "tools/qel-mail/Commands.h"
 #include "tools/qel-mail/Progress.h"
+#include "tools/qel-mail/SecureOptions.h"
 
 #include <cstdio>
 #include <fstream>
@@ -18,7 +19,8 @@ namespace {
 const char Usage[] =
     "send --host H [--port P] --from A --to B[,C...] [--subject S] [--body-file F]\n"
     "                [--attach FILE]... [--line-pause MS] [--timeout MS] [--from-name N]\n"
-    "                [--progress | --quiet]";
+    "                [--progress | --quiet] [--security none|starttls|tls] [--ca-file F]\n"
+    "                [--no-verify] [--user U --password-file F [--auth auto|plain|login]]";
 
 const char Help[] =
     "Sends one message over SMTP with the mail component.\n"
@@ -41,7 +43,15 @@ const char Help[] =
     "  --timeout MS       how long to wait for each server reply (default 60000)\n"
     "  --progress         show the encoding and sending progress even when standard error is\n"
     "                     not a terminal (on a terminal it is shown unless --quiet)\n"
-    "  --quiet            show no progress\n";
+    "  --quiet            show no progress\n"
+    "  --security S       none (plain text, the default), starttls (upgrade after connecting;\n"
+    "                     the session fails when the server does not offer it) or tls (TLS\n"
+    "                     from the first byte, usually port 465)\n"
+    "  --ca-file F        trust the certificates in F (PEM) instead of the system's\n"
+    "  --no-verify        accept any server certificate (testing only)\n"
+    "  --user U           log in (SMTP AUTH) as U\n"
+    "  --password-file F  the file whose first line is the password (with --user)\n"
+    "  --auth M           auto (PLAIN when offered, else LOGIN), plain or login\n";
 
 bool ReadBody(const std::string& Path, TStrings& Body) {
     std::ifstream In(Path, std::ios::binary);
@@ -55,7 +65,9 @@ bool ReadBody(const std::string& Path, TStrings& Body) {
 }
 
 int RunSend(const std::vector<std::string>& Args) {
-    std::string Host, Port = "25", From, FromName, To, Subject, BodyFile;
+    std::string Host, Port = "25", From, FromName, To, Subject, BodyFile, User;
+    TSecureOptions Secure;
+    TQELAuthMethod Auth = amAutomatic;
     std::vector<std::string> Attach;
     int LinePause = 40, Timeout = 60000;
     auto Progress = TProgressDisplay::TMode::Auto;
@@ -66,7 +78,15 @@ int RunSend(const std::vector<std::string>& Args) {
     for (std::size_t I = 0; I < Args.size(); ++I) {
         const std::string& A = Args[I];
         if (A == "--progress" || A == "--quiet") {
-            Progress = A == "--progress" ? TProgressDisplay::TMode::On : TProgressDisplay::TMode::Off;
+            Progress =
+                A == "--progress" ? TProgressDisplay::TMode::On : TProgressDisplay::TMode::Off;
+            continue;
+        }
+        bool UsedValue = false;
+        std::string Why;
+        if (Secure.Take(A, I + 1 < Args.size() ? &Args[I + 1] : nullptr, UsedValue, Why)) {
+            if (!Why.empty()) return Bad(Why);
+            if (UsedValue) ++I;
             continue;
         }
         if (I + 1 >= Args.size()) return Bad("missing value for " + A);
@@ -87,7 +107,18 @@ int RunSend(const std::vector<std::string>& Args) {
             BodyFile = V;
         else if (A == "--attach")
             Attach.push_back(V);
-        else if (A == "--line-pause") {
+        else if (A == "--user")
+            User = V;
+        else if (A == "--auth") {
+            if (V == "auto")
+                Auth = amAutomatic;
+            else if (V == "plain")
+                Auth = amPlain;
+            else if (V == "login")
+                Auth = amLogin;
+            else
+                return Bad("--auth needs auto, plain or login");
+        } else if (A == "--line-pause") {
             if (!Number(V, LinePause)) return Bad("--line-pause needs milliseconds");
         } else if (A == "--timeout") {
             if (!Number(V, Timeout) || Timeout == 0) return Bad("--timeout needs milliseconds");
@@ -96,12 +127,24 @@ int RunSend(const std::vector<std::string>& Args) {
     }
     if (Host.empty() || From.empty() || To.empty())
         return Bad("--host, --from and --to are required");
+    if (!User.empty() && Secure.PasswordFile.empty()) return Bad("--user needs --password-file");
 
     TQELSMTPMail Mail(nullptr);
     Mail.SetHost(Host);
     Mail.SetPort(Port);
     Mail.SetLinePause(LinePause);
     Mail.SetReplyTimeout(Timeout);
+    Secure.ApplyTo(Mail);
+    Mail.SetUserName(User);
+    Mail.SetAuthMethod(Auth);
+    if (!User.empty()) {
+        try {
+            Mail.SetPassword(ReadPasswordFile(Secure.PasswordFile));
+        } catch (const std::exception& E) {
+            std::cerr << "qel-mail send: " << E.what() << "\n";
+            return 1;
+        }
+    }
     TQELMessage* Msg = Mail.Messages()->Add();
     Msg->SetFromMail(From);
     Msg->SetFromName(FromName);
