@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang and runs each for a short time (default 30 s) from
 # its seed corpus in tests/fuzz/corpus/<name>/. New inputs go to a scratch directory, so the
 # seed corpus in the repository stays as it is. Fails when a fuzzer finds a crash. The mail
-# fuzzers are fuzz_mail_parse (whole mails) and fuzz_mail_decode (header and text decoders).
+# fuzzers are fuzz_mail_parse (whole mails), fuzz_mail_decode (header and text decoders) and
+# fuzz_mail_secure (EHLO capabilities, APOP timestamps, UIDL listings).
 #
 #   scripts/fuzz-short.sh [SECONDS] [FUZZER...]
 #

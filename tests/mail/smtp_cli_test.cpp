@@ -74,6 +74,40 @@ TEST(SmtpCli, BadArgumentsExitTwo) {
     EXPECT_EQ(RunTool(Tool() + " no-such-command", Out), 2);
 }
 
+TEST(SmtpCli, SecuredSendFailsWhenTheServerCannotSecureIt) {
+    if (!std::filesystem::exists(Tool())) GTEST_SKIP() << "qel-mail not built";
+    const auto Pw =
+        std::filesystem::temp_directory_path() / ("qel-cli-pw-" + std::to_string(::getpid()));
+    std::ofstream(Pw) << "cli-secret\n";
+    TFakeSmtpServer Server;
+    Server.OnCommand = [](const std::string& Cmd) {
+        if (Cmd.rfind("EHLO", 0) == 0) return Say("250-fake.test\r\n250 AUTH PLAIN\r\n");
+        return TFakeSmtpServer::Standard(Cmd);
+    };
+    Server.Start();
+    std::string Out;
+    int Rc = RunTool(SendCmd(Server.Port(), "bob@example.test") +
+                         " --security starttls --user alice --password-file " + Pw.string(),
+                     Out);
+    Server.Stop();
+    std::filesystem::remove(Pw);
+    EXPECT_EQ(Rc, 1) << Out;
+    EXPECT_NE(Out.find("3001: The server does not offer STARTTLS"), std::string::npos) << Out;
+    EXPECT_EQ(Out.find("cli-secret"), std::string::npos) << Out;
+    for (const auto& C : Server.Commands)
+        EXPECT_NE(C.rfind("AUTH", 0), 0u) << C;
+}
+
+TEST(SmtpCli, SecurityOptionsAreChecked) {
+    if (!std::filesystem::exists(Tool())) GTEST_SKIP() << "qel-mail not built";
+    const std::string Base =
+        Tool() + " send --host 127.0.0.1 --from a@example.test --to b@example.test";
+    for (const char* Bad : {" --security ssl", " --user alice", " --auth cram", " --ca-file"}) {
+        std::string Out;
+        EXPECT_EQ(RunTool(Base + Bad, Out), 2) << Bad << "\n" << Out;
+    }
+}
+
 TEST(SmtpCli, EncodeWritesWhatCoreutilsBase64Writes) {
     if (!std::filesystem::exists(Tool())) GTEST_SKIP() << "qel-mail not built";
     const auto Dir =
