@@ -177,20 +177,48 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
         }
         Order.push_back(R);
     }
+    const int W = S.Width;
     TSpans Row;
     for (int Y = 0; Y < S.Height; ++Y) {
-        Row.clear();
         std::uint32_t* P = S.Row(Y);
+        // Nested and overlapping figures keep what is covered one run, [CL, CR); the span list
+        // takes over only when a part of the row arrives apart from it.
+        int CL = 0, CR = 0;
+        bool Split = false;
+        Row.clear();
         for (const TRowShape& R : Order) {
             if (Y < R.Y0 || Y >= R.Y1) continue;
             const int In = R.Ellipse ? Insets[static_cast<std::size_t>(R.Insets + Y)] : 0;
-            const int A = std::max(R.X1 + In, 0), B = std::min(R.X2 - In, S.Width);
+            const int A = std::max(R.X1 + In, 0), B = std::min(R.X2 - In, W);
             if (A >= B) continue;
+            if (!Split) {
+                if (CL == CR) {
+                    std::fill(P + A, P + B, R.Px);
+                    CL = A;
+                    CR = B;
+                } else if (A <= CR && B >= CL) {
+                    if (A < CL) std::fill(P + A, P + CL, R.Px);
+                    if (B > CR) std::fill(P + CR, P + B, R.Px);
+                    CL = std::min(CL, A);
+                    CR = std::max(CR, B);
+                } else {
+                    Split = true;
+                    Row.push_back({CL, CR});
+                }
+                if (!Split) {
+                    if (CL == 0 && CR == W) break;
+                    continue;
+                }
+            }
             CoverSpan(Row, A, B, [&](int L, int Rt) { std::fill(P + L, P + Rt, R.Px); });
-            if (Whole(Row, S.Width)) break;
+            if (Whole(Row, W)) break;
         }
-        if (!Whole(Row, S.Width))
-            CoverSpan(Row, 0, S.Width, [&](int L, int Rt) { std::fill(P + L, P + Rt, Base); });
+        if (!Split) {
+            std::fill(P, P + CL, Base);
+            std::fill(P + CR, P + W, Base); // the whole row when nothing covered it
+        } else if (!Whole(Row, W)) {
+            CoverSpan(Row, 0, W, [&](int L, int Rt) { std::fill(P + L, P + Rt, Base); });
+        }
     }
 }
 
