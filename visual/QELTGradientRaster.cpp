@@ -222,6 +222,35 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
     }
 }
 
+// Fills that all run across the whole width (or all down the whole height) only decide one
+// colour a row (or a column): the last fill over it. False when the fills are not of one kind.
+bool PaintStripes(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Base) {
+    const int W = S.Width, H = S.Height;
+    const auto Across = [W](const TShape& Sh) { return Sh.X1 <= 0 && Sh.X2 >= W; };
+    const auto Down = [H](const TShape& Sh) { return Sh.Y1 <= 0 && Sh.Y2 >= H; };
+    if (std::all_of(Shapes.begin(), Shapes.end(), Across)) {
+        std::vector<std::uint32_t> RowPx(static_cast<std::size_t>(H), Base);
+        for (const TShape& Sh : Shapes)
+            for (int Y = std::max(Sh.Y1, 0); Y < std::min(Sh.Y2, H); ++Y)
+                RowPx[static_cast<std::size_t>(Y)] = PixelFromRGB(Sh.Color);
+        for (int Y = 0; Y < H; ++Y)
+            std::fill(S.Row(Y), S.Row(Y) + W, RowPx[static_cast<std::size_t>(Y)]);
+        return true;
+    }
+    if (std::all_of(Shapes.begin(), Shapes.end(), Down)) {
+        std::uint32_t* First = S.Row(0);
+        std::fill(First, First + W, Base);
+        for (const TShape& Sh : Shapes) {
+            const int X0 = std::clamp(Sh.X1, 0, W), X1 = std::clamp(Sh.X2, 0, W);
+            if (X0 < X1) std::fill(First + X0, First + X1, PixelFromRGB(Sh.Color));
+        }
+        for (int Y = 1; Y < H; ++Y)
+            std::memcpy(S.Row(Y), First, sizeof(std::uint32_t) * static_cast<std::size_t>(W));
+        return true;
+    }
+    return false;
+}
+
 // Fills and ellipses, last drawn first, each pixel painted once; whatever no shape covers
 // shows the first colour.
 void PaintAreas(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) {
@@ -229,6 +258,7 @@ void PaintAreas(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) 
     const bool OnlyFills = std::all_of(Shapes.begin(), Shapes.end(), [](const TShape& Sh) {
         return Sh.Kind == TShape::TKind::Fill;
     });
+    if (OnlyFills && PaintStripes(S, Shapes, Base)) return;
     if (OnlyFills) {
         TBandCoverage Cover(S);
         for (auto It = Shapes.rbegin(); It != Shapes.rend() && !Cover.Complete(); ++It)
