@@ -35,7 +35,8 @@ TEST(RenderTool, OptionMistakesAreNamedAndNothingIsWritten) {
         {Form + " -o " + Png + " --run -5", "--run wants milliseconds"},
         {Form + " -o " + Png + " --run 10ms", "--run wants milliseconds"},
         {Form + " -o " + Png + " --size 0x5", "--size wants"},
-        {Form + " -o " + Png + " --hover", "unknown option --hover"},
+        {Form + " -o " + Png + " --hover", "--hover needs a value"},
+        {Form + " -o " + Png + " --frobnicate", "unknown option --frobnicate"},
         {Form + " " + Form + " -o " + Png, "more than one form file"},
     };
     for (const auto& C : Cases) {

@@ -49,6 +49,15 @@ const std::span<const TOptionRow> Rows() {
              O.RunMs = Ms;
              return true;
          }},
+        {"--hover", "NAME", "rest the pointer on control NAME until its hint shows",
+         [](TRenderOptions& O, const std::string& V, std::string& Error) {
+             if (V.empty() || V[0] == '-') {
+                 Error = "--hover wants the name of a control, not \"" + V + "\"";
+                 return false;
+             }
+             O.Hover = V;
+             return true;
+         }},
     };
     return Table;
 }

@@ -14,6 +14,9 @@ struct TRenderOptions {
     // Milliseconds the application loop runs after the form is shown (timers, thread timers
     // and what they paint); without it the form is written as it first paints.
     std::optional<int> RunMs;
+    // Name of a control the pointer rests on until its hint shows; the picture then holds the
+    // form and the hint window as the screen shows them.
+    std::string Hover;
 };
 
 // Fills Options from the arguments; on a mistake returns false and says why in Error.

@@ -1,8 +1,11 @@
-// qel-render FORM -o OUT.png [--size WxH] [--run MS]
+// qel-render FORM -o OUT.png [--size WxH] [--run MS] [--hover NAME]
 // Loads a text or binary form file with every class of both packages and writes the form's
 // client area as a PNG, drawn by the headless backend. Event handlers that no code backs are
 // reported and left unassigned. With --run the application loop runs first for the given time,
-// so timers, thread timers and the painting they cause are in the picture.
+// so timers, thread timers and the painting they cause are in the picture. With --hover the
+// pointer then rests on the named control until its hint shows, and the picture is the screen's
+// view of the form's client area and the hint window together.
+#include "Hover.h"
 #include "Options.h"
 #include "mail/Corvex40.h"
 #include "toolkit/controls/Forms.h"
@@ -140,6 +143,10 @@ int main(int Argc, char** Argv) {
             }
             for (int I = 0; I < 100 && HasPendingPaint(); ++I)
                 Application->ProcessMessages();
+        }
+        if (!Opt.Hover.empty()) {
+            SavePng(render::HoverPicture(*Form, Opt.Hover), Opt.Output);
+            return 0;
         }
         const TSurface* Surface = GetWindowSurface(Form->Handle());
         if (!Surface) throw EInvalidOperation("the form has no window");
