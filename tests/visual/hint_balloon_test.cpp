@@ -316,3 +316,44 @@ TEST_F(Balloon, SavedColoursReloadAsTheyWere) {
         }
     }
 }
+
+TEST_F(Balloon, TheBalloonIsMeasuredAndWrittenWithTheHintFont) {
+    TQELNewHint* Small = Hover();
+    ASSERT_NE(Small, nullptr);
+    const int W0 = Small->Width(), H0 = Small->Height();
+    Application->CancelHint();
+    Headless().MouseMove(1000, 700);
+    Pump();
+    TFont Big;
+    Big.SetHeight(-24);
+    Big.SetColor(clMaroon);
+    Hint->SetHintFont(&Big);
+    EXPECT_EQ(Application->HintWindow()->Font()->Height(), -24) << "passed to the live window";
+    TQELNewHint* W = Hover();
+    ASSERT_NE(W, nullptr);
+    EXPECT_GT(W->Width(), W0);
+    EXPECT_GT(W->Height(), H0);
+    int Maroon = 0;
+    for (int Y = 0; Y < W->Height(); ++Y)
+        for (int X = 0; X < W->Width(); ++X)
+            Maroon += Pixel(W, X, Y) == clMaroon;
+    EXPECT_GT(Maroon, 20) << "the caption in the hint font's colour";
+}
+
+TEST_F(Balloon, WithAMainFormTheComponentBelongsToIt) {
+    delete Hint;
+    Hint = nullptr;
+    TForm* Main = Application->CreateForm(TForm::StaticClass());
+    ASSERT_EQ(Application->MainForm(), Main);
+    Hint = new TQELHint(Form);
+    Hint->SetHintPauseTime(20);
+    EXPECT_EQ(Hint->Owner(), Main);
+    TQELNewHint* W = Hover();
+    ASSERT_NE(W, nullptr);
+    EXPECT_EQ(W->FindHintQEL(), Hint);
+    Application->CancelHint();
+    delete Main; // and the hint component with it
+    Hint = nullptr;
+    EXPECT_EQ(Application->MainForm(), nullptr);
+    EXPECT_EQ(TQELHint::InstanceCount(), 0);
+}
