@@ -90,6 +90,8 @@ TEST(X11Hint, TheBalloonShowsTheWindowBelowAtItsCornersAndMatchesHeadless) {
     SetBackend(std::move(X));
     Display* Other = XOpenDisplay(Server.Display().c_str());
     ASSERT_NE(Other, nullptr);
+    // The balloon stays until the test is done with it, however slowly the machine runs.
+    Application->SetHintHidePause(60'000);
     TSurface OnServer;
     TRect Where;
     TPoint ServerOrigin;
@@ -152,4 +154,6 @@ TEST(X11Hint, TheBalloonShowsTheWindowBelowAtItsCornersAndMatchesHeadless) {
     }
     Headless().MouseMove(1000, 740);
     Pump();
+    Application->SetHintHidePause(2500);
+    Application->SetHintPause(500);
 }
