@@ -182,7 +182,10 @@ bool TQELNewHint::SelectProperHintDirection(const TRect& Rect) {
     const TQELDirectionB Stored = Q->HintDirection();
     TQELDirectionB Start = Stored;
     if (Q->OnSelectHintDirection) {
-        Q->OnSelectHintDirection(Target, Start);
+        // Called through a copy: a handler that frees the component frees the event with it,
+        // and the closure must outlive its own call.
+        const auto Handler = Q->OnSelectHintDirection.Fn;
+        Handler(Target, Start);
         if (FindHintQEL() != Q || (Target && TargetLife.expired())) return false;
     }
     // The handler's choice holds for this hint only: the stored direction stays.
