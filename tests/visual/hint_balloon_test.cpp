@@ -357,3 +357,20 @@ TEST_F(Balloon, WithAMainFormTheComponentBelongsToIt) {
     EXPECT_EQ(Application->MainForm(), nullptr);
     EXPECT_EQ(TQELHint::InstanceCount(), 0);
 }
+
+TEST_F(Balloon, InTheDesignerItChangesNothingOfTheApplication) {
+    delete Hint;
+    Hint = nullptr;
+    ASSERT_EQ(HintWindowClass, &THintWindow::StaticClass());
+    TForm Designed(nullptr);
+    Designed.SetDesigning(true);
+    auto* H = new TQELHint(&Designed);
+    EXPECT_EQ(H->Owner(), &Designed);
+    EXPECT_EQ(HintWindowClass, &THintWindow::StaticClass());
+    H->SetHintPauseTime(1234);
+    EXPECT_EQ(Application->HintPause(), 500);
+    EXPECT_THROW(TQELHint Second(&Designed), TQELDuplicateError) << "one per designer too";
+    delete H;
+    EXPECT_EQ(HintWindowClass, &THintWindow::StaticClass());
+    EXPECT_EQ(TQELHint::InstanceCount(), 0);
+}
