@@ -53,3 +53,19 @@ function(qel_program target)
   add_custom_target(${target}_man ALL DEPENDS ${page})
   install(FILES ${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endfunction()
+
+# A component package the form designer loads: a link to the library in the packages folder
+# below the library folder (lib/qel/packages), in the build tree and in the installation.
+function(qel_design_package target)
+  set(dir ${CMAKE_LIBRARY_OUTPUT_DIRECTORY}/qel/packages)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+    COMMAND ${CMAKE_COMMAND} -E create_symlink ../../$<TARGET_SONAME_FILE_NAME:${target}>
+            ${dir}/$<TARGET_LINKER_FILE_NAME:${target}>
+    VERBATIM)
+  install(CODE "
+    set(dir \"\$ENV{DESTDIR}${CMAKE_INSTALL_FULL_LIBDIR}/qel/packages\")
+    file(MAKE_DIRECTORY \"\${dir}\")
+    file(CREATE_LINK ../../$<TARGET_SONAME_FILE_NAME:${target}>
+         \"\${dir}/$<TARGET_LINKER_FILE_NAME:${target}>\" SYMBOLIC)")
+endfunction()

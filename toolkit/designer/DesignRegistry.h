@@ -1,11 +1,9 @@
 #pragma once
 // What the packages' Register procedures fill and the designer reads: the palette pages, the
 // property editors by property type, class and name, and the component editors by class.
-//
-// Every registration belongs to the registration group that is current when it is made (the
-// designer opens one per package it loads), so a package's entries can be taken back together.
 #include "toolkit/designer/DesignEditors.h"
 #include "toolkit/designer/PropEdit.h"
+#include "toolkit/designer/RegistrationGroups.h"
 
 #include <initializer_list>
 #include <string>
@@ -67,13 +65,5 @@ struct TPalettePage {
 std::vector<TPalettePage> PalettePages();
 // The page a class is on; empty when it is on none.
 std::string PalettePageOf(const TClass& C);
-
-// Registration groups.
-int CurrentRegistrationGroup();
-// Makes a new group current and returns it; entries made from now on belong to it.
-int BeginRegistrationGroup(const std::string& Name);
-void EndRegistrationGroup(); // back to the group that was current before
-// Removes every entry of the group (palette classes, property and component editors).
-void FreeRegistrationGroup(int Group);
 
 } // namespace qel

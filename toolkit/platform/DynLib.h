@@ -30,7 +30,6 @@ namespace qel {
 
 struct HINSTANCE__;
 using HMODULE = HINSTANCE__*;
-using HINSTANCE = HMODULE;
 
 HMODULE LoadLibraryA(LPCSTR FileName);
 FARPROC GetProcAddress(HMODULE Module, LPCSTR ProcName);
