@@ -46,6 +46,7 @@ constexpr int kChunk = 1024;
 constexpr int kStreamTimeout = 100;
 constexpr int kWaitSlice = 200;
 const char kTerminator[] = "\r\n.\r\n";
+constexpr std::size_t kMaxUidlListing = 8u << 20;
 
 std::string Trim(std::string_view S) {
     std::size_t B = 0, E = S.size();
@@ -242,7 +243,12 @@ bool TQELPOPMail::RetrieveUniqueIDs() {
         RaiseError(mailerror::Pop3Uidl);
         return false;
     }
-    const std::size_t End = ReadToTerminator(Received, mailerror::Pop3Uidl, {});
+    // 65535 messages with IDs of 70 characters fit well within this; a server that goes on
+    // past it is not listing IDs.
+    const std::size_t End = ReadToTerminator(Received, mailerror::Pop3Uidl, [&Received] {
+        if (Received.size() > kMaxUidlListing)
+            throw EInvalidOperation("The server's UIDL listing is too long");
+    });
     if (End == std::string::npos) return false;
     // The listing's lines end where the terminator's CR LF begins.
     const std::size_t From = Received.find('\n') + 1;

@@ -165,6 +165,21 @@ TEST_F(Pop3Uidl, WithoutUsableIdsNothingIsFetched) {
     }
 }
 
+TEST_F(Pop3Uidl, AListingWithoutEndIsCutOff) {
+    std::string Endless = "+OK\r\n";
+    while (Endless.size() < (9u << 20))
+        Endless += "1 again-and-again\r\n";
+    Listing = Endless;
+    bool Shown = false;
+    Application->OnException = [&](TObject*, const std::exception& E) {
+        Shown = std::string(E.what()).find("UIDL") != std::string::npos;
+    };
+    EXPECT_FALSE(Run());
+    EXPECT_TRUE(Shown);
+    EXPECT_EQ(Pop.Messages()->Count(), 0);
+    EXPECT_FALSE(Sent("RETR"));
+}
+
 TEST_F(Pop3Uidl, AnEmptyMailboxListsNothing) {
     Server.Mails.clear();
     Listing = "+OK\r\n.\r\n";
