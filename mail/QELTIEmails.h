@@ -4,6 +4,7 @@
 // they are built from.
 #include "mail/QELMailSecurity.h"
 #include "mail/QELMails.h"
+#include "mail/QELPackedStrings.h"
 #include "toolkit/core/Collection.h"
 #include "toolkit/core/Event.h"
 #include "toolkit/core/Streams.h"
@@ -41,138 +42,6 @@ using TQELOnCodingProgress = TEvent<void(TObject* Sender, std::uint16_t Percent)
 using TQELSendingProgress = TEvent<void(TObject* Sender, std::uint16_t Percent)>;
 using TQELOnDelete = TEvent<void(TObject* Sender, std::uint16_t Index)>;
 using TQELBeforeRetrieve = TEvent<void(TObject* Sender, std::uint16_t Index)>;
-
-// Base64 of RFC 2045 as written into outgoing parts: 57 input bytes make one 76-character
-// line, and a 2280-byte block makes exactly 40 lines.
-namespace mailwire {
-inline constexpr char Base64Alphabet[] =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-inline constexpr std::size_t Base64LineBytes = 57;
-inline constexpr std::size_t Base64LineChars = 76;
-inline constexpr std::size_t Base64BlockBytes = 2280;
-
-// Three bytes to four characters.
-void Base64EncodeGroup(const std::uint8_t* In, char* Out);
-// Base64LineBytes bytes to Base64LineChars characters.
-void Base64EncodeLine(const std::uint8_t* In, char* Out);
-// The last one or two bytes of a file, with "=" padding.
-std::string Base64EncodeTail(const std::uint8_t* In, std::size_t Count);
-
-// Collects received bytes and hands them out as lines. A line ends at LF; a CR before it is
-// dropped. Bytes after the last line end wait for the next read.
-class TLineBuffer {
-  public:
-    void Append(const char* Data, std::size_t Count) { Pending_.append(Data, Count); }
-    bool NextLine(std::string& Line);
-    bool Empty() const { return Pending_.empty(); }
-    // Bytes of the unfinished line (all of them once NextLine has returned false).
-    std::size_t PendingSize() const { return Pending_.size(); }
-    void Clear() { Pending_.clear(); }
-
-  private:
-    std::string Pending_;
-};
-
-// True for the last line of a reply: "250 ok" or a bare "250", not "250-first of several".
-bool IsFinalReplyLine(std::string_view Line);
-// The reply code (characters 1 to 3) and text (characters 4 to 67) of a reply line, trimmed.
-std::string ReplyCode(std::string_view Line);
-std::string ReplyText(std::string_view Line);
-// The strict decimal conversion used for codes and ports: optional sign and digits only.
-bool TryStrToInt(std::string_view S, int& Value);
-// The local time formatted with a date-time pattern of the toolkit's kind (d dd ddd dddd,
-// m mm mmm mmmm, yy yyyy, h hh, n nn, s ss, zzz, am/pm, ampm, "quoted" and 'quoted' text; m or
-// mm right after an hour means minutes).
-std::string FormatDateTime(std::string_view Format, std::time_t When);
-
-// Memory for the large buffers of encoded text. Blocks from 2 MB on come straight from the
-// system with a request for huge pages, so that filling tens of megabytes does not cost a page
-// fault every 4 KB; smaller ones come from the heap. Freeing needs the size allocated.
-void* AllocateLarge(std::size_t Bytes);
-void FreeLarge(void* Block, std::size_t Bytes) noexcept;
-
-template <class T> struct TLargeAllocator {
-    using value_type = T;
-    TLargeAllocator() = default;
-    template <class U> TLargeAllocator(const TLargeAllocator<U>&) noexcept {}
-    T* allocate(std::size_t N) { return static_cast<T*>(AllocateLarge(N * sizeof(T))); }
-    void deallocate(T* P, std::size_t N) noexcept { FreeLarge(P, N * sizeof(T)); }
-    template <class U> bool operator==(const TLargeAllocator<U>&) const noexcept { return true; }
-};
-
-struct TLargeDeleter {
-    std::size_t Bytes = 0;
-    void operator()(char* Block) const noexcept { FreeLarge(Block, Bytes); }
-};
-} // namespace mailwire
-
-// A string list whose lines lie side by side in one character buffer. Adding a line costs no
-// allocation of its own and a line can be read in place, which matters for the hundreds of
-// thousands of base64 lines of a large attachment and for the composed mail that carries them.
-// Replaced and deleted lines leave their characters behind until they make up half the buffer.
-class TQELPackedStrings : public TStrings {
-    QEL_CLASS(TQELPackedStrings, TStrings)
-  public:
-    TQELPackedStrings() = default;
-    ~TQELPackedStrings() override;
-
-    int Count() const override { return static_cast<int>(Spans_.size()); }
-    std::string Get(int Index) const override { return std::string(Line(Index)); }
-    void Put(int Index, const std::string& S) override;
-    TObject* GetObject(int Index) const override;
-    void PutObject(int Index, TObject* AObject) override;
-    int Add(const std::string& S) override { return AddView(S); }
-    void Insert(int Index, const std::string& S) override;
-    void Delete(int Index) override;
-    void Clear() override;
-    std::string Text() const override;
-
-    // The line in place; valid until the list next changes.
-    std::string_view Line(int Index) const {
-        CheckIndex(Index);
-        const TSpan& S = Spans_[static_cast<std::size_t>(Index)];
-        return {Chars_.get() + S.Offset, S.Length};
-    }
-    int AddView(std::string_view S);
-    // Appends a line of Length characters and returns where to write them; the pointer is valid
-    // until the list next changes.
-    char* AddLine(std::size_t Length) {
-        if (Capacity_ - Size_ < Length) Grow(Length);
-        const std::size_t At = Size_;
-        Size_ += Length;
-        Spans_.push_back({At, Length});
-        if (!Objects_.empty()) Objects_.push_back(nullptr);
-        return Chars_.get() + At;
-    }
-    // Room for Lines more lines holding Chars more characters, taken in one step.
-    void Reserve(std::size_t Lines, std::size_t Chars);
-    // Characters held, including those of replaced and deleted lines not yet reclaimed.
-    std::size_t BufferSize() const { return Size_; }
-
-  private:
-    struct TSpan {
-        std::size_t Offset;
-        std::size_t Length;
-    };
-    void CheckIndex(int Index) const {
-        if (Index < 0 || Index >= Count()) IndexError(Index);
-    }
-    [[noreturn]] static void IndexError(int Index);
-    // Appends S to the buffer and returns where it starts.
-    std::size_t Store(std::string_view S);
-    void Grow(std::size_t Needed);
-    // Moves the live lines into a new buffer of NewCapacity characters.
-    void Rebuild(std::size_t NewCapacity);
-    void Forget(std::size_t Length);
-
-    std::unique_ptr<char[], mailwire::TLargeDeleter> Chars_;
-    std::size_t Size_ = 0;
-    std::size_t Capacity_ = 0;
-    std::size_t Garbage_ = 0;
-    std::vector<TSpan, mailwire::TLargeAllocator<TSpan>> Spans_;
-    // Empty while no line carries an object; otherwise one entry per line.
-    std::vector<TObject*> Objects_;
-};
 
 // ---- Message model -------------------------------------------------------------------------
 
