@@ -44,6 +44,29 @@ int TQELMailHost::SessionRead(void* Buffer, int Count, int TimeoutMs, std::strin
     return N;
 }
 
+TQELMailHost::TSessionChunk
+TQELMailHost::ReadSessionChunk(std::chrono::steady_clock::time_point Deadline) {
+    // Slices short enough that the application stays responsive; a TLS record announced by
+    // the wait arrives whole well within the read's own limit.
+    constexpr int Slice = 200, RecordWait = 100, Chunk = 1024;
+    char Buf[Chunk];
+    for (;;) {
+        if (!Socket_ || !Stream_ || !Socket_->Socket()->Connected())
+            return {TSessionChunk::Closed, {}, {}};
+        if (SessionWait(Slice)) {
+            std::string Why;
+            const int N = SessionRead(Buf, Chunk, RecordWait, Why);
+            if (N > 0)
+                return {TSessionChunk::Data, std::string(Buf, static_cast<std::size_t>(N)), {}};
+            if (N < 0) return {TSessionChunk::Failed, {}, Why};
+            // Readable but nothing read: the peer closed its side, which the next turn sees.
+        } else {
+            QELProcessMessages();
+        }
+        if (std::chrono::steady_clock::now() >= Deadline) return {TSessionChunk::TimedOut, {}, {}};
+    }
+}
+
 bool TQELMailHost::SessionWrite(const void* Buffer, std::size_t Count, int TimeoutMs,
                                 std::string& Why) {
     if (Tls_) return Tls_->Write(Buffer, Count, TimeoutMs, Why);

@@ -7,10 +7,12 @@
 #include "mail/QELPackedStrings.h"
 #include "toolkit/core/Collection.h"
 #include "toolkit/core/Event.h"
+#include "toolkit/core/Exceptions.h"
 #include "toolkit/core/Streams.h"
 #include "toolkit/core/Strings.h"
 #include "toolkit/platform/ScktComp.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
@@ -28,6 +30,13 @@ class TQELAttachment;
 class TQELTlsChannel;
 
 // ---- Shared types --------------------------------------------------------------------------
+
+// Raised by an operation that needs an open session when there is none. An invalid operation,
+// so a caller of either protocol component may catch it as that or by its own name.
+class EQELNotConnected : public EInvalidOperation {
+  public:
+    EQELNotConnected() : EInvalidOperation("Not Connected") {}
+};
 
 // Progress granularity in percent, 1..100.
 using TQELPStep = std::uint8_t;
@@ -245,6 +254,18 @@ class TQELMailHost : public TQELMailsComponent {
     int SessionRead(void* Buffer, int Count, int TimeoutMs, std::string& Why);
     // False only for a failed TLS write, with Why set.
     bool SessionWrite(const void* Buffer, std::size_t Count, int TimeoutMs, std::string& Why);
+    // What one read of a reply brought. Both protocols read their replies through it, so the
+    // deadline, the pumping of the application's messages while the peer is silent, and the
+    // plain or secured transport behave the same for SMTP and POP3.
+    struct TSessionChunk {
+        enum TKind { Data, Closed, TimedOut, Failed } Kind;
+        std::string Bytes; // what came, for Data
+        std::string Why;   // the channel's reason, for Failed
+    };
+    // Waits in short slices until bytes come, the peer closes, the transport fails or Deadline
+    // passes. A handler run between the slices may free the component: callers hold a
+    // guard, as for every other message pump of a session.
+    TSessionChunk ReadSessionChunk(std::chrono::steady_clock::time_point Deadline);
     // Text with every trace of Secret (as is and in base64) blanked out, for error reports.
     static std::string WithoutSecret(std::string Text, const std::string& Secret);
 

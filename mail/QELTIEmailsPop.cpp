@@ -42,9 +42,7 @@ void DescribePOPMail(TClassBuilder<TQELPOPMail>& B) {
     B.String("CAFile", &TQELPOPMail::CAFile, &TQELPOPMail::SetCAFile);
 }
 
-constexpr int kChunk = 1024;
 constexpr int kStreamTimeout = 100;
-constexpr int kWaitSlice = 200;
 const char kTerminator[] = "\r\n.\r\n";
 constexpr std::size_t kMaxUidlListing = 8u << 20;
 
@@ -235,7 +233,7 @@ bool TQELPOPMail::ApopLogin() {
 }
 
 bool TQELPOPMail::RetrieveUniqueIDs() {
-    if (!Connected_) throw Exception("Not Connected");
+    if (!Connected_) throw EQELNotConnected();
     UniqueIDs_.clear();
     SendSocketText("UIDL\r\n");
     std::string Received = GetSocketText();
@@ -344,7 +342,7 @@ void TQELPOPMail::Disconnect() {
 // Reading and writing
 
 void TQELPOPMail::SendSocketText(const std::string& S) {
-    if (!Connected_ || !Stream_) throw Exception("Not Connected");
+    if (!Connected_ || !Stream_) throw EQELNotConnected();
     if (Tls_) {
         std::string Why;
         if (!SessionWrite(S.data(), S.size(), ReplyTimeout(), Why)) {
@@ -357,32 +355,22 @@ void TQELPOPMail::SendSocketText(const std::string& S) {
 }
 
 std::string TQELPOPMail::ReadChunk(std::string& FailText) {
-    using Clock = std::chrono::steady_clock;
-    const auto Deadline = Clock::now() + std::chrono::milliseconds(ReplyTimeout());
-    char Buf[kChunk];
-    for (;;) {
-        if (!Socket_ || !Stream_ || !Socket_->Socket()->Connected()) {
-            FailText = "Connection closed by the server";
-            return {};
-        }
-        if (SessionWait(kWaitSlice)) {
-            std::string Why;
-            int N =
-                Tls_ ? SessionRead(Buf, kChunk, kStreamTimeout, Why) : Stream_->Read(Buf, kChunk);
-            if (N > 0) return std::string(Buf, static_cast<std::size_t>(N));
-            if (N < 0) {
-                FailText = Why;
-                return {};
-            }
-            // Readable but nothing read: the peer closed its side, which the next turn sees.
-        } else {
-            QELProcessMessages();
-        }
-        if (Clock::now() >= Deadline) {
-            FailText = "No reply from the server";
-            return {};
-        }
+    TSessionChunk C = ReadSessionChunk(std::chrono::steady_clock::now() +
+                                       std::chrono::milliseconds(ReplyTimeout()));
+    switch (C.Kind) {
+    case TSessionChunk::Data:
+        return std::move(C.Bytes);
+    case TSessionChunk::Closed:
+        FailText = "Connection closed by the server";
+        break;
+    case TSessionChunk::TimedOut:
+        FailText = "No reply from the server";
+        break;
+    case TSessionChunk::Failed:
+        FailText = C.Why;
+        break;
     }
+    return {};
 }
 
 void TQELPOPMail::ReadFailure(const std::string& Why) {
@@ -438,7 +426,7 @@ std::size_t TQELPOPMail::ReadToTerminator(std::string& Text, int Code,
 // Retrieval
 
 TQELMessage* TQELPOPMail::RetrieveMessage(std::uint16_t Index) {
-    if (!Connected_) throw Exception("Not Connected");
+    if (!Connected_) throw EQELNotConnected();
     if (BeforeRetrieve) BeforeRetrieve(this, Index);
     SendSocketText("RETR " + std::to_string(Index) + "\r\n");
     std::string Buffer = GetSocketText();
@@ -540,7 +528,7 @@ TQELMessage* TQELPOPMail::RetrieveMessage(std::uint16_t Index) {
 }
 
 void TQELPOPMail::DeleteMessage(std::uint16_t Index) {
-    if (!Connected_) throw Exception("Not Connected");
+    if (!Connected_) throw EQELNotConnected();
     QELProcessMessages();
     SendSocketText("DELE " + std::to_string(Index) + "\r\n");
     GetSocketText();
@@ -554,7 +542,7 @@ void TQELPOPMail::DeleteMessage(std::uint16_t Index) {
 }
 
 std::string TQELPOPMail::RetrieveHeaders(std::uint16_t Index) {
-    if (!Connected_) throw Exception("Not Connected");
+    if (!Connected_) throw EQELNotConnected();
     SendSocketText("TOP " + std::to_string(Index) + " 0\r\n");
     std::string Received = GetSocketText();
     if (Error_) {

@@ -37,7 +37,6 @@ void CheckAddress(const std::string& A) {
 constexpr int StreamTimeOut = 20;
 constexpr std::size_t MaxReplyLine = 64 * 1024;
 constexpr std::size_t MaxReplyLines = 256;
-constexpr int WaitSlice = 200;
 // Lines are collected up to this size before a write when no pause is asked for.
 constexpr std::size_t DataChunk = 64 * 1024;
 
@@ -329,23 +328,20 @@ std::string TQELSMTPMail::GetSocketText() {
         // A reply line is at most 512 characters; a peer that never ends its line must not
         // fill the memory while the time-out runs.
         if (Lines_.PendingSize() > MaxReplyLine) return Fail("Reply line too long");
-        if (!Stream_ || !Connected_ || !Socket_->Socket()->Connected())
-            return Fail("Connection closed by the server");
-        const auto Left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(Deadline - Clock::now()).count();
-        if (Left <= 0)
-            return Fail("No reply from the server within " + std::to_string(ReplyTimeout_) + " ms");
-        if (!SessionWait(static_cast<int>(std::min<long long>(Left, WaitSlice)))) {
+        if (!Connected_) return Fail("Connection closed by the server");
+        TSessionChunk C = ReadSessionChunk(Deadline);
+        switch (C.Kind) {
+        case TSessionChunk::Data:
+            Lines_.Append(C.Bytes.data(), C.Bytes.size());
             QELProcessMessages();
-            continue;
+            break;
+        case TSessionChunk::Closed:
+            return Fail("Connection closed by the server");
+        case TSessionChunk::TimedOut:
+            return Fail("No reply from the server within " + std::to_string(ReplyTimeout_) + " ms");
+        case TSessionChunk::Failed:
+            return Fail(C.Why);
         }
-        char Buf[1024];
-        std::string Why;
-        int N = Tls_ ? SessionRead(Buf, sizeof Buf, StreamTimeOut, Why)
-                     : (Stream_ ? Stream_->Read(Buf, sizeof Buf) : 0);
-        if (N < 0) return Fail(Why);
-        if (N > 0) Lines_.Append(Buf, static_cast<std::size_t>(N));
-        QELProcessMessages();
     }
 }
 
@@ -369,7 +365,7 @@ void TQELSMTPMail::WriteData(std::string_view S, bool Flush) {
 }
 
 bool TQELSMTPMail::SendMessage(TQELMessage* Msg) {
-    if (!Connected_) throw EInvalidOperation("Not Connected");
+    if (!Connected_) throw EQELNotConnected();
     if (Msg->FromMail().empty()) throw EInvalidOperation("\"FromName\" must be specified");
     if (Msg->SendTo().empty()) throw EInvalidOperation("\"SendTo\" is not specified");
     CheckAddress(Msg->FromMail());
