@@ -40,4 +40,14 @@ int CompareText(std::string_view A, std::string_view B);
 bool TryStrToInt(std::string_view S, int& Value);
 int StrToIntDef(std::string_view S, int Default);
 
+// A moment broken into what a date pattern shows. Month 1..12, DayOfWeek 0 (Sunday)..6.
+struct TDateTimeFields {
+    int Year = 1899, Month = 12, Day = 30, Hour = 0, Min = 0, Sec = 0, MSec = 0, DayOfWeek = 6;
+};
+// The date-time patterns applications write: d dd (day) ddd dddd (day name), m mm (month, or
+// minutes right after an hour) mmm mmmm (month name), yy yyyy, h hh, n nn, s ss, z zzz
+// (milliseconds), am/pm and ampm (a 12-hour clock; the marker in the case of its first
+// letter), "quoted" and 'quoted' text as it stands. English names, whatever the locale.
+std::string FormatDateTime(std::string_view Format, const TDateTimeFields& T);
+
 } // namespace qel

@@ -1,4 +1,5 @@
 // Display formats of number and date fields.
+#include "toolkit/core/TextUtils.h"
 #include "toolkit/data/DataValue.h"
 
 #include <cmath>
@@ -105,73 +106,11 @@ std::string FormatFloat(std::string_view Format, double Value) {
 std::string FormatDateTime(std::string_view Format, TDateTime T) {
     if (Format.empty()) return IsoDateTime(T);
     const TDateTimeParts P = DecodeDateTime(T);
-    static const char* const Months[] = {"January",   "February", "March",    "April",
-                                         "May",       "June",     "July",     "August",
-                                         "September", "October",  "November", "December"};
-    std::string Out;
-    auto Num = [&Out](int V, int Width) {
-        char Buf[16];
-        std::snprintf(Buf, sizeof Buf, "%0*d", Width, V);
-        Out += Buf;
-    };
-    auto Run = [&Format](std::size_t I) {
-        std::size_t N = 1;
-        while (I + N < Format.size() && (Format[I + N] | 0x20) == (Format[I] | 0x20))
-            ++N;
-        return N;
-    };
-    const bool TwelveHour = Format.find("ampm") != std::string_view::npos;
-    for (std::size_t I = 0; I < Format.size();) {
-        const char C = Format[I];
-        const char L = static_cast<char>(C | 0x20);
-        if (C == '"' || C == '\'') {
-            const std::size_t End = Format.find(C, I + 1);
-            Out +=
-                Format.substr(I + 1, (End == std::string_view::npos ? Format.size() : End) - I - 1);
-            I = End == std::string_view::npos ? Format.size() : End + 1;
-        } else if (Format.substr(I, 4) == "ampm") {
-            Out += P.Hour < 12 ? "am" : "pm";
-            I += 4;
-        } else if (L == 'y') {
-            const std::size_t N = Run(I);
-            N <= 2 ? Num(P.Year % 100, 2) : Num(P.Year, 4);
-            I += N;
-        } else if (L == 'm') {
-            const std::size_t N = Run(I);
-            if (N >= 4)
-                Out += Months[P.Month - 1];
-            else if (N == 3)
-                Out += std::string(Months[P.Month - 1]).substr(0, 3);
-            else
-                Num(P.Month, static_cast<int>(N));
-            I += N;
-        } else if (L == 'd') {
-            const std::size_t N = Run(I);
-            Num(P.Day, N >= 2 ? 2 : 1);
-            I += N;
-        } else if (L == 'h') {
-            const std::size_t N = Run(I);
-            const int H = TwelveHour ? (P.Hour % 12 == 0 ? 12 : P.Hour % 12) : P.Hour;
-            Num(H, N >= 2 ? 2 : 1);
-            I += N;
-        } else if (L == 'n') {
-            const std::size_t N = Run(I);
-            Num(P.Min, N >= 2 ? 2 : 1);
-            I += N;
-        } else if (L == 's') {
-            const std::size_t N = Run(I);
-            Num(P.Sec, N >= 2 ? 2 : 1);
-            I += N;
-        } else if (L == 'z') {
-            const std::size_t N = Run(I);
-            Num(P.MSec, N >= 3 ? 3 : 1);
-            I += N;
-        } else {
-            Out += C;
-            ++I;
-        }
-    }
-    return Out;
+    // Day 0 of the serial dates, 30 December 1899, was a Saturday.
+    const auto Days = static_cast<long long>(std::floor(T));
+    const int Dow = static_cast<int>(((Days + 6) % 7 + 7) % 7);
+    return FormatDateTime(
+        Format, TDateTimeFields{P.Year, P.Month, P.Day, P.Hour, P.Min, P.Sec, P.MSec, Dow});
 }
 
 } // namespace qel

@@ -43,7 +43,7 @@ std::string IsoDateTime(TDateTime T);
 // Number formats: 0 digit, # optional digit, . decimal point, , thousands, ; sections for
 // positive;negative;zero, quoted text as it stands.
 std::string FormatFloat(std::string_view Format, double Value);
-// Date formats: yyyy yy m mm d dd h hh n nn s ss zzz, ampm, quoted text; empty = ISO.
+// Date formats as the toolkit's FormatDateTime reads them (TextUtils.h); empty = ISO.
 std::string FormatDateTime(std::string_view Format, TDateTime T);
 
 // Integer and float text as the C locale writes it; throws EConvertError on anything else.

@@ -3,6 +3,7 @@
 // Progress of a long transfer on standard error. On by default on a terminal, where one line is
 // rewritten; into a file or pipe only when asked for, then every tenth step is a line of its
 // own.
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <unistd.h>
@@ -22,10 +23,17 @@ class TProgressDisplay {
 
     void Show(const std::string& What, int Percent) {
         if (!Enabled_) return;
-        const int Width = 30;
-        const int Filled = Percent * Width / 100;
-        std::string Bar = "[" + std::string(Filled, '#') + std::string(Width - Filled, ' ') + "]";
-        std::string Text = What + " " + Bar + " " + std::to_string(Percent) + "%";
+        Percent = std::clamp(Percent, 0, 100);
+        constexpr int Width = 30;
+        const auto Filled = static_cast<std::size_t>(Percent * Width / 100);
+        // Appended piece by piece: gcc's -Wrestrict misreads chains of string + at -O3.
+        std::string Text = What;
+        Text += " [";
+        Text.append(Filled, '#');
+        Text.append(Width - Filled, ' ');
+        Text += "] ";
+        Text += std::to_string(Percent);
+        Text += '%';
         if (Tty_) {
             std::cerr << "\r" << Text << "\x1b[K" << std::flush;
             Open_ = Percent < 100;

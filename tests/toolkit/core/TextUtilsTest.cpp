@@ -66,3 +66,21 @@ TEST(TextUtils, TryStrToIntTakesWholeDecimalsOnly) {
     EXPECT_EQ(StrToIntDef("x", -1), -1);
     EXPECT_EQ(StrToIntDef("-5", -1), -5);
 }
+
+TEST(TextUtils, DatePatternsFollowTheirLettersAndTheirNeighbours) {
+    // Tuesday 8 December 2026, 17:04:09.045
+    const TDateTimeFields T{2026, 12, 8, 17, 4, 9, 45, 2};
+    EXPECT_EQ(FormatDateTime("d dd ddd dddd", T), "8 08 Tue Tuesday");
+    EXPECT_EQ(FormatDateTime("m mm mmm mmmm", T), "12 12 Dec December");
+    EXPECT_EQ(FormatDateTime("hh:mm:ss", T), "17:04:09") << "m right after an hour is minutes";
+    EXPECT_EQ(FormatDateTime("hh dd/mm", T), "17 08/12") << "a day in between makes it a month";
+    EXPECT_EQ(FormatDateTime("yy yyyy z zzz", T), "26 2026 45 045");
+    EXPECT_EQ(FormatDateTime("h:nn am/pm, h AMPM, H:NN A/P", T), "5:04 pm, 5 PM, 5:04 A/P");
+    EXPECT_EQ(FormatDateTime("'d is' \"mm\" d", T), "d is mm 8");
+    EXPECT_EQ(FormatDateTime("'unclosed", T), "unclosed");
+    // Midnight and noon on a 12-hour clock.
+    EXPECT_EQ(FormatDateTime("h ampm", TDateTimeFields{2026, 1, 1, 0, 0, 0, 0, 4}), "12 am");
+    EXPECT_EQ(FormatDateTime("h ampm", TDateTimeFields{2026, 1, 1, 12, 0, 0, 0, 4}), "12 pm");
+    // Out-of-range fields never index past the name tables.
+    EXPECT_EQ(FormatDateTime("ddd mmm", TDateTimeFields{2026, 13, 1, 0, 0, 0, 0, -1}), "Sat Jan");
+}
