@@ -29,6 +29,9 @@ for lib in qeltoolkit Brisca40 Corvex40; do
   [ -e "$libdir/$soname" ] || fail "lib$lib.so has no installed SONAME file ($soname)"
   [ -f "$libdir/pkgconfig/$lib.pc" ] || fail "no pkg-config file for $lib"
 done
+for lib in Brisca40 Corvex40; do
+  [ -e "$libdir/qel/packages/lib$lib.so" ] || fail "lib$lib.so is not in the designer's packages folder"
+done
 [ -f "$libdir/qel/libqelmapi.so" ] || fail "the Simple MAPI provider is not in the plug-in folder"
 [ ! -e "$libdir/libqelmapi.so" ] || fail "the Simple MAPI provider is in the public libdir"
 [ -f "$libdir/cmake/qel/qelConfigVersion.cmake" ] || fail "no qelConfigVersion.cmake"
@@ -42,13 +45,13 @@ while IFS= read -r h; do
   done < <(sed -n 's/^#include "\(qel\/[^"]*\)".*/\1/p' "$h")
   ! grep -qE '^#include "(toolkit|visual|mail)/' "$h" || fail "$h has an include outside qel/"
 done < <(find "$prefix/include" -name '*.h')
-for tool in qel-form qel-render qel-reg qel-mail qel-gallery; do
+for tool in qel-form qel-render qel-reg qel-mail qel-gallery qel-designer; do
   [ -f "$prefix/share/man/man1/$tool.1" ] || fail "no manual page for $tool"
 done
 [ -f "$prefix/share/doc/qel/LICENSE" ] || fail "no licence installed"
 
 echo "-- installed programs"
-for tool in qel-form qel-render qel-reg qel-mail qel-gallery; do
+for tool in qel-form qel-render qel-reg qel-mail qel-gallery qel-designer; do
   "$prefix/bin/$tool" --version | grep -q "^$tool " || fail "$tool --version"
   "$prefix/bin/$tool" --help | grep -q "^Usage: $tool" || fail "$tool --help"
   set +e; "$prefix/bin/$tool" --no-such-option >/dev/null 2>&1; rc=$?; set -e
@@ -60,6 +63,8 @@ form=$root/examples/gallery/gallery.dfm
 "$prefix/bin/qel-render" "$work/gallery.bin" -o "$work/binary.png"
 "$prefix/bin/qel-render" "$form" -o "$work/text.png"
 cmp -s "$work/binary.png" "$work/text.png" || fail "qel-render draws the two encodings differently"
+echo palette | "$prefix/bin/qel-designer" | grep -q "^QEL EMail: " ||
+  fail "qel-designer does not find the packages of the installation"
 QEL_BACKEND=headless "$prefix/bin/qel-gallery" -o "$work/gallery.png" >/dev/null
 [ -s "$work/gallery.png" ] || fail "qel-gallery wrote no picture"
 "$prefix/bin/qel-reg" set HKCU/Software/QEL/Check Name Value
