@@ -1,6 +1,7 @@
 #include "visual/QELZoradodoReg.h"
 
 #include "toolkit/controls/Controls.h"
+#include "toolkit/core/Strings.h"
 #include "toolkit/designer/DesignRegistry.h"
 #include "visual/QELControls.h"
 #include "visual/QELTArrowButton.h"
@@ -24,6 +25,7 @@
 #include "visual/QELTPresentation.h"
 #include "visual/QELTRoundButton.h"
 #include "visual/QELTScreenCanvas.h"
+#include "visual/QELTSelColors.h"
 #include "visual/QELTSplashScreen.h"
 #include "visual/QELZoradodo.h"
 
@@ -64,6 +66,10 @@ void QELZoradodoReg::Register() {
     RegisterComponents("QEL Dialogs", {&TQELSplashScreen::StaticClass()});
     RegisterComponents("QEL System", {&TQELTimer32::StaticClass()});
 
+    RegisterPropertyEditor(
+        ClassPropType<TStrings>(TPropKind::Strings), &TQELGradient::StaticClass(),
+        "ColorsInBetween",
+        PropertyEditorClass<TQELColorInBetweenProperty>("TQELColorInBetweenProperty"));
     RegisterPropertyEditor(PropType(TPropKind::String), &TComponent::StaticClass(), "Hint",
                            PropertyEditorClass<TQELHintProperty>("TQELHintProperty"));
     RegisterPropertyEditor(PropType(TPropKind::String), &TControl::StaticClass(), "Caption",

@@ -2,15 +2,19 @@
 // editors it installs and their dialogs driven through the dialog hook.
 #include "tests/toolkit/controls/ControlsTestSupport.h"
 #include "toolkit/controls/Buttons.h"
+#include "toolkit/controls/ColorDialogs.h"
 #include "toolkit/controls/Dialogs.h"
 #include "toolkit/controls/Edit.h"
+#include "toolkit/controls/ListBox.h"
 #include "toolkit/controls/Memo.h"
 #include "toolkit/controls/StdCtrls.h"
 #include "toolkit/designer/DesignRegistry.h"
 #include "toolkit/graphics/Resources.h"
+#include "visual/QELTBackground.h"
 #include "visual/QELTHintEditor.h"
 #include "visual/QELTLabel.h"
 #include "visual/QELTLabelCaption.h"
+#include "visual/QELTSelColors.h"
 #include "visual/QELTSplashScreen.h"
 #include "visual/QELZoradodoReg.h"
 
@@ -194,6 +198,87 @@ TEST_F(RegFixture, HintEditorSplitsAtTheFirstBarAndJoinsOnlyWhatIsThere) {
     E->Edit();
     EXPECT_EQ(B->Hint(), "Save");
     EXPECT_EQ(D->ModifiedCount(), Count);
+}
+
+} // namespace
+
+namespace {
+
+struct ColorSelFixture : RegFixture {
+    TQELBackground* Back = nullptr;
+    std::unique_ptr<TPropertyEditor> E;
+    void SetUp() override {
+        RegFixture::SetUp();
+        Back = new TQELBackground(Root);
+        Back->Gradient()->ColorsInBetween()->Add("clRed");
+        Back->Gradient()->ColorsInBetween()->Add("clLime");
+        Back->Gradient()->ColorsInBetween()->Add("$00123456");
+        const TPropInfo& P = *Back->Gradient()->ClassType().FindProperty("ColorsInBetween");
+        E = CreatePropertyEditor(D.get(), {Back->Gradient()}, P);
+    }
+    std::vector<std::string> Lines() const {
+        std::vector<std::string> L;
+        for (int I = 0; I < Back->Gradient()->ColorsInBetween()->Count(); ++I)
+            L.push_back(Back->Gradient()->ColorsInBetween()->Strings(I));
+        return L;
+    }
+    static void Press(TCustomForm* F, const char* Button) {
+        auto* B = Cast<TControl>(F->FindComponent(Button));
+        TPoint P = At(B, B->Width() / 2, B->Height() / 2);
+        Headless().Click(P.X, P.Y);
+    }
+};
+
+TEST_F(ColorSelFixture, TheExtraColoursEditorMovesDeletesAndAddsAndWritesBackOnClose) {
+    EXPECT_EQ(E->GetValue(), "(Extra Colors)");
+    EXPECT_EQ(GetPropertyEditorClass(E->PropInfo(), Back->Gradient()->ClassType()).Name,
+              "TQELColorInBetweenProperty");
+    SetDialogShownHook([](TCustomForm* F) {
+        if (auto* C = dynamic_cast<TColorDialogForm*>(F)) { // the nested colour dialog
+            Cast<TEdit>(C->FindComponent("Red"))->SetText("0");
+            Cast<TEdit>(C->FindComponent("Green"))->SetText("0");
+            Cast<TEdit>(C->FindComponent("Blue"))->SetText("255");
+            C->SetModalResult(mrOk);
+            return;
+        }
+        EXPECT_EQ(F->Caption(), "Add more Colors....");
+        auto* S = static_cast<TColorSel*>(F);
+        auto* L = S->ListBox1();
+        EXPECT_EQ(L->Items()->Count(), 3);
+        L->SetItemIndex(2);
+        S->Button3Click(S); // up: red, $00123456, lime
+        S->Button3Click(S); // up: $00123456, red, lime
+        S->Button3Click(S); // already first: nothing
+        L->SetItemIndex(1);
+        S->Button2Click(S); // delete red
+        S->Button1Click(S); // add blue from the colour dialog
+        L->SetItemIndex(0);
+        S->Button4Click(S);  // down: lime, $00123456, clBlue
+        Press(F, "Button5"); // "&Close", clicked
+    });
+    E->Edit();
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"clLime", "$00123456", "clBlue"}));
+    EXPECT_EQ(D->ModifiedCount(), 1);
+}
+
+TEST_F(ColorSelFixture, WithoutSelectionTheButtonsDoNothingAndTheCloseBoxStillWritesBack) {
+    SetDialogShownHook([](TCustomForm* F) {
+        auto* S = static_cast<TColorSel*>(F);
+        auto* L = S->ListBox1();
+        L->SetItemIndex(-1);
+        S->Button2Click(S);
+        S->Button3Click(S);
+        S->Button4Click(S);
+        L->Items()->Add("clAqua");
+        F->Close(); // the window's close box
+    });
+    E->Edit();
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"clRed", "clLime", "$00123456", "clAqua"}));
+    EXPECT_EQ(D->ModifiedCount(), 1);
+    // Closing with nothing changed marks nothing.
+    SetDialogShownHook([](TCustomForm* F) { F->Close(); });
+    E->Edit();
+    EXPECT_EQ(D->ModifiedCount(), 1);
 }
 
 } // namespace
