@@ -34,9 +34,16 @@ namespace {
 // line of the text can ever end the data phase early.
 // With QuotedPrintable each line is encoded first and every encoded line stuffed on its own.
 void AddStuffed(TQELPackedStrings& Out, const std::string& Entry, bool QuotedPrintable = false) {
-    auto AddLine = [&Out](std::string Line) {
-        if (!Line.empty() && Line[0] == '.') Line.insert(Line.begin(), '.');
-        Out.Add(Line);
+    auto AddLine = [&Out](std::string_view Line) {
+        if (Line.empty() || Line.front() != '.') {
+            Out.AddView(Line);
+            return;
+        }
+        std::string Stuffed;
+        Stuffed.reserve(Line.size() + 1);
+        Stuffed += '.';
+        Stuffed += Line;
+        Out.AddView(Stuffed);
     };
     std::size_t Start = 0;
     for (;;) {
@@ -45,12 +52,13 @@ void AddStuffed(TQELPackedStrings& Out, const std::string& Entry, bool QuotedPri
         if (QuotedPrintable) {
             const std::string Encoded = mimetext::QuotedPrintableEncodeLine(Line);
             std::size_t From = 0;
-            for (std::size_t Br; (Br = Encoded.find("\r\n", From)) != std::string::npos;
+            const std::string_view View = Encoded;
+            for (std::size_t Br; (Br = View.find("\r\n", From)) != std::string_view::npos;
                  From = Br + 2)
-                AddLine(Encoded.substr(From, Br - From));
-            AddLine(Encoded.substr(From));
+                AddLine(View.substr(From, Br - From));
+            AddLine(View.substr(From));
         } else {
-            AddLine(std::move(Line));
+            AddLine(Line);
         }
         if (End == std::string::npos) break;
         Start =
