@@ -63,8 +63,14 @@ function(qel_design_package target)
     COMMAND ${CMAKE_COMMAND} -E create_symlink ../../$<TARGET_SONAME_FILE_NAME:${target}>
             ${dir}/$<TARGET_LINKER_FILE_NAME:${target}>
     VERBATIM)
+  # The prefix is the one given at install time (cmake --install --prefix), not at configure
+  # time, so the links land beside the libraries wherever they are installed.
   install(CODE "
-    set(dir \"\$ENV{DESTDIR}${CMAKE_INSTALL_FULL_LIBDIR}/qel/packages\")
+    set(libdir \"${CMAKE_INSTALL_LIBDIR}\")
+    if(NOT IS_ABSOLUTE \"\${libdir}\")
+      set(libdir \"\${CMAKE_INSTALL_PREFIX}/\${libdir}\")
+    endif()
+    set(dir \"\$ENV{DESTDIR}\${libdir}/qel/packages\")
     file(MAKE_DIRECTORY \"\${dir}\")
     file(CREATE_LINK ../../$<TARGET_SONAME_FILE_NAME:${target}>
          \"\${dir}/$<TARGET_LINKER_FILE_NAME:${target}>\" SYMBOLIC)")
