@@ -83,71 +83,87 @@ bool Whole(const TSpans& Spans, int Width) {
     return Spans.size() == 1 && Spans[0].first <= 0 && Spans[0].second >= Width;
 }
 
-// Bands of rows that share what later shapes cover: for rectangles, whose rows are all alike.
-// A band only records the runs it gains; at the end its first row is painted from them and
-// copied to the band's other rows, so a band costs its runs once, however many rows it has.
-class TBandCoverage {
-  public:
-    explicit TBandCoverage(TSurface& S) : S_(S) { Bands_.push_back({0, S.Height, {}, {}}); }
-
-    bool Complete() const { return FullRows_ == S_.Height; }
-
-    void Paint(int X0, int Y0, int X1, int Y1, std::uint32_t Px) {
-        X0 = std::max(X0, 0);
-        X1 = std::min(X1, S_.Width);
-        Y0 = std::max(Y0, 0);
-        Y1 = std::min(Y1, S_.Height);
-        if (X0 >= X1 || Y0 >= Y1) return;
-        std::size_t B = Split(Y0);
-        const std::size_t E = Split(Y1);
-        for (; B < E; ++B) {
-            TBand& Band = Bands_[B];
-            if (Whole(Band.Spans, S_.Width)) continue;
-            CoverSpan(Band.Spans, X0, X1, [&](int L, int R) { Band.Runs.push_back({L, R, Px}); });
-            if (Whole(Band.Spans, S_.Width)) FullRows_ += Band.Y1 - Band.Y0;
+// One row of pixels from the shapes over it, last drawn first, each pixel painted once; what
+// no shape covers shows Base. SpanAt(K, A, B) gives shape K's part [A, B) of the row and its
+// pixel with bit 24 set, or 0 when the shape misses the row. Nested and overlapping figures
+// keep what is covered one run, [CL, CR); the span list takes over only when a part of the row
+// arrives apart from it.
+template <class TSpanAt>
+void PaintRow(std::uint32_t* P, int W, std::size_t N, std::uint32_t Base, TSpans& Row,
+              TSpanAt&& SpanAt) {
+    int CL = 0, CR = 0;
+    bool Split = false;
+    Row.clear();
+    for (std::size_t K = 0; K < N; ++K) {
+        int A = 0, B = 0;
+        const std::uint32_t Tagged = SpanAt(K, A, B);
+        if (!Tagged) continue;
+        const std::uint32_t Px = Tagged & 0xFFFFFFu;
+        A = std::max(A, 0);
+        B = std::min(B, W);
+        if (A >= B) continue;
+        if (!Split) {
+            if (CL == CR) {
+                std::fill(P + A, P + B, Px);
+                CL = A;
+                CR = B;
+            } else if (A <= CR && B >= CL) {
+                if (A < CL) std::fill(P + A, P + CL, Px);
+                if (B > CR) std::fill(P + CR, P + B, Px);
+                CL = std::min(CL, A);
+                CR = std::max(CR, B);
+            } else {
+                Split = true;
+                Row.push_back({CL, CR});
+            }
+            if (!Split) {
+                if (CL == 0 && CR == W) return;
+                continue;
+            }
         }
+        CoverSpan(Row, A, B, [&](int L, int R) { std::fill(P + L, P + R, Px); });
+        if (Whole(Row, W)) return;
     }
-
-    void Flush() {
-        const auto Bytes = sizeof(std::uint32_t) * static_cast<std::size_t>(S_.Width);
-        for (const TBand& Band : Bands_) {
-            std::uint32_t* First = S_.Row(Band.Y0);
-            for (const TRun& Run : Band.Runs)
-                std::fill(First + Run.L, First + Run.R, Run.Px);
-            for (int Y = Band.Y0 + 1; Y < Band.Y1; ++Y)
-                std::memcpy(S_.Row(Y), First, Bytes);
-        }
+    if (!Split) {
+        std::fill(P, P + CL, Base);
+        std::fill(P + CR, P + W, Base); // the whole row when nothing covered it
+    } else if (!Whole(Row, W)) {
+        CoverSpan(Row, 0, W, [&](int L, int R) { std::fill(P + L, P + R, Base); });
     }
+}
 
-  private:
-    struct TRun {
-        int L, R;
-        std::uint32_t Px;
-    };
-    struct TBand {
-        int Y0, Y1;
-        TSpans Spans;
-        std::vector<TRun> Runs;
-    };
-    // Index of the band that starts at Y (Bands_.size() for the bottom edge), splitting the
-    // band that holds Y if needed.
-    std::size_t Split(int Y) {
-        if (Y >= S_.Height) return Bands_.size();
-        auto It = std::upper_bound(Bands_.begin(), Bands_.end(), Y,
-                                   [](int V, const TBand& Band) { return V < Band.Y0; });
-        --It; // the band with Y0 <= Y
-        const auto Index = static_cast<std::size_t>(It - Bands_.begin());
-        if (It->Y0 == Y) return Index;
-        TBand Lower{Y, It->Y1, It->Spans, It->Runs};
-        It->Y1 = Y;
-        Bands_.insert(Bands_.begin() + static_cast<std::ptrdiff_t>(Index + 1), std::move(Lower));
-        return Index + 1;
+// Rectangles only: rows between two consecutive top or bottom edges are all alike, so each such
+// band is painted once, in its first row, and copied to the rest.
+void PaintBands(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Base) {
+    const int W = S.Width, H = S.Height;
+    std::vector<int> Edges{0, H};
+    Edges.reserve(2 * Shapes.size() + 2);
+    for (const TShape& Sh : Shapes) {
+        Edges.push_back(std::clamp(Sh.Y1, 0, H));
+        Edges.push_back(std::clamp(Sh.Y2, 0, H));
     }
-
-    TSurface& S_;
-    std::vector<TBand> Bands_;
-    int FullRows_ = 0;
-};
+    std::sort(Edges.begin(), Edges.end());
+    Edges.erase(std::unique(Edges.begin(), Edges.end()), Edges.end());
+    std::vector<const TShape*> Order;
+    Order.reserve(Shapes.size());
+    for (auto It = Shapes.rbegin(); It != Shapes.rend(); ++It)
+        if (It->Y1 < H && It->Y2 > 0 && It->X1 < W && It->X2 > 0) Order.push_back(&*It);
+    TSpans Row;
+    const auto Bytes = sizeof(std::uint32_t) * static_cast<std::size_t>(W);
+    for (std::size_t E = 0; E + 1 < Edges.size(); ++E) {
+        const int Y0 = Edges[E], Y1 = Edges[E + 1];
+        std::uint32_t* First = S.Row(Y0);
+        PaintRow(First, W, Order.size(), Base, Row, [&](std::size_t K, int& A, int& B) {
+            const TShape& Sh = *Order[K];
+            if (Y0 < Sh.Y1 || Y0 >= Sh.Y2) return std::uint32_t{0};
+            A = Sh.X1;
+            B = Sh.X2;
+            return PixelFromRGB(Sh.Color) | 0x1000000u;
+        });
+        for (int Y = Y0 + 1; Y < Y1; ++Y)
+            std::memcpy(S.Row(Y), First, Bytes);
+    }
+}
 
 // Shapes whose rows all differ (ellipses, with any fills among them), a row at a time: every
 // shape's part of the row, last drawn first, only where nothing later covered it. A row stays in
@@ -179,47 +195,15 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
     }
     const int W = S.Width;
     TSpans Row;
-    for (int Y = 0; Y < S.Height; ++Y) {
-        std::uint32_t* P = S.Row(Y);
-        // Nested and overlapping figures keep what is covered one run, [CL, CR); the span list
-        // takes over only when a part of the row arrives apart from it.
-        int CL = 0, CR = 0;
-        bool Split = false;
-        Row.clear();
-        for (const TRowShape& R : Order) {
-            if (Y < R.Y0 || Y >= R.Y1) continue;
+    for (int Y = 0; Y < S.Height; ++Y)
+        PaintRow(S.Row(Y), W, Order.size(), Base, Row, [&](std::size_t K, int& A, int& B) {
+            const TRowShape& R = Order[K];
+            if (Y < R.Y0 || Y >= R.Y1) return std::uint32_t{0};
             const int In = R.Ellipse ? Insets[static_cast<std::size_t>(R.Insets + Y)] : 0;
-            const int A = std::max(R.X1 + In, 0), B = std::min(R.X2 - In, W);
-            if (A >= B) continue;
-            if (!Split) {
-                if (CL == CR) {
-                    std::fill(P + A, P + B, R.Px);
-                    CL = A;
-                    CR = B;
-                } else if (A <= CR && B >= CL) {
-                    if (A < CL) std::fill(P + A, P + CL, R.Px);
-                    if (B > CR) std::fill(P + CR, P + B, R.Px);
-                    CL = std::min(CL, A);
-                    CR = std::max(CR, B);
-                } else {
-                    Split = true;
-                    Row.push_back({CL, CR});
-                }
-                if (!Split) {
-                    if (CL == 0 && CR == W) break;
-                    continue;
-                }
-            }
-            CoverSpan(Row, A, B, [&](int L, int Rt) { std::fill(P + L, P + Rt, R.Px); });
-            if (Whole(Row, W)) break;
-        }
-        if (!Split) {
-            std::fill(P, P + CL, Base);
-            std::fill(P + CR, P + W, Base); // the whole row when nothing covered it
-        } else if (!Whole(Row, W)) {
-            CoverSpan(Row, 0, W, [&](int L, int Rt) { std::fill(P + L, P + Rt, Base); });
-        }
-    }
+            A = R.X1 + In;
+            B = R.X2 - In;
+            return R.Px | 0x1000000u; // the flag marks a shape on this row
+        });
 }
 
 // Fills that all run across the whole width (or all down the whole height) only decide one
@@ -260,11 +244,7 @@ void PaintAreas(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) 
     });
     if (OnlyFills && PaintStripes(S, Shapes, Base)) return;
     if (OnlyFills) {
-        TBandCoverage Cover(S);
-        for (auto It = Shapes.rbegin(); It != Shapes.rend() && !Cover.Complete(); ++It)
-            Cover.Paint(It->X1, It->Y1, It->X2, It->Y2, PixelFromRGB(It->Color));
-        Cover.Paint(0, 0, S.Width, S.Height, Base);
-        Cover.Flush();
+        PaintBands(S, Shapes, Base);
         return;
     }
     PaintRows(S, Shapes, Base);
