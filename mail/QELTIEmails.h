@@ -365,7 +365,8 @@ class TQELSMTPMail : public TQELMailHost {
 
   private:
     // Compares the next reply's code with Code (or Other); on a mismatch runs the error path.
-    bool Expect(const char* Code, const char* Other = nullptr);
+    // Reads a reply and accepts Code (or Other); any other code raises Error.
+    bool Expect(const char* Code, const char* Other = nullptr, TErrorEvent Error = eeGeneral);
     void ReleaseSession();
     void ReportError(TObject* Sender, const std::string& Text);
     // The error path with a code of our own (mailerror) instead of the last reply's.

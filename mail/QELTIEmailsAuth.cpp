@@ -11,14 +11,7 @@ bool TQELSMTPMail::Greet() {
     const std::string Me = Socket_->Socket()->LocalHost();
     if (Security() == msNone && UserName_.empty()) {
         SendSocketText("HELO " + Me + "\r\n");
-        GetSocketText();
-        if (ReadFailed_) return false;
-        if (ReplyCode_ != "250") {
-            ReplyBad_ = true;
-            RaiseError(eeConnect);
-            return false;
-        }
-        return true;
+        return Expect("250", nullptr, eeConnect);
     }
     if (!Ehlo()) return false;
     if (Security() == msStartTLS) {
@@ -27,13 +20,7 @@ bool TQELSMTPMail::Greet() {
             return false;
         }
         SendSocketText("STARTTLS\r\n");
-        GetSocketText();
-        if (ReadFailed_) return false;
-        if (ReplyCode_ != "220") {
-            ReplyBad_ = true;
-            RaiseError(eeConnect);
-            return false;
-        }
+        if (!Expect("220", nullptr, eeConnect)) return false;
         // Anything after the go-ahead was sent in plain text by whoever sits on the line; read
         // as if it came through TLS it would forge the server's answers.
         if (!Lines_.Empty()) {
@@ -55,13 +42,7 @@ bool TQELSMTPMail::Greet() {
 bool TQELSMTPMail::Ehlo() {
     Caps_ = {};
     SendSocketText("EHLO " + Socket_->Socket()->LocalHost() + "\r\n");
-    GetSocketText();
-    if (ReadFailed_) return false;
-    if (ReplyCode_ != "250") {
-        ReplyBad_ = true;
-        RaiseError(eeConnect);
-        return false;
-    }
+    if (!Expect("250", nullptr, eeConnect)) return false;
     for (std::size_t I = 1; I < ReplyLines_.size(); ++I)
         ParseEhloLine(ReplyLines_[I], Caps_);
     return true;

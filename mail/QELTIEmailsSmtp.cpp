@@ -345,12 +345,12 @@ std::string TQELSMTPMail::GetSocketText() {
     }
 }
 
-bool TQELSMTPMail::Expect(const char* Code, const char* Other) {
+bool TQELSMTPMail::Expect(const char* Code, const char* Other, TErrorEvent Error) {
     GetSocketText();
     if (ReadFailed_) return false;
     if (ReplyCode_ != Code && (!Other || ReplyCode_ != Other)) {
         ReplyBad_ = true;
-        RaiseError(eeGeneral);
+        RaiseError(Error);
         return false;
     }
     return true;
