@@ -2,7 +2,10 @@
 // Design-time entry of the mail package: the palette page and the editors that run a mail
 // component from the inspector. The designer finds Register as an exported C symbol of the
 // loaded package.
+#include "toolkit/core/Export.h"
 #include "toolkit/designer/PropEdit.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -23,3 +26,5 @@ class TQELSendMailProperty : public TStringProperty {
 } // namespace qel
 
 extern "C" void Register();
+
+QEL_PUBLIC_END

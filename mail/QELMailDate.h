@@ -2,9 +2,13 @@
 // The Date header: written in the Internet form every reader understands ("Tue, 08 Dec 2026
 // 20:30:47 +0100"), read in that form (with its obsolete variants) and in the long local form
 // that earlier versions of this library wrote ("Tuesday, December 8, 2026, 8:30:47 PM").
+#include "toolkit/core/Export.h"
+
 #include <ctime>
 #include <string>
 #include <string_view>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel::maildate {
 
@@ -16,3 +20,5 @@ std::string InternetDate(std::time_t When);
 bool ParseMailDate(std::string_view Text, std::time_t& When);
 
 } // namespace qel::maildate
+
+QEL_PUBLIC_END

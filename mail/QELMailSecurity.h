@@ -2,6 +2,7 @@
 // What the secured sessions share: the security and login choices of the two internet mail
 // components, the error codes of their failures, and the small parsers and encoders of the
 // protocol extensions (EHLO capabilities, SMTP AUTH, APOP, UIDL).
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Properties.h"
 
 #include <cstdint>
@@ -9,6 +10,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -61,3 +64,5 @@ using TQELUidList = std::vector<std::pair<int, std::string>>;
 bool ParseUidlListing(std::string_view Text, TQELUidList& Entries);
 
 } // namespace qel
+
+QEL_PUBLIC_END

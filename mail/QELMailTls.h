@@ -3,9 +3,13 @@
 // from the first byte (implicit TLS) or after a STARTTLS/STLS exchange in plain text. Every
 // call is bounded by a time-out, and nothing is buffered beyond what the TLS library keeps for
 // one record, so a stalled or hostile peer can neither hang a session nor fill the memory.
+#include "toolkit/core/Export.h"
+
 #include <cstddef>
 #include <memory>
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -49,3 +53,5 @@ class TQELTlsChannel {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

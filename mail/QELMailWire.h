@@ -2,11 +2,15 @@
 // The pieces of wire handling the mail components are built from: base64 lines of outgoing
 // parts, received lines, reply lines, the strict number and date formats of the protocols, and
 // the memory for large encoded buffers.
+#include "toolkit/core/Export.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <string>
 #include <string_view>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -75,3 +79,5 @@ struct TLargeDeleter {
 } // namespace mailwire
 
 } // namespace qel
+
+QEL_PUBLIC_END

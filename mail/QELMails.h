@@ -2,8 +2,11 @@
 // Root of the mail package: every mail component can be started from the designer through its
 // DesignExecute property, whose editor simply calls Execute.
 #include "toolkit/core/Component.h"
+#include "toolkit/core/Export.h"
 
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -35,3 +38,5 @@ void QELProcessMessages();
 void QELHandleException(TObject* Sender);
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -4,12 +4,15 @@
 // that the POP3 component, the command-line tool and the tests share one implementation; the
 // component copies the result into its message model.
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/Export.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -126,3 +129,5 @@ class TQELMimeParser {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

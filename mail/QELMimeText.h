@@ -2,8 +2,12 @@
 // Text in mail bodies and headers: quoted-printable both ways, base64 of text parts, and the
 // conversion of a declared character set to UTF-8. Everything works on byte strings; nothing
 // here throws for bad input, which comes straight from the network.
+#include "toolkit/core/Export.h"
+
 #include <string>
 #include <string_view>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel::mimetext {
 
@@ -30,3 +34,5 @@ std::string Base64Encode(std::string_view S);
 std::string ToUtf8(std::string_view Text, std::string_view Charset);
 
 } // namespace qel::mimetext
+
+QEL_PUBLIC_END

@@ -2,10 +2,14 @@
 // Non-ASCII text in mail headers: encoded words (RFC 2047) in subjects and names, and header
 // parameters with their quoting and the extended form of RFC 2231 (file names). Readers are
 // lenient, as mail from the wild demands; writers produce what strict readers accept.
+#include "toolkit/core/Export.h"
+
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel::mimewords {
 
@@ -41,3 +45,5 @@ std::vector<std::string> EncodeParam(std::string_view Name, std::string_view Val
 std::string QuoteString(std::string_view Value);
 
 } // namespace qel::mimewords
+
+QEL_PUBLIC_END

@@ -1,12 +1,15 @@
 #pragma once
 // The line list that holds encoded attachments and composed mail.
 #include "mail/QELMailWire.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Strings.h"
 
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -79,3 +82,5 @@ class TQELPackedStrings : public TStrings {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

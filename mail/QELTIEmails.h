@@ -8,6 +8,7 @@
 #include "toolkit/core/Collection.h"
 #include "toolkit/core/Event.h"
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Streams.h"
 #include "toolkit/core/Strings.h"
 #include "toolkit/platform/ScktComp.h"
@@ -21,6 +22,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -532,3 +535,5 @@ class TQELPOPMail : public TQELMailHost {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -9,6 +9,7 @@
 #include "toolkit/core/Collection.h"
 #include "toolkit/core/Event.h"
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Strings.h"
 #include "toolkit/platform/DynLib.h"
 
@@ -17,6 +18,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -304,3 +307,5 @@ class TQELQuickMail : public TQELMailsComponent {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

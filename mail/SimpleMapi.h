@@ -4,7 +4,11 @@
 // the mail components, which load a provider at run time, and the providers of this project.
 // Integer widths follow the standard's Win32 types: ULONG and FLAGS are 32 bits; session
 // handles and UI parameters are pointer-sized.
+#include "toolkit/core/Export.h"
+
 #include <cstdint>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -154,3 +158,5 @@ using LPMAPIRESOLVENAME = qel::MAPI_ULONG (*)(qel::LHANDLE lhSession, qel::ULONG
                                               qel::MAPI_ULONG ulReserved,
                                               qel::lpMapiRecipDesc* lppRecip);
 }
+
+QEL_PUBLIC_END

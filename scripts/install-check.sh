@@ -37,7 +37,7 @@ done
 [ -f "$libdir/cmake/qel/qelConfigVersion.cmake" ] || fail "no qelConfigVersion.cmake"
 [ ! -e "$prefix/include/qel/mail/provider" ] || fail "the provider's header is installed"
 ! ls "$prefix"/include/qel/toolkit/platform/X11* >/dev/null 2>&1 || fail "X11 internals installed"
-! find "$prefix/include/qel" -name "*Internal.h" | grep -q . || fail "internal headers installed"
+[ -z "$(find "$prefix/include/qel" -name "*Internal.h")" ] || fail "internal headers installed"
 # Every installed header's own includes resolve inside the installation.
 while IFS= read -r h; do
   while IFS= read -r inc; do
@@ -45,6 +45,18 @@ while IFS= read -r h; do
   done < <(sed -n 's/^#include "\(qel\/[^"]*\)".*/\1/p' "$h")
   ! grep -qE '^#include "(toolkit|visual|mail)/' "$h" || fail "$h has an include outside qel/"
 done < <(find "$prefix/include" -name '*.h')
+# Symbols are hidden by default: a header that forgot to declare its part public would leave its
+# classes out of the libraries, and one helper of a source file shows that the rest stay out.
+while IFS= read -r h; do
+  case $h in */toolkit/core/Export.h) continue ;; esac
+  grep -q '^QEL_PUBLIC_BEGIN$' "$h" && grep -q '^QEL_PUBLIC_END$' "$h" ||
+    fail "$h does not declare its interface public (QEL_PUBLIC_BEGIN ... QEL_PUBLIC_END)"
+done < <(find "$prefix/include/qel" -name '*.h')
+syms=$(nm -DC --defined-only "$libdir/libqeltoolkit.so")
+grep -q ' qel::TComponent::FreeNotification' <<<"$syms" ||
+  fail "libqeltoolkit.so does not export its public classes"
+! grep -q ' T qel::TX11Selection::' <<<"$syms" ||
+  fail "libqeltoolkit.so exports the X11 backend's internals"
 for tool in qel-form qel-render qel-reg qel-mail qel-gallery qel-designer; do
   [ -f "$prefix/share/man/man1/$tool.1" ] || fail "no manual page for $tool"
 done
@@ -52,8 +64,10 @@ done
 
 echo "-- installed programs"
 for tool in qel-form qel-render qel-reg qel-mail qel-gallery qel-designer; do
-  "$prefix/bin/$tool" --version | grep -q "^$tool " || fail "$tool --version"
-  "$prefix/bin/$tool" --help | grep -q "^Usage: $tool" || fail "$tool --help"
+  # Output is taken whole before it is searched: grep -q leaving a pipe early would fail a
+  # program that is still writing (SIGPIPE under pipefail).
+  out=$("$prefix/bin/$tool" --version) && grep -q "^$tool " <<<"$out" || fail "$tool --version"
+  out=$("$prefix/bin/$tool" --help) && grep -q "^Usage: $tool" <<<"$out" || fail "$tool --help"
   set +e; "$prefix/bin/$tool" --no-such-option >/dev/null 2>&1; rc=$?; set -e
   [ "$rc" = 2 ] || fail "$tool: a usage error exits $rc, not 2"
 done
@@ -63,14 +77,15 @@ form=$root/examples/gallery/gallery.dfm
 "$prefix/bin/qel-render" "$work/gallery.bin" -o "$work/binary.png"
 "$prefix/bin/qel-render" "$form" -o "$work/text.png"
 cmp -s "$work/binary.png" "$work/text.png" || fail "qel-render draws the two encodings differently"
-echo palette | "$prefix/bin/qel-designer" | grep -q "^QEL EMail: " ||
+out=$(echo palette | "$prefix/bin/qel-designer") && grep -q "^QEL EMail: " <<<"$out" ||
   fail "qel-designer does not find the packages of the installation"
 QEL_BACKEND=headless "$prefix/bin/qel-gallery" -o "$work/gallery.png" >/dev/null
 [ -s "$work/gallery.png" ] || fail "qel-gallery wrote no picture"
 "$prefix/bin/qel-reg" set HKCU/Software/QEL/Check Name Value
 [ "$("$prefix/bin/qel-reg" get HKCU/Software/QEL/Check Name)" = Value ] || fail "qel-reg get"
 printf 'Subject: hi\r\n\r\nbody\r\n' > "$work/mail.eml"
-"$prefix/bin/qel-mail" parse "$work/mail.eml" --json | grep -q '"hi"' || fail "qel-mail parse"
+out=$("$prefix/bin/qel-mail" parse "$work/mail.eml" --json) && grep -q '"hi"' <<<"$out" ||
+  fail "qel-mail parse"
 
 echo "-- CMake consumer"
 cmake -S tests/install/consumer-cmake -B "$work/consumer-cmake" -G Ninja \

@@ -3,7 +3,10 @@
 // show it and repaints them when it changes; the link keeps that list and the control's
 // pointer in step, and drops the pointer when the background is freed first (it may belong to
 // another form, so the control asks to be told).
+#include "toolkit/core/Export.h"
 #include "visual/QELTBackground.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -34,3 +37,5 @@ class TQELBackgroundLink {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -4,12 +4,15 @@
 // properties; and the sizable header, a bar of sections whose dividers the user drags.
 #include "toolkit/controls/ControlCanvas.h"
 #include "toolkit/controls/Controls.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Strings.h"
 #include "visual/QELBackgroundLink.h"
 
 #include <memory>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -173,3 +176,5 @@ class TQELHeader : public TQELCustomControl {
 // ===== End of sizable header ================================================================
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,6 +2,7 @@
 // A triangular button pointing up, right, down or left: a white or background-filled triangle
 // with a drop shadow, a bevel along its edges and a glyph near its base. Only presses inside
 // the triangle count, tested against the region of the last paint.
+#include "toolkit/core/Export.h"
 #include "visual/QELBackgroundLink.h"
 #include "visual/QELControls.h"
 #include "visual/QELTBackground.h"
@@ -9,6 +10,8 @@
 
 #include <array>
 #include <memory>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -64,3 +67,5 @@ class TQELArrowButton : public TQELGraphicControl {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

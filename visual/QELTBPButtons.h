@@ -5,12 +5,15 @@
 // image (the button is created in bitmap style). Both can look like a push button that stays
 // down while checked (AsButton).
 #include "toolkit/controls/StdCtrls.h"
+#include "toolkit/core/Export.h"
 #include "visual/QELBackgroundLink.h"
 #include "visual/QELTBackground.h"
 #include "visual/QELZoradodo.h"
 
 #include <functional>
 #include <memory>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -121,3 +124,5 @@ class TQELRadiobutton : public TRadioButton {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

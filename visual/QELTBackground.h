@@ -2,6 +2,7 @@
 // The shared background component: a gradient, a texture or a brush pattern painted behind (or
 // inside the letters of) any number of client controls, which all repaint when it changes.
 #include "toolkit/core/Component.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/List.h"
 #include "toolkit/core/Strings.h"
 #include "toolkit/graphics/Bitmap.h"
@@ -15,6 +16,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -174,3 +177,5 @@ inline void QELLeaveBackground(TQELBackground* Background, TObject* Client) {
 }
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -3,11 +3,14 @@
 // of the thirteen fill styles. Kept apart from the device context so that the band layout can
 // be checked shape by shape and replayed on any target; TQELGradient::MultiDraw replays it on a
 // memory bitmap.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Colors.h"
 #include "toolkit/graphics/Windows.h" // MulDiv
 
 #include <cstdint>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -56,3 +59,5 @@ void QELGradientSteps(TQELFillStyle Style, int W, int H, int Steps,
                       const std::vector<COLORREF>& Colors, TQELGradientPainter& Painter);
 
 } // namespace qel
+
+QEL_PUBLIC_END

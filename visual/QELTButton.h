@@ -4,10 +4,13 @@
 // soft bevel and focus frame.
 #include "toolkit/controls/ControlCanvas.h"
 #include "toolkit/controls/StdCtrls.h"
+#include "toolkit/core/Export.h"
 #include "visual/QELBackgroundLink.h"
 #include "visual/QELZoradodo.h"
 
 #include <memory>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -72,3 +75,5 @@ class TQELButton : public TButtonControl {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,11 +2,14 @@
 // A read-only label that shows one field of a dataset's current record in 3D text, inside a
 // frame, over an optional background; the letters may show a second background.
 #include "toolkit/controls/StdCtrls.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/data/DataSource.h"
 #include "visual/QELBackgroundLink.h"
 #include "visual/QELZoradodo.h"
 
 #include <memory>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -60,3 +63,5 @@ class TQELDBLabel : public TCustomLabel {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -4,6 +4,7 @@
 // as one control, repeat prior and next while held, and ask before deleting.
 #include "toolkit/controls/Buttons.h"
 #include "toolkit/controls/ExtCtrls.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Strings.h"
 #include "toolkit/data/DataSource.h"
 #include "visual/QELBackgroundLink.h"
@@ -11,6 +12,8 @@
 
 #include <array>
 #include <memory>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -156,3 +159,5 @@ class TQELDBNavigator : public TCustomPanel {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

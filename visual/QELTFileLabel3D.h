@@ -2,6 +2,7 @@
 // A label that shows a file path in 3D text, shortened to its width: middle folders give way
 // to "...", the drive, the trailing folders that fit and the file name stay.
 #include "toolkit/controls/StdCtrls.h"
+#include "toolkit/core/Export.h"
 #include "visual/QELBackgroundLink.h"
 #include "visual/QELTBackground.h"
 #include "visual/QELZoradodo.h"
@@ -9,6 +10,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -57,3 +60,5 @@ class TQELFileLabel3D : public TCustomLabel {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,9 +1,12 @@
 #pragma once
 // A graphic control that only paints a linked background over its whole area, for example
 // as a form's backdrop. Without a background it paints nothing and its parent shows through.
+#include "toolkit/core/Export.h"
 #include "visual/QELBackgroundLink.h"
 #include "visual/QELControls.h"
 #include "visual/QELTBackground.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -28,3 +31,5 @@ class TQELFillBackground : public TQELGraphicControl {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

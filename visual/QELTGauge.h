@@ -2,12 +2,15 @@
 // A segmented progress gauge: a bar filled from the left or from the bottom in proportion to
 // a percentage, the percentage written over it in 3D text, two bevels, an optional glyph in
 // one margin and an optional shared background behind everything.
+#include "toolkit/core/Export.h"
 #include "visual/QELBackgroundLink.h"
 #include "visual/QELControls.h"
 #include "visual/QELZoradodo.h"
 
 #include <cstdint>
 #include <memory>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -82,3 +85,5 @@ class TQELGauge : public TQELGraphicControl {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -6,11 +6,14 @@
 // from the last drawn to the first, and each pixel row keeps the spans later shapes already
 // cover. The line styles draw each distinct line once, at the place in the order where the
 // replay draws it for the last time.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Surface.h"
 #include "toolkit/graphics/Windows.h"
 #include "visual/QELTBackgroundSteps.h"
 
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -26,3 +29,5 @@ void QELGradientStepByStep(HDC DC, int W, int H, TQELFillStyle Style, int Steps,
                            const std::vector<COLORREF>& Colors);
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -5,6 +5,7 @@
 // header or the list box.
 #include "toolkit/controls/ExtCtrls.h"
 #include "toolkit/controls/ListBox.h"
+#include "toolkit/core/Export.h"
 #include "visual/QELControls.h"
 #include "visual/QELTBackground.h"
 
@@ -12,6 +13,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -126,3 +129,5 @@ class TQELHeaderList : public TCustomPanel {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

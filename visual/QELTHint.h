@@ -5,12 +5,15 @@
 // text in 3D. The window keeps the screen pixels around the outline, so it looks shaped.
 #include "toolkit/controls/Forms.h"
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Font.h"
 #include "visual/QELTBackground.h"
 #include "visual/QELTHintPlacement.h"
 #include "visual/QELZoradodo.h"
 
 #include <memory>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -137,3 +140,5 @@ class TQELNewHint : public THintWindow {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,10 +2,13 @@
 // The hint editor: the short hint (before the first "|") and the status-bar hint (after it)
 // in two fields, joined again on OK.
 #include "toolkit/controls/Forms.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/designer/PropEdit.h"
 
 #include <string>
 #include <utility>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -36,3 +39,5 @@ class TQELHintProperty : public TStringProperty {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

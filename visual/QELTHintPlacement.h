@@ -1,9 +1,12 @@
 #pragma once
 // Where a balloon hint goes around the pointer: above or below it, opening to the right or to
 // the left, flipping to the opposite side when the balloon would leave the screen.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/RasterTypes.h"
 
 #include <cstdint>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -51,3 +54,5 @@ class TQELHintPlacer {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

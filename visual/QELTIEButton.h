@@ -3,10 +3,13 @@
 // a sunken one while pressed or latched down. Buttons of one parent with the same GroupIndex
 // behave like radio buttons; a button may open a drop-down menu under itself.
 #include "toolkit/controls/Menus.h"
+#include "toolkit/core/Export.h"
 #include "visual/QELControls.h"
 #include "visual/QELZoradodo.h"
 
 #include <memory>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -92,3 +95,5 @@ class TQELIEButton : public TQELGraphicControl {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

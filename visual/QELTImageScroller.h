@@ -3,12 +3,15 @@
 // tiled into a memory bitmap at least as large as the control; each tick of an owned thread
 // timer moves an offset that wraps at the memory bitmap's size, and the frame shown is copied
 // from it in one or two pieces, so the seam between the strip's end and start never shows.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Bitmap.h"
 #include "visual/QELControls.h"
 #include "visual/QELZoradodo.h"
 
 #include <cstdint>
 #include <memory>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -102,3 +105,5 @@ class TQELImageScroller : public TQELGraphicControl {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

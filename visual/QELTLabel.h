@@ -2,8 +2,11 @@
 // A label with 3D text, a frame, an optional background behind it and an optional background
 // shown through its letters.
 #include "toolkit/controls/StdCtrls.h"
+#include "toolkit/core/Export.h"
 #include "visual/QELBackgroundLink.h"
 #include "visual/QELZoradodo.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -42,3 +45,5 @@ class TQELLabel : public TCustomLabel {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,7 +1,10 @@
 #pragma once
 // The caption editor of every control: a memo, so a caption may hold line breaks.
 #include "toolkit/controls/Forms.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/designer/PropEdit.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -27,3 +30,5 @@ class TQELCaptionProperty : public TStringProperty {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

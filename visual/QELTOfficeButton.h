@@ -2,6 +2,7 @@
 // A rounded button with a small LED at its left whose colour follows the mouse (away, over,
 // pressed) and a 3D caption on a light yellow face or a linked background. It is composed
 // off-screen and copied at once, so that the corners keep the parent's surface.
+#include "toolkit/core/Export.h"
 #include "visual/QELBackgroundLink.h"
 #include "visual/QELControls.h"
 #include "visual/QELTBackground.h"
@@ -9,6 +10,8 @@
 
 #include <cstdint>
 #include <memory>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -74,3 +77,5 @@ class TQELOfficeButton : public TQELGraphicControl {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

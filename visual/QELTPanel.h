@@ -2,11 +2,14 @@
 // A container panel framed by two frames of its own, with an optional dialog bevel around
 // them, a gap between them, a background and a 3D caption. Children align inside the frames.
 #include "toolkit/controls/ExtCtrls.h"
+#include "toolkit/core/Export.h"
 #include "visual/QELBackgroundLink.h"
 #include "visual/QELTBackground.h"
 #include "visual/QELZoradodo.h"
 
 #include <memory>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -63,3 +66,5 @@ class TQELPanel : public TCustomPanel {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

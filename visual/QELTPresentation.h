@@ -4,6 +4,7 @@
 #include "toolkit/controls/Forms.h"
 #include "toolkit/controls/StdCtrls.h"
 #include "toolkit/core/Collection.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Bitmap.h"
 #include "visual/QELBackgroundLink.h"
 #include "visual/QELTSlideEffects.h"
@@ -12,6 +13,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -177,3 +180,5 @@ class TQELFormSlide : public TCustomControl {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,12 +2,15 @@
 // A circular button: a disc filled by a background, outlined or sunk into the surface, with a
 // glyph in the middle. Only points inside the circle press it; the corners show the parent's
 // surface, read back from the screen with a marker colour keyed out.
+#include "toolkit/core/Export.h"
 #include "visual/QELBackgroundLink.h"
 #include "visual/QELControls.h"
 #include "visual/QELTBackground.h"
 #include "visual/QELZoradodo.h"
 
 #include <memory>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -64,3 +67,5 @@ class TQELRoundButton : public TQELGraphicControl {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -3,9 +3,12 @@
 // window, headless over the composed desktop) until they repaint, which AutoRestore asks for
 // when painting ends.
 #include "toolkit/core/Component.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Canvas.h"
 
 #include <memory>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -40,3 +43,5 @@ class TQELScreenCanvas : public TComponent {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,7 +1,10 @@
 #pragma once
 // The colour-list dialog of the gradient's extra colours, and its property editor.
 #include "toolkit/controls/Forms.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/designer/PropEdit.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -33,3 +36,5 @@ class TQELColorInBetweenProperty : public TClassProperty {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,11 +2,14 @@
 // Inside the transition engine: one running effect with its primitives (a cell, a stretched
 // frame, a row or column band) and its message pumping. The patterns themselves live in
 // QELTSlideEffectPatterns.cpp and only call these.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/RasterTypes.h"
 #include "toolkit/graphics/Windows.h"
 
 #include <chrono>
 #include <functional>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -96,3 +99,5 @@ void RunPattern(TEffectRun& R, int Effect);
 
 } // namespace slide
 } // namespace qel
+
+QEL_PUBLIC_END

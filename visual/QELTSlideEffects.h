@@ -3,10 +3,13 @@
 // slides editor: it brings a finished picture onto a visible canvas in one of 54 patterns,
 // drawing straight onto the destination and pumping the application's messages as it goes,
 // so the transition is seen while it happens and the application stays responsive.
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Properties.h"
 
 #include <cstdint>
 #include <functional>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -108,3 +111,5 @@ TQELSlidePumpHook SetSlideEffectPumpHook(TQELSlidePumpHook Hook);
 void SetSlideEffectMessages(bool Process);
 
 } // namespace qel
+
+QEL_PUBLIC_END

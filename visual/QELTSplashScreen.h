@@ -3,6 +3,7 @@
 // centred image, two frames), shown while the application does its start-up work in OnRun and
 // kept up for a minimum time with the application responsive.
 #include "toolkit/controls/Forms.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Bitmap.h"
 #include "visual/QELTBackground.h"
 #include "visual/QELZoradodo.h"
@@ -10,6 +11,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -98,3 +101,5 @@ struct TQELSplashClock {
 TQELSplashClock SetSplashClock(TQELSplashClock Clock);
 
 } // namespace qel
+
+QEL_PUBLIC_END

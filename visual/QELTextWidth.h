@@ -2,9 +2,12 @@
 // Text measuring without a window: controls that size parts of themselves to their text (the
 // header's new sections, the file label's shortened path) measure with their own font before
 // they have been painted, or before they have a parent at all.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Windows.h"
 
 #include <string_view>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -30,3 +33,5 @@ class TQELTextMeasure {
 int QELTextWidth(const TFont* Font, std::string_view Text);
 
 } // namespace qel
+
+QEL_PUBLIC_END

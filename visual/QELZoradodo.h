@@ -1,6 +1,7 @@
 #pragma once
 // Shared enumerations and base classes of the visual package.
 #include "toolkit/core/Component.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Properties.h"
 #include "toolkit/graphics/Bitmap.h"
 #include "toolkit/graphics/Canvas.h"
@@ -14,6 +15,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -318,3 +321,5 @@ class TQELTimer32 : public TComponent {
 // ===== End of thread timer ==================================================================
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,7 +2,10 @@
 // Design-time entry of the visual package: palette pages, streaming registration of the
 // drawing classes and the property editors. The designer finds Register as an exported C
 // symbol of the loaded package.
+#include "toolkit/core/Export.h"
 #include "toolkit/designer/PropEdit.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -22,3 +25,5 @@ class TQELExecZoradodoProperty : public TStringProperty {
 } // namespace qel
 
 extern "C" void Register();
+
+QEL_PUBLIC_END

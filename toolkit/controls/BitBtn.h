@@ -2,6 +2,9 @@
 // The bitmap button: a push button with a glyph beside its caption, and kinds that bring their
 // own caption, glyph and modal result (OK, Cancel, Yes …).
 #include "toolkit/controls/StdCtrls.h"
+#include "toolkit/core/Export.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -56,3 +59,5 @@ class TBitBtn : public TButton {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,6 +1,9 @@
 #pragma once
 // Speed buttons: graphic push buttons with a glyph, optional grouping and a held-down state.
 #include "toolkit/controls/Controls.h"
+#include "toolkit/core/Export.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -62,3 +65,5 @@ class TSpeedButton : public TGraphicControl {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

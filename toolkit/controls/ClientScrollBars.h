@@ -3,6 +3,9 @@
 // how they paint and how the mouse works them. The control says which bars show and follows
 // the positions the user gives them.
 #include "toolkit/controls/ScrollBar.h"
+#include "toolkit/core/Export.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -42,3 +45,5 @@ class TClientScrollBars {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

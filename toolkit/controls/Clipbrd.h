@@ -2,7 +2,11 @@
 // The clipboard the text controls cut, copy and paste through: the window backend's clipboard,
 // which on X11 is the CLIPBOARD selection shared with other programs and in the headless
 // backend a text in memory.
+#include "toolkit/core/Export.h"
+
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -19,3 +23,5 @@ class TClipboard {
 TClipboard& Clipboard();
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -3,7 +3,10 @@
 // green and blue parts. The layout is resources/TColorDialogForm.dfm. Execute returns true
 // and sets Color only when the user confirms.
 #include "toolkit/controls/Forms.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Strings.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -33,3 +36,5 @@ class TColorDialog : public TComponent {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,8 +1,11 @@
 #pragma once
 // The page control: a row of tabs over a stack of tab sheets, one shown at a time.
 #include "toolkit/controls/StdCtrls.h"
+#include "toolkit/core/Export.h"
 
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -76,3 +79,5 @@ class TPageControl : public TCustomControl {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

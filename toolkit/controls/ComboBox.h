@@ -7,6 +7,9 @@
 // (OnDrawItem), with one item height (fixed) or one per item (variable, OnMeasureItem).
 #include "toolkit/controls/Edit.h"
 #include "toolkit/controls/ListBox.h"
+#include "toolkit/core/Export.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -108,3 +111,5 @@ class TComboBox : public TCustomComboBox {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,7 +2,10 @@
 // A canvas that draws on a control: on demand it gets a device context for the control's
 // window (or, for a graphic control, for its part of the parent's window) and gives it back
 // at the end of the loop turn, so drawing outside a paint reaches the screen.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Canvas.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -32,3 +35,5 @@ class TControlCanvas : public TCanvas {
 void FreeDeviceContexts();
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -6,6 +6,7 @@
 #include "toolkit/controls/Messages.h"
 #include "toolkit/core/Component.h"
 #include "toolkit/core/Event.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Colors.h"
 #include "toolkit/graphics/RasterTypes.h"
 #include "toolkit/platform/Window.h"
@@ -15,6 +16,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -587,3 +590,5 @@ void DragControlDestroying(TControl* Control);
 bool IsAccel(WORD Key, const std::string& Caption);
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -7,10 +7,13 @@
 // dialog just after it shows, inside its modal loop, so a test can inject keys and clicks or
 // set the dialog's ModalResult; MessageDlgAnswerHook answers MessageDlg without showing anything.
 #include "toolkit/controls/Forms.h"
+#include "toolkit/core/Export.h"
 
 #include <functional>
 #include <optional>
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -96,3 +99,5 @@ TMessageDlgAnswerHook SetMessageDlgAnswerHook(TMessageDlgAnswerHook Hook);
 int ExecuteDialog(TCustomForm* Dialog);
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -6,10 +6,13 @@
 // stay responsive.
 #include "toolkit/controls/ClientScrollBars.h"
 #include "toolkit/controls/StdCtrls.h"
+#include "toolkit/core/Export.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -145,3 +148,5 @@ class TEdit : public TCustomEdit {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

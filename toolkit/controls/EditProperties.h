@@ -2,7 +2,10 @@
 // The published properties the single- and multi-line edits share.
 #include "toolkit/controls/Edit.h"
 #include "toolkit/controls/PublishedGroups.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Font.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -29,3 +32,5 @@ template <class T> inline void EditProperties(TClassBuilder<T>& B) {
 }
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,6 +1,9 @@
 #pragma once
 // Panels, bevels, images, paint boxes and the window-message timer.
 #include "toolkit/controls/StdCtrls.h"
+#include "toolkit/core/Export.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -137,3 +140,5 @@ class TTimer : public TComponent {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

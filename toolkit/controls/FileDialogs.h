@@ -4,9 +4,12 @@
 // Execute returns true and sets FileName only when the user confirms, so a cancelled dialog
 // leaves FileName as it was.
 #include "toolkit/controls/Forms.h"
+#include "toolkit/core/Export.h"
 
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -61,3 +64,5 @@ class TSaveDialog : public TOpenDialog {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -6,11 +6,14 @@
 #include "toolkit/controls/Controls.h"
 #include "toolkit/core/Component.h"
 #include "toolkit/core/Event.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/platform/MessageQueue.h"
 
 #include <exception>
 #include <functional>
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -349,3 +352,5 @@ class TApplication : public TComponent {
 extern TApplication* Application;
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,6 +1,9 @@
 #pragma once
 // The group box: an etched frame with a caption that holds other controls.
 #include "toolkit/controls/StdCtrls.h"
+#include "toolkit/core/Export.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -23,3 +26,5 @@ class TGroupBox : public TCustomGroupBox {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

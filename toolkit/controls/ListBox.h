@@ -6,9 +6,12 @@
 // items in view, so the cost of a paint does not grow with the number of items.
 #include "toolkit/controls/ClientScrollBars.h"
 #include "toolkit/controls/StdCtrls.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Strings.h"
 
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -166,3 +169,5 @@ class TListBox : public TCustomListBox {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,7 +1,10 @@
 #pragma once
 // The multi-line edit: the text seen as Lines, word wrapping, scroll bars, Enter and Tab.
 #include "toolkit/controls/Edit.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Strings.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -35,3 +38,5 @@ class TMemo : public TCustomMemo {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -7,9 +7,12 @@
 // and clicks (queued before the call or injected from OnPopup).
 #include "toolkit/controls/Controls.h"
 #include "toolkit/core/Component.h"
+#include "toolkit/core/Export.h"
 
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -162,3 +165,5 @@ class TMenuBar : public TCustomControl {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

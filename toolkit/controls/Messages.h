@@ -2,7 +2,10 @@
 // Messages as controls see them: the window messages of the platform layer, the toolkit's own
 // notifications (CM_…) and the notifications a parent reflects back to the child that caused
 // them (CN_… = CN_BASE + the window message).
+#include "toolkit/core/Export.h"
 #include "toolkit/platform/WindowMessages.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -118,3 +121,5 @@ struct TWMSize {
 constexpr LONG AltMask = 0x20000000;
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -3,8 +3,11 @@
 // puts them in. Each is declared once, with its default, by TControl or TWinControl; a control
 // publishes single ones by name with TClassBuilder::Publish.
 #include "toolkit/controls/Controls.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Properties.h"
 #include "toolkit/graphics/Font.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -35,3 +38,5 @@ template <class T> inline void PublishDragProperties(TClassBuilder<T>& B) {
 }
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,9 +2,12 @@
 // The radio group: a group box whose Items become radio buttons, laid out in Columns, with the
 // checked one as ItemIndex.
 #include "toolkit/controls/GroupBox.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Strings.h"
 
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -45,3 +48,5 @@ class TRadioGroup : public TCustomRadioGroup {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

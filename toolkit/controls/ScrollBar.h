@@ -3,6 +3,9 @@
 // and by the controls that draw bars inside their own client area (list box, memo), and the
 // TScrollBar control itself.
 #include "toolkit/controls/Controls.h"
+#include "toolkit/core/Export.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -92,3 +95,5 @@ class TScrollBar : public TCustomControl {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

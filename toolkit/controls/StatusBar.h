@@ -3,6 +3,9 @@
 // size grip in the corner.
 #include "toolkit/controls/StdCtrls.h"
 #include "toolkit/core/Collection.h"
+#include "toolkit/core/Export.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -82,3 +85,5 @@ class TStatusBar : public TCustomControl {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

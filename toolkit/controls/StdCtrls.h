@@ -4,6 +4,9 @@
 // look, or asks the parent to draw them (BS_OWNERDRAW, reflected to the control as
 // CN_DRAWITEM) and reports clicks as WM_COMMAND/BN_CLICKED (reflected as CN_COMMAND).
 #include "toolkit/controls/Controls.h"
+#include "toolkit/core/Export.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -159,3 +162,5 @@ void DrawClassicButtonFace(HDC DC, const TRect& R, bool Pushed, bool Default, bo
 void DrawClassicCheckMark(HDC DC, const TRect& Box, UINT State, bool Radio, bool Enabled);
 
 } // namespace qel
+
+QEL_PUBLIC_END

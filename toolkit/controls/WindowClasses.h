@@ -3,9 +3,12 @@
 // BUTTON window pushes, checks and draws itself, or asks its parent to draw it when it is
 // owner-drawn). TWinControl::DefaultHandler hands unhandled messages to the class procedure.
 #include "toolkit/controls/Messages.h"
+#include "toolkit/core/Export.h"
 
 #include <functional>
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -23,3 +26,5 @@ const TWindowClassInfo* FindWindowClassInfo(const std::string& Name);
 const TWindowClassProc* FindWindowClass(const std::string& Name);
 
 } // namespace qel
+
+QEL_PUBLIC_END

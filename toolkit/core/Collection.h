@@ -1,10 +1,13 @@
 #pragma once
 // Collections own a list of items of one class; form files stream them as < item … end >.
 // An item is created with its collection and removes itself from it when freed.
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Persistent.h"
 
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -100,3 +103,5 @@ class TOwnedCollection : public TCollection {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

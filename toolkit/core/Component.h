@@ -2,6 +2,7 @@
 // Components: named, owned, notified. An owner frees the components it owns; a component that
 // asked for a free notification hears opRemove before the other one disappears, so references
 // between components never dangle.
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Persistent.h"
 
 #include <functional>
@@ -9,6 +10,8 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -109,3 +112,5 @@ class TComponent : public TPersistent {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,9 +1,13 @@
 #pragma once
 // Events are closures. A form file binds them by method name, so each event also remembers the
 // name it was bound from; that name is what the writer puts back into the form file.
+#include "toolkit/core/Export.h"
+
 #include <functional>
 #include <string>
 #include <utility>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -40,3 +44,5 @@ template <class R, class... A> class TEvent<R(A...)> {
 using TNotifyEvent = TEvent<void(TObject* Sender)>;
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,8 +1,12 @@
 #pragma once
 // The toolkit's exception hierarchy. Every failure the toolkit or the packages raise derives
 // from Exception, so an application's handler can catch them all in one place.
+#include "toolkit/core/Export.h"
+
 #include <stdexcept>
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -81,3 +85,5 @@ class EDatabaseError : public Exception {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

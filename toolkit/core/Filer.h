@@ -4,6 +4,7 @@
 // part through DefineProperties, which hands the filer a named property with a read and a write
 // procedure working on the value operations below.
 #include "toolkit/core/Component.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Properties.h"
 
 #include <cstdint>
@@ -11,6 +12,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -266,3 +269,5 @@ class TWriter : public TFiler {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

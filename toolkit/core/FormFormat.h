@@ -1,6 +1,10 @@
 #pragma once
 // The two encodings of a form file.
+#include "toolkit/core/Export.h"
+
 #include <cstdint>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -12,3 +16,5 @@ enum class TFormFormat { Text, Binary };
 TFormFormat DetectFormFormat(TStream& Stream);
 
 } // namespace qel
+
+QEL_PUBLIC_END

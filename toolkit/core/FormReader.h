@@ -1,12 +1,15 @@
 #pragma once
 // Reading whole forms from text or binary form files.
 #include "toolkit/core/Component.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Filer.h"
 #include "toolkit/core/FormFormat.h"
 
 #include <memory>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -31,3 +34,5 @@ void LoadComponentFromFile(const std::string& FileName, TComponent& Root,
                            const TFormLoadOptions& Options = {});
 
 } // namespace qel
+
+QEL_PUBLIC_END

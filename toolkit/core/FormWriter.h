@@ -1,9 +1,12 @@
 #pragma once
 // Writing whole forms as text or binary form files.
 #include "toolkit/core/Component.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/FormFormat.h"
 
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -16,3 +19,5 @@ void SaveComponentToFile(const std::string& FileName, TComponent* Root,
 std::string ComponentToText(TComponent* Root);
 
 } // namespace qel
+
+QEL_PUBLIC_END

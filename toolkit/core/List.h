@@ -1,11 +1,14 @@
 #pragma once
 // A list of untyped pointers that does not own what it holds; the building block for the
 // toolkit's ordered lists (client lists, fixups, component lists).
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Object.h"
 #include "toolkit/core/Properties.h"
 
 #include <functional>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -58,3 +61,5 @@ class TList : public TObject {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,9 +1,12 @@
 #pragma once
 // Identifier rules of components and form files; the case-insensitive comparisons they use live
 // with the other text helpers.
+#include "toolkit/core/Export.h"
 #include "toolkit/core/TextUtils.h"
 
 #include <string_view>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -11,3 +14,5 @@ namespace qel {
 bool IsValidIdent(std::string_view S);
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,6 +2,8 @@
 // Root of the object model and the class registry. Every persistent class carries a TClass:
 // its name, its parent, a factory, its published properties in published order and its
 // published methods (the method table form files bind events through).
+#include "toolkit/core/Export.h"
+
 #include <any>
 #include <functional>
 #include <map>
@@ -9,6 +11,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -151,3 +155,5 @@ template <class T> T* Cast(TObject* O) {
             ::qel::detail::MakeClass<Self>(#Self, Base::StaticClass(), false, Describe);           \
         return C;                                                                                  \
     }
+
+QEL_PUBLIC_END

@@ -1,9 +1,13 @@
 #pragma once
 // Tokenizer of text form files. Strings are decoded while scanning ('…' parts and #nn
 // character codes run together) and limited in size; every error names the line.
+#include "toolkit/core/Export.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -56,3 +60,5 @@ class TParser {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

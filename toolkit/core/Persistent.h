@@ -1,7 +1,10 @@
 #pragma once
 // Objects that can be assigned to one another and streamed.
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Object.h"
 #include "toolkit/core/Properties.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -25,3 +28,5 @@ class TPersistent : public TObject {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

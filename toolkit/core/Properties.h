@@ -4,6 +4,7 @@
 // these entries. Accessors call the class's own getters and Set… methods, so a property read
 // from a form file behaves exactly like one set from code.
 #include "toolkit/core/Event.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/IdentMap.h"
 #include "toolkit/core/Object.h"
 
@@ -16,6 +17,8 @@
 #include <type_traits>
 #include <utility>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -391,3 +394,5 @@ template <class T> void TClassBuilder<T>::ThrowUndeclared(std::string_view Name)
 template <class T> void NoProperties(TClassBuilder<T>&) {}
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -5,9 +5,13 @@
 // A step that throws while another exception is already on its way is swallowed: the first
 // error is the one the caller needs to see, and two at once would end the program. On a normal
 // exit the step's own exception propagates, as it would from the code written out by hand.
+#include "toolkit/core/Export.h"
+
 #include <exception>
 #include <type_traits>
 #include <utility>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -52,3 +56,5 @@ template <class F> class TScopeFail {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,12 +1,15 @@
 #pragma once
 // Byte streams: the abstract TStream, memory, file and string streams. Form files, string lists
 // and graphics load and save through these.
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Object.h"
 #include "toolkit/core/Properties.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -114,3 +117,5 @@ class TStringStream : public TStream {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

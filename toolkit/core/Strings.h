@@ -2,11 +2,14 @@
 // Lists of strings, each line optionally paired with an object pointer (not owned). TStrings
 // streams itself as the defined property "Strings" ( 'line' … ) in form files.
 #include "toolkit/core/Event.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Persistent.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -163,3 +166,5 @@ class TStringList : public TStrings {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,9 +2,12 @@
 // Conversion between the text and the binary form encodings. Both directions keep every value:
 // binary → text → binary gives back the same values (an integer keeps its smallest type, a
 // string may change between the short, long and UTF-8 string types).
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Filer.h"
 
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -17,3 +20,5 @@ void ObjectTextToBinary(TStream& Input, TStream& Output, std::vector<TOffsetLine
 void ObjectBinaryToText(TStream& Input, TStream& Output);
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -7,8 +7,12 @@
 //                                characters too), as the classic run-time library does;
 //   TrimSpace                    drops only the C white-space characters " \t\n\v\f\r", for
 //                                text where a control character is content, not padding.
+#include "toolkit/core/Export.h"
+
 #include <string>
 #include <string_view>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -51,3 +55,5 @@ struct TDateTimeFields {
 std::string FormatDateTime(std::string_view Format, const TDateTimeFields& T);
 
 } // namespace qel
+
+QEL_PUBLIC_END

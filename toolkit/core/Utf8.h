@@ -1,8 +1,12 @@
 #pragma once
 // UTF-8 checks and conversions used by the form streams.
+#include "toolkit/core/Export.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -15,3 +19,5 @@ bool NextCodePoint(std::string_view S, std::size_t& Pos, std::uint32_t& CodePoin
 std::string ByteStringToUtf8(std::string_view S);
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -7,6 +7,7 @@
 // memory. A failed Post leaves the dataset in its edit state with every typed value kept.
 #include "toolkit/core/Component.h"
 #include "toolkit/core/Event.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/data/DataValue.h"
 
 #include <deque>
@@ -15,6 +16,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -191,3 +194,5 @@ class TDataSet : public TComponent {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

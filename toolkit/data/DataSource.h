@@ -4,11 +4,14 @@
 // cares about (active, editing, data changed).
 #include "toolkit/core/Component.h"
 #include "toolkit/core/Event.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/data/DataSet.h"
 
 #include <memory>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -129,3 +132,5 @@ class TFieldDataLink : public TDataLink {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,12 +2,16 @@
 // Values as records hold them, and the conversions the fields and the drivers share. Dates
 // travel as day counts (whole days since 30 December 1899, the time as the fraction), so they
 // sort and subtract like numbers; databases see them as ISO text.
+#include "toolkit/core/Export.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -53,3 +57,5 @@ double StrToFloat(std::string_view S);
 std::string FloatToStr(double V);
 
 } // namespace qel
+
+QEL_PUBLIC_END

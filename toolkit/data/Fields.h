@@ -2,9 +2,12 @@
 // Fields: one column of a dataset, read and written through the dataset's current record.
 // The typed classes convert on the way in, so an integer field never holds text.
 #include "toolkit/core/Component.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/data/DataValue.h"
 
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -97,3 +100,5 @@ class TBooleanField : public TField {
 TField* CreateField(TComponent* AOwner, TFieldType Type);
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -3,9 +3,12 @@
 // connecting by connect_timeout, each statement by the timeout given (the statement is
 // cancelled when it runs out). A connection the server dropped is re-established once before
 // the next statement, so a session survives a server restart.
+#include "toolkit/core/Export.h"
 #include "toolkit/data/SqlConnection.h"
 
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 struct pg_conn;
 
@@ -37,3 +40,5 @@ class TPGConnection : public TSqlConnection {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,6 +1,9 @@
 #pragma once
 // The server driver: a table or query of a PostgreSQL database, reached through libpq.
+#include "toolkit/core/Export.h"
 #include "toolkit/data/SqlDataSet.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -26,3 +29,5 @@ class TPGDataSet : public TSqlDataSet {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,11 +2,14 @@
 // A connection to an SQLite database file. Prepared statements are kept and reused; every
 // statement is reset as soon as its rows are read, so no read lock outlives the call and other
 // processes can write in between.
+#include "toolkit/core/Export.h"
 #include "toolkit/data/SqlConnection.h"
 
 #include <memory>
 #include <string>
 #include <unordered_map>
+
+QEL_PUBLIC_BEGIN
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -43,3 +46,5 @@ class TSQLiteConnection : public TSqlConnection {
 TFieldType SQLiteFieldType(const std::string& DeclType);
 
 } // namespace qel
+
+QEL_PUBLIC_END

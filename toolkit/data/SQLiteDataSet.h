@@ -1,6 +1,9 @@
 #pragma once
 // The embedded driver: a table or query of an SQLite database file.
+#include "toolkit/core/Export.h"
 #include "toolkit/data/SqlDataSet.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -25,3 +28,5 @@ class TSQLiteDataSet : public TSqlDataSet {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

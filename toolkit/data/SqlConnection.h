@@ -2,11 +2,14 @@
 // What the SQL datasets need from a database engine: run a statement with parameters and get
 // typed rows back, describe a table, and the engine's spelling of placeholders and row keys.
 // Every failure is an EDatabaseError carrying the engine's own message.
+#include "toolkit/core/Export.h"
 #include "toolkit/data/DataValue.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -53,3 +56,5 @@ class TSqlConnection {
 std::string QuoteIdent(const std::string& Name);
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -3,6 +3,7 @@
 // or the result of a query (SQL), editable only when every column comes from one table whose
 // key columns are among them. Edits are written at Post and Delete, each in a transaction of
 // its own; a refused write leaves the record as it was typed.
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Strings.h"
 #include "toolkit/data/DataSet.h"
 #include "toolkit/data/SqlConnection.h"
@@ -10,6 +11,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -96,3 +99,5 @@ template <class T> void PublishSqlDataSet(TClassBuilder<T>& B) {
 }
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,6 +2,7 @@
 // Row sources of the SQL datasets. A keyset source reads a table in key order a few hundred
 // rows at a time, asking for the rows after or before a known key, so any table size costs
 // the same memory. A buffered source holds the whole result of a query.
+#include "toolkit/core/Export.h"
 #include "toolkit/data/DataSet.h"
 #include "toolkit/data/SqlConnection.h"
 
@@ -9,6 +10,8 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -63,3 +66,5 @@ class TBufferedSource : public TRowSource {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,11 +1,14 @@
 #pragma once
 // Component editors: what the designer does when a component is double-clicked and which verbs
 // its context menu offers.
+#include "toolkit/core/Export.h"
 #include "toolkit/designer/PropEdit.h"
 
 #include <functional>
 #include <memory>
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -58,3 +61,5 @@ template <class E> TComponentEditorClass ComponentEditorClass(std::string Name) 
 }
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -4,11 +4,14 @@
 // windows are the non-modal tool windows that follow the selection (message lists and the
 // like); the designer tells them what happens to the form.
 #include "toolkit/controls/Forms.h"
+#include "toolkit/core/Export.h"
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -109,3 +112,5 @@ class TDesignWindow : public TForm {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

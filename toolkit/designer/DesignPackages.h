@@ -3,9 +3,12 @@
 // `Register`, called once inside a registration group of its own. A package is never unloaded
 // again: its classes stay in the class registry for the life of the process.
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/Export.h"
 
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -32,3 +35,5 @@ std::vector<TDesignPackage> LoadDesignPackages(const std::string& Folder,
 std::vector<TDesignPackage> LoadedDesignPackages();
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,6 +1,7 @@
 #pragma once
 // What the packages' Register procedures fill and the designer reads: the palette pages, the
 // property editors by property type, class and name, and the component editors by class.
+#include "toolkit/core/Export.h"
 #include "toolkit/designer/DesignEditors.h"
 #include "toolkit/designer/PropEdit.h"
 #include "toolkit/designer/RegistrationGroups.h"
@@ -8,6 +9,8 @@
 #include <initializer_list>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -67,3 +70,5 @@ std::vector<TPalettePage> PalettePages();
 std::string PalettePageOf(const TClass& C);
 
 } // namespace qel
+
+QEL_PUBLIC_END

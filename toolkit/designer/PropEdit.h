@@ -3,6 +3,7 @@
 // objects and how a typed value, a chosen list entry or a dialog changes it. An editor works on
 // every selected instance at once; the value shown is the first instance's.
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/designer/DesignIntf.h"
 
 #include <cstdint>
@@ -10,6 +11,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -299,3 +302,5 @@ class TBinaryProperty : public TPropertyEditor {
 const std::vector<std::string>& StandardColorNames();
 
 } // namespace qel
+
+QEL_PUBLIC_END

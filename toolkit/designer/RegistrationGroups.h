@@ -2,7 +2,11 @@
 // Every palette, property-editor and component-editor registration belongs to the
 // registration group that is current when it is made. The designer opens one per package it
 // loads, so a package's entries can be taken back together.
+#include "toolkit/core/Export.h"
+
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -14,3 +18,5 @@ void EndRegistrationGroup(); // back to the group that was current before
 void FreeRegistrationGroup(int Group);
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -6,6 +6,7 @@
 // The pixels live in a bitmap of the raster engine (Handle); the canvas is a memory device
 // context with that bitmap selected, created on first use. Without device resources to save,
 // Dormant only releases the canvas's device context.
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Properties.h"
 #include "toolkit/graphics/Colors.h"
 #include "toolkit/graphics/Graphic.h"
@@ -15,6 +16,8 @@
 
 #include <memory>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -129,3 +132,5 @@ class TBitmap : public TGraphic {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -8,12 +8,15 @@
 //
 // Input is untrusted (form files, resources, files from users): every size is checked before
 // anything is allocated and every failure throws EInvalidGraphic.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Surface.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -49,3 +52,5 @@ std::vector<uint32_t> StandardPalette(int BitCount);
 int NearestPaletteIndex(const std::vector<uint32_t>& Palette, uint32_t Pixel);
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,9 +1,12 @@
 #pragma once
 // TBrush: how a canvas fills areas: a colour, a hatch style, or a pattern bitmap. The brush
 // owns one brush handle, made on first use and remade after a change.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Colors.h"
 #include "toolkit/graphics/GraphicsObject.h"
 #include "toolkit/graphics/Windows.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -56,3 +59,5 @@ class TBrush : public TGraphicsObject {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

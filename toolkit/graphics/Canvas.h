@@ -7,6 +7,7 @@
 // Every drawing call fires OnChanging before and OnChange after it draws, so an owner (a
 // bitmap) knows its image changed.
 #include "toolkit/core/Event.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Persistent.h"
 #include "toolkit/graphics/Brush.h"
 #include "toolkit/graphics/Colors.h"
@@ -19,6 +20,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -167,3 +170,5 @@ class TCanvasDCScope {
 void Frame3D(TCanvas& Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, int Width);
 
 } // namespace qel
+
+QEL_PUBLIC_END

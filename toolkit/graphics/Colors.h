@@ -2,9 +2,13 @@
 // Colours as the toolkit stores them. A TColor is either a plain colour (0x00BBGGRR, red in the
 // low byte) or, with the top bit set, the index of a system colour that is resolved only when
 // something is drawn, so a form keeps following the colour scheme.
+#include "toolkit/core/Export.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -133,3 +137,5 @@ bool ColorToIdent(TColor Color, std::string& Ident);
 bool IdentToColor(std::string_view Ident, TColor& Color);
 
 } // namespace qel
+
+QEL_PUBLIC_END

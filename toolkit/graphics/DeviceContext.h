@@ -2,6 +2,7 @@
 // Internals of the drawing calls: the GDI objects behind the handles, the device context state
 // and the raster helpers the calls share. Other layers use Windows.h; this header is for the
 // raster sources and tests that inspect state.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Region.h"
 #include "toolkit/graphics/Windows.h"
 
@@ -9,6 +10,8 @@
 #include <memory>
 #include <optional>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 class TFontFace;
@@ -294,3 +297,5 @@ template <class F> void ThinLinePixels(TPoint A, TPoint B, const TRect& Box, F&&
 }
 
 } // namespace qel::gdi
+
+QEL_PUBLIC_END

@@ -2,6 +2,7 @@
 // TFont: the text settings of a canvas or control. Size and Height are two views of one value
 // (Height = -MulDiv(Size, PixelsPerInch, 72), negative: character height without internal
 // leading). The font owns one font handle, made on first use and remade after a change.
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Properties.h"
 #include "toolkit/graphics/Colors.h"
 #include "toolkit/graphics/GraphicsObject.h"
@@ -10,6 +11,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -98,3 +101,5 @@ class TFont : public TGraphicsObject {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -7,11 +7,15 @@
 // sequence stands for itself as Windows-1252, so legacy byte strings still draw sensibly.
 // Faces are shared and cached: Acquire returns the same immutable face for equal specs, and a
 // face may be used from any thread.
+#include "toolkit/core/Export.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -91,3 +95,5 @@ char32_t DecodeUtf8(std::string_view S, std::size_t& I);
 int PointsToPixels(int Points);
 
 } // namespace qel
+
+QEL_PUBLIC_END

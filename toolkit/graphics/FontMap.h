@@ -5,9 +5,13 @@
 //
 // Unknown names fall back by the pitch-and-family byte (fixed pitch or FF_MODERN -> mono,
 // FF_ROMAN -> serif) and otherwise to the default sans family, Liberation Sans.
+#include "toolkit/core/Export.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -29,3 +33,5 @@ std::string MapFontFamily(std::string_view Name, uint8_t PitchAndFamily);
 TFontFile FindFontFile(const std::string& Family, bool Bold, bool Italic);
 
 } // namespace qel
+
+QEL_PUBLIC_END

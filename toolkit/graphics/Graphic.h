@@ -2,10 +2,13 @@
 // TGraphic: the abstract picture a canvas can draw (bitmaps; TPicture holds one). Graphics
 // stream themselves as the binary form property "Data".
 #include "toolkit/core/Event.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Persistent.h"
 #include "toolkit/graphics/RasterTypes.h"
 
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -54,3 +57,5 @@ class TGraphic : public TPersistent {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

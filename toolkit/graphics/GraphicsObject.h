@@ -3,7 +3,10 @@
 // a persistent object that tells its user through OnChange whenever one of its properties
 // changes.
 #include "toolkit/core/Event.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Persistent.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -19,3 +22,5 @@ class TGraphicsObject : public TPersistent {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

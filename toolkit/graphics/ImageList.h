@@ -2,10 +2,13 @@
 // TImageList: a list of equally sized images, each with a mask, drawn with the masked parts
 // left untouched on the destination. Masks are monochrome: white marks a transparent pixel.
 #include "toolkit/core/Component.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Colors.h"
 #include "toolkit/graphics/Windows.h"
 
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -60,3 +63,5 @@ class TImageList : public TComponent {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,9 +1,12 @@
 #pragma once
 // TPen: colour, width, style and raster mode of the lines a canvas draws. The pen owns one
 // pen handle, made on first use and remade after a change.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Colors.h"
 #include "toolkit/graphics/GraphicsObject.h"
 #include "toolkit/graphics/Windows.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -70,3 +73,5 @@ class TPen : public TGraphicsObject {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

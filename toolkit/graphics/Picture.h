@@ -3,10 +3,13 @@
 // properties use it. Streams as "Data": the graphic's class name as a short string followed by
 // the graphic's own data.
 #include "toolkit/core/Event.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Persistent.h"
 
 #include <memory>
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -53,3 +56,5 @@ class TPicture : public TPersistent {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,12 +1,15 @@
 #pragma once
 // PNG export and import through libpng, for tools (galleries, screenshots, golden images) and
 // for pictures loaded from .png files. Pixels are 0x00RRGGBB surfaces; alpha is not kept.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Surface.h"
 
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -17,3 +20,5 @@ void SavePng(const TSurface& Image, const std::string& FileName);
 TSurface DecodePng(std::span<const uint8_t> Data, uint32_t Background = 0xFFFFFF);
 
 } // namespace qel
+
+QEL_PUBLIC_END

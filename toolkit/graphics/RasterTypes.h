@@ -1,7 +1,11 @@
 #pragma once
 // Geometry shared by the drawing calls, the canvas and the controls. Rectangles are half-open:
 // (Left, Top, Right, Bottom) covers x = Left … Right-1 and y = Top … Bottom-1.
+#include "toolkit/core/Export.h"
+
 #include <cstdint>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -42,3 +46,5 @@ constexpr TPoint Point(int X, int Y) {
 }
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,10 +2,13 @@
 // A pixel region as y-banded rectangles: bands of rows that share one sorted list of disjoint
 // x-spans. Clipping a rectangle against it walks the bands once, so fills and blits stay
 // row-wise memory operations however complex the clip is.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/RasterTypes.h"
 
 #include <utility>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -68,3 +71,5 @@ class TRegion {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -5,6 +5,8 @@
 // into static data plus a registration object; the registration runs when the package's
 // library is loaded. A resource is found by module, upper-case name (the file name without its
 // extension) and type (the upper-case extension: "BMP", "DFM" …).
+#include "toolkit/core/Export.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -12,6 +14,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -44,3 +48,5 @@ struct TResourceRegistration {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,8 +2,12 @@
 // A device-independent pixel surface: the memory every device context, bitmap and window
 // backend draws into. Pixels are 0x00RRGGBB, rows top-down, no padding, so the headless and
 // the X11 backend share one representation and tests can compare pixels exactly.
+#include "toolkit/core/Export.h"
+
 #include <cstdint>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -38,3 +42,5 @@ constexpr std::uint32_t RGBFromPixel(std::uint32_t P) {
 }
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -7,6 +7,7 @@
 // and "&&" is a literal ampersand unless DT_NOPREFIX; DT_VCENTER and DT_BOTTOM need
 // DT_SINGLELINE; DT_CALCRECT measures without drawing; the text is clipped to the rectangle
 // unless DT_NOCLIP.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/RasterTypes.h"
 #include "toolkit/graphics/Windows.h"
 
@@ -14,6 +15,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -83,3 +86,5 @@ TTextLayout LayoutText(const TFontFace& Face, std::string_view Text, const TRect
 int MeasureLine(const TFontFace& Face, std::string_view S, int TabWidth, int X0 = 0);
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -19,6 +19,7 @@
 //  - SetScreenSurface: the surface "DISPLAY" DCs and GetDC(0) draw on.
 //  - SetWindowDCHooks: GetDC/ReleaseDC for window handles (installed by the window layer).
 //  - GetBitmapSurface / CreateBitmapFromSurface: direct pixel access for bitmaps and codecs.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Colors.h"
 #include "toolkit/graphics/RasterTypes.h"
 #include "toolkit/graphics/Surface.h"
@@ -26,6 +27,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -527,3 +530,5 @@ int GetTextFaceA(HDC Hdc, int Count, LPSTR Name);
 std::size_t GdiHandleCount();
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -3,6 +3,7 @@
 // software surface, input, cursors, pointer grabs and a picture of the screen. The headless
 // backend keeps everything in memory and takes injected input; the X11 backend talks Xlib.
 // Both paint from the same surfaces, so their pixels are identical.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Windows.h"
 #include "toolkit/platform/MessageQueue.h"
 
@@ -11,6 +12,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -108,3 +111,5 @@ void SetBackend(std::unique_ptr<TBackend> B);
 bool BackendChosen();
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -21,10 +21,13 @@
 // The first candidate that loads wins. On failure the result is null, GetLastError() is
 // ERROR_MOD_NOT_FOUND (ERROR_PROC_NOT_FOUND for GetProcAddress) and DynLibErrorText() holds
 // the loader's messages for every attempt.
+#include "toolkit/core/Export.h"
 #include "toolkit/platform/KernelTypes.h"
 
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -43,3 +46,5 @@ std::vector<std::string> LibrarySearchPaths(const std::string& Candidate);
 std::string DynLibErrorText();
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -1,8 +1,12 @@
 #pragma once
 // Where the process finds its settings and its companions: environment variables, the user's
 // home and configuration folders, and the folder of the running program.
+#include "toolkit/core/Export.h"
+
 #include <optional>
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -20,3 +24,5 @@ std::string ExecutableDirectory();
 std::string ModuleDirectory(const void* Address);
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -2,9 +2,12 @@
 // A window system in memory: top-level windows are just their surfaces, the screen is a
 // desktop of configurable size (QEL_SCREEN=WxH, default 1024x768) and input comes from the
 // injection calls, which tests use to click, type and drag.
+#include "toolkit/core/Export.h"
 #include "toolkit/platform/Backend.h"
 
 #include <mutex>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -70,3 +73,5 @@ class THeadlessBackend : public TBackend {
 THeadlessBackend* HeadlessBackend();
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -14,9 +14,12 @@
 // A REG_DWORD value is returned as it is; a string value is read like a win.ini line: leading
 // blanks, an optional sign and decimal digits (or "0x" and hexadecimal digits), anything
 // after them ignored, no digits giving 0. A missing section, entry or store gives nDefault.
+#include "toolkit/core/Export.h"
 #include "toolkit/platform/KernelTypes.h"
 
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -65,3 +68,5 @@ void SetLastError(DWORD Code);
 int ParseProfileInt(const std::string& Text);
 
 } // namespace qel
+
+QEL_PUBLIC_END

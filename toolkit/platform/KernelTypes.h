@@ -1,7 +1,11 @@
 #pragma once
 // The Win32 scalar types and result codes that the directly called system functions use, with
 // their Win32 sizes: DWORD and LONG are 32 bits whatever the platform's long is.
+#include "toolkit/core/Export.h"
+
 #include <cstdint>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -35,3 +39,5 @@ inline constexpr LONG ERROR_BADDB = 1009;
 inline constexpr LONG ERROR_KEY_DELETED = 1018;
 
 } // namespace qel
+
+QEL_PUBLIC_END

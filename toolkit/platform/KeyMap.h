@@ -3,6 +3,10 @@
 // Injected typing and the X11 key translation both need it, so that a typed '.' arrives as
 // the period key and never as the navigation key that shares its code point.
 
+#include "toolkit/core/Export.h"
+
+QEL_PUBLIC_BEGIN
+
 namespace qel {
 
 struct TKeyStroke {
@@ -14,3 +18,5 @@ struct TKeyStroke {
 TKeyStroke KeyStrokeForChar(unsigned char C);
 
 } // namespace qel
+
+QEL_PUBLIC_END

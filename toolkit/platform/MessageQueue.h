@@ -3,6 +3,8 @@
 // the interval timers. Everything that can give the loop work raises one atomic flag, so a
 // loop that finds nothing to do costs a single relaxed load; a worker or the wake-up ticker
 // raises the flag and wakes a loop that sleeps in WaitForWork.
+#include "toolkit/core/Export.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -14,6 +16,8 @@
 #include <mutex>
 #include <thread>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -132,3 +136,5 @@ class TMessageQueue {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

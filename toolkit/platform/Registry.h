@@ -6,10 +6,13 @@
 // store itself (a corrupt or unwritable file) raise ERegistryException with the file's name and
 // the reason; asking for something that is not there gives False or an empty result.
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/platform/RegistryApi.h"
 
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -81,3 +84,5 @@ class TRegistry {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

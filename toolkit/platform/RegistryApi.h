@@ -2,10 +2,13 @@
 // The Win32 registry calls, over the registry store of RegistryStore.h. They report failures
 // through their result (ERROR_*), never by exception; a corrupt store file gives ERROR_BADDB
 // and RegistryLastErrorText() tells why.
+#include "toolkit/core/Export.h"
 #include "toolkit/platform/KernelTypes.h"
 #include "toolkit/platform/RegistryStore.h"
 
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -56,3 +59,5 @@ std::string RegistryKeyPath(HKEY Key);
 std::string RootKeyName(HKEY Root);
 
 } // namespace qel
+
+QEL_PUBLIC_END

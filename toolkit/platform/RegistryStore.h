@@ -34,6 +34,7 @@
 // HKEY_CLASSES_ROOT\.<ext> keys with their "Content Type" value also come from the system's
 // MIME table (/etc/mime.types, or the file named by QEL_MIME_TYPES) when the store holds no
 // such value: a stored key or value always wins.
+#include "toolkit/core/Export.h"
 #include "toolkit/platform/KernelTypes.h"
 
 #include <functional>
@@ -42,6 +43,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -132,3 +135,5 @@ class TRegistryView {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -15,11 +15,14 @@
 // ESocketError. The handler may close the socket.
 #include "toolkit/core/Component.h"
 #include "toolkit/core/Event.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Properties.h"
 #include "toolkit/platform/SocketConnection.h"
 
 #include <memory>
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -201,3 +204,5 @@ class TWinSocketStream : public TObject {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

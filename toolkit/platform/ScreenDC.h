@@ -4,6 +4,10 @@
 // the screen at the end of the loop turn after ScreenDrawn is called, or at once with
 // PresentScreenDrawing, and stays over every window until they repaint. InvalidateRect(0, …)
 // repaints every window of the application.
+#include "toolkit/core/Export.h"
+
+QEL_PUBLIC_BEGIN
+
 namespace qel {
 
 // Something was drawn through a screen device context: show it at the end of this turn.
@@ -14,3 +18,5 @@ void PresentScreenDrawing();
 int ScreenDCCount();
 
 } // namespace qel
+
+QEL_PUBLIC_END

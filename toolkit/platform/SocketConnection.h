@@ -4,9 +4,12 @@
 // it knows nothing of components or events, and reports failures as ESocketOsError with the
 // system's error number so that the component can hand that number to its error handler.
 #include "toolkit/core/Exceptions.h"
+#include "toolkit/core/Export.h"
 
 #include <cstddef>
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -72,3 +75,5 @@ class TSocketConnection {
 std::string LocalHostName();
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -4,6 +4,7 @@
 // point (Sleep, CheckSuspended, Synchronize) and, for a request already queued with
 // Synchronize, the GUI thread holds the request back until the thread is resumed, so a
 // suspended worker never gets code run on its behalf.
+#include "toolkit/core/Export.h"
 #include "toolkit/core/Object.h"
 #include "toolkit/core/Properties.h"
 
@@ -12,6 +13,8 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -84,3 +87,5 @@ class TThread {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -6,11 +6,14 @@
 //
 // Invalidated rectangles are merged per top-level window and painted once per loop turn
 // (PaintPendingWindows); the backend then shows the changed part of the surface.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Windows.h"
 #include "toolkit/platform/MessageQueue.h"
 
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -363,3 +366,5 @@ void ComposeScreen(TSurface& Out, int Width, int Height);
 bool PumpWindowInput();
 
 } // namespace qel
+
+QEL_PUBLIC_END

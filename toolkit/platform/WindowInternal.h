@@ -2,6 +2,7 @@
 // The window system's own state, shared by its three parts: the window tree and its geometry
 // (Window.cpp), invalidation, painting and the screen (WindowPaint.cpp), and messages, focus,
 // capture and input (WindowInput.cpp). Not part of the toolkit's interface.
+#include "toolkit/core/Export.h"
 #include "toolkit/platform/Window.h"
 
 #include <chrono>
@@ -10,6 +11,8 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel::wnd {
 
@@ -97,3 +100,5 @@ void DestroyTree(HWND H);
 LRESULT Send(TWnd* W, UINT Msg, WPARAM Wp, LPARAM Lp);
 
 } // namespace qel::wnd
+
+QEL_PUBLIC_END

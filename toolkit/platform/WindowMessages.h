@@ -1,7 +1,10 @@
 #pragma once
 // Window message numbers and the records some of them carry.
+#include "toolkit/core/Export.h"
 #include "toolkit/graphics/Windows.h"
 #include "toolkit/platform/Window.h"
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -122,3 +125,5 @@ struct MEASUREITEMSTRUCT {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END

@@ -4,10 +4,13 @@
 // keyboard input with modifiers. GetDC(0) reads the root window back, and what is drawn
 // on it goes onto the root window over every window. The clipboard is the
 // CLIPBOARD selection, shared with every other X client.
+#include "toolkit/core/Export.h"
 #include "toolkit/platform/Backend.h"
 
 #include <memory>
 #include <string>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -77,3 +80,5 @@ class TX11Backend : public TBackend {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END
