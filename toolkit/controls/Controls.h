@@ -574,6 +574,12 @@ class TCustomControl : public TWinControl {
 // The control that currently holds the mouse capture (windowed or not), and setting it.
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* Control);
+// The form designer's share of the mouse: messages that reach a window of a control in the
+// designing state go to this hook (Window and client coordinates as received) instead of being
+// dropped, so the designer can select, move and size what it shows. Returns the hook it
+// replaces.
+using TDesignMouseHook = std::function<void(TWinControl* Window, TMessage& Message)>;
+TDesignMouseHook SetDesignMouseHook(TDesignMouseHook Hook);
 // The control whose window has this handle.
 TWinControl* FindControl(HWND Handle);
 // The deepest control (windowed or graphic) at a screen point.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <utility>
 
 namespace qel {
 
@@ -20,7 +21,15 @@ std::unordered_map<HWND, TWinControl*>& HandleMap() {
     static std::unordered_map<HWND, TWinControl*> M;
     return M;
 }
+TDesignMouseHook& DesignMouseHook() {
+    static TDesignMouseHook H;
+    return H;
+}
 } // namespace
+
+TDesignMouseHook SetDesignMouseHook(TDesignMouseHook Hook) {
+    return std::exchange(DesignMouseHook(), std::move(Hook));
+}
 
 TWinControl* FindControl(HWND Handle) {
     if (!Handle) return nullptr;
@@ -977,7 +986,11 @@ void TWinControl::WndProc(TMessage& M) {
         break;
     }
     if (M.Msg >= WM_MOUSEMOVE && M.Msg <= WM_MBUTTONUP) {
-        if (IsDesigning()) return;
+        if (IsDesigning()) {
+            // A copy: the hook may replace itself (or free this control) while it runs.
+            if (TDesignMouseHook Hook = DesignMouseHook()) Hook(this, M);
+            return;
+        }
         WMMouse(M);
         return;
     }

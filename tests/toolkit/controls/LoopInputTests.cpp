@@ -7,6 +7,7 @@
 #include "toolkit/graphics/Canvas.h"
 #include "toolkit/platform/Thread.h"
 
+#include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <string>
@@ -191,6 +192,40 @@ TEST_F(MouseTests, DestroyingTheControlUnderTheMouseIsSafe) {
     Headless().MouseUp(1, Pa.X + 1, Pa.Y);
     Pump();
     EXPECT_EQ(GetCaptureControl(), nullptr);
+}
+
+TEST_F(MouseTests, DesigningControlsLeaveTheMouseToTheDesignHook) {
+    auto* A = new TProbe(Form);
+    A->SetParent(Form);
+    Form->SetDesigning(true);
+    A->SetDesigning(true);
+    Form->Show();
+    Pump();
+    std::vector<std::string> Seen;
+    auto Old = SetDesignMouseHook([&](TWinControl* W, TMessage& M) {
+        if (M.Msg == WM_LBUTTONDOWN)
+            Seen.push_back((W == Form ? "form " : "other ") +
+                           std::to_string(GET_X_LPARAM(M.LParam)) + "," +
+                           std::to_string(GET_Y_LPARAM(M.LParam)));
+    });
+    TPoint Pa = At(A, 5, 6);
+    Headless().Click(Pa.X, Pa.Y);
+    Pump();
+    // The form's window gets it, in its own coordinates; the graphic control sees nothing.
+    auto Presses = [A] {
+        return std::count_if(A->Log.begin(), A->Log.end(),
+                             [](const std::string& L) { return L.rfind("down", 0) == 0; });
+    };
+    EXPECT_EQ(Seen, (std::vector<std::string>{"form 15,16"}));
+    EXPECT_EQ(Presses(), 0);
+    // Outside the designing state the control has the mouse again and the hook hears nothing.
+    Form->SetDesigning(false);
+    A->SetDesigning(false);
+    Headless().Click(Pa.X, Pa.Y);
+    Pump();
+    EXPECT_EQ(Seen.size(), 1u);
+    EXPECT_EQ(Presses(), 1);
+    SetDesignMouseHook(std::move(Old));
 }
 
 // An owner-drawn BUTTON window: the parent reflects WM_DRAWITEM and WM_COMMAND back.
