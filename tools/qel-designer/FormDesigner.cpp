@@ -80,7 +80,9 @@ const TClass* TFormDesigner::PaletteClass(const std::string& ClassName) const {
 void TFormDesigner::Replace(std::unique_ptr<TForm> F) {
     F->SetDesigning(true);
     SetRoot(F.get());
-    std::swap(Form_, F); // the old form goes when F leaves
+    std::swap(Form_, F);
+    F.reset(); // the old form, before anyone hears of the new one
+    if (OnFormReplaced) OnFormReplaced();
 }
 
 void TFormDesigner::NewForm() {

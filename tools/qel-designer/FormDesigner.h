@@ -8,6 +8,7 @@
 #include "toolkit/core/FormFormat.h"
 #include "toolkit/designer/DesignRegistry.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,8 +85,11 @@ class TFormDesigner : public TDesigner {
     bool KeyDown(int Key, bool Shift);
     // The palette class the next click on the form drops (cleared by the drop).
     void SetPendingDrop(const std::string& ClassName) { PendingDrop_ = ClassName; }
+    const std::string& PendingDrop() const { return PendingDrop_; }
 
     void Modified() override;
+    // A new form object took the old one's place (new, open, undo); the old one is gone.
+    std::function<void()> OnFormReplaced;
 
   private:
     std::string FormText() const;
