@@ -7,6 +7,7 @@
 #include "toolkit/controls/StdCtrls.h"
 #include "toolkit/core/NameUtils.h"
 #include "toolkit/designer/DesignRegistry.h"
+#include "toolkit/graphics/Canvas.h"
 #include "toolkit/platform/Window.h"
 
 namespace qel::designer {
@@ -24,6 +25,21 @@ TInspectorView::TInspectorView(TComponent* AOwner, TFormDesigner& D)
     : TCustomControl(AOwner), D_(D) {
     List_ = new TListBox(this);
     List_->SetParent(this);
+    // Two columns: the name, and the value where the editor opens.
+    List_->SetStyle(lbOwnerDrawFixed);
+    List_->OnDrawItem = [this](TWinControl*, int Index, TRect Rect, TOwnerDrawState) {
+        TCanvas* C = List_->Canvas();
+        C->FillRect(Rect);
+        if (Index < 0 || Index >= RowCount()) return;
+        const TRow& R = Rows_[static_cast<std::size_t>(Index)];
+        C->TextRect({Rect.Left, Rect.Top, Rect.Left + NameWidth - 2, Rect.Bottom}, Rect.Left + 2,
+                    Rect.Top, List_->Items()->Strings(Index));
+        if (R.Heading) return;
+        C->TextOut(Rect.Left + NameWidth + 2, Rect.Top, R.Value);
+        C->Pen()->SetColor(clBtnShadow);
+        C->MoveTo(Rect.Left + NameWidth - 1, Rect.Top);
+        C->LineTo(Rect.Left + NameWidth - 1, Rect.Bottom);
+    };
     List_->OnClick = [this](TObject*) {
         int I = List_->ItemIndex();
         Chosen_ = I >= 0 && I < RowCount() ? Rows_[static_cast<std::size_t>(I)].Path : "";
@@ -94,7 +110,7 @@ void TInspectorView::Refresh() {
         const TRow& R = Rows_[I];
         std::string Name = std::string(static_cast<std::size_t>(R.Depth) * 2, ' ') +
                            (R.Depth ? R.Path.substr(R.Path.rfind('.') + 1) : R.Path);
-        List_->Items()->Add(R.Heading ? "-- " + R.Path + " --" : Name + " = " + R.Value);
+        List_->Items()->Add(R.Heading ? "-- " + R.Path + " --" : Name);
         if (!Chosen_.empty() && SameText(R.Path, Chosen_) && !R.Heading) Keep = static_cast<int>(I);
     }
     List_->SetItemIndex(Keep);
