@@ -12,6 +12,8 @@
 #include "toolkit/controls/Dialogs.h"
 #include "toolkit/controls/Edit.h"
 #include "toolkit/controls/Menus.h"
+#include "toolkit/designer/DesignRegistry.h"
+#include "toolkit/designer/RegistrationGroups.h"
 #include "toolkit/graphics/Bitmap.h"
 #include "toolkit/platform/Window.h"
 
@@ -27,6 +29,18 @@ using namespace qel::test;
 namespace {
 
 namespace fs = std::filesystem;
+
+// Two verbs that leave their mark in the component's Tag.
+class TTagVerbs : public TComponentEditor {
+  public:
+    using TComponentEditor::TComponentEditor;
+    int GetVerbCount() const override { return 2; }
+    std::string GetVerb(int I) const override { return I ? "&Eleven" : "&Ten"; }
+    void ExecuteVerb(int I) override {
+        Component()->SetTag(10 + I);
+        Designer()->Modified();
+    }
+};
 
 struct WindowFixture : ::testing::Test {
     std::unique_ptr<TFormDesigner> D;
@@ -206,6 +220,34 @@ TEST_F(WindowFixture, InspectorEditsInPlaceAndOffersTheValueLists) {
     EXPECT_EQ(D->GetProperty("Caption"), "Hello") << "cancelled";
 }
 
+TEST_F(WindowFixture, RightButtonOffersTheComponentEditorsVerbs) {
+    int Group = BeginRegistrationGroup("verbs under test");
+    RegisterComponentEditor(*GetClass("TQELGauge"), ComponentEditorClass<TTagVerbs>("TTagVerbs"));
+    EndRegistrationGroup();
+    D->Drop("TQELLabel", 200, 200);
+    TComponent* G = D->Drop("TQELGauge", 40, 40);
+    W->Refresh();
+    Pump();
+    std::vector<std::string> Shown;
+    W->Surface()->VerbMenu()->OnPopup = [&](TObject*) {
+        TMenuItem* Items = W->Surface()->VerbMenu()->Items();
+        for (int I = 0; I < Items->Count(); ++I)
+            Shown.push_back(Items->Items(I)->Caption());
+        B->Key(VK_DOWN);
+        B->Key(VK_DOWN);
+        B->Key(VK_RETURN);
+    };
+    TPoint P = OnForm(45, 45);
+    B->MouseMove(P.X, P.Y);
+    B->MouseDown(2, P.X, P.Y);
+    B->MouseUp(2, P.X, P.Y);
+    EXPECT_TRUE(PumpUntil([&] { return G->Tag() == 11; })) << "the second verb ran";
+    EXPECT_EQ(Shown, (std::vector<std::string>{"&Ten", "&Eleven"}));
+    EXPECT_EQ(D->Selections(), TDesignerSelections{G}) << "the right button selects first";
+    EXPECT_EQ(W->Caption(), "qel-designer - Untitled *");
+    FreeRegistrationGroup(Group);
+}
+
 TEST_F(WindowFixture, TitleShowsTheFileAndTheModifiedMark) {
     EXPECT_EQ(W->Caption(), "qel-designer - Untitled");
     D->Drop("TQELLabel", 0, 0);
@@ -259,6 +301,35 @@ TEST_F(WindowFixture, ClosingUnsavedWorkAsksAndEachAnswerDoesWhatItSays) {
     });
     EXPECT_TRUE(W->CloseQuery());
     EXPECT_FALSE(Asked);
+}
+
+TEST_F(WindowFixture, OpeningAFormWithAnUnknownClassWarnsAndKeepsIt) {
+    fs::path F = Dir / "odd.dfm";
+    std::ofstream(F) << "object Form1: TForm1\n"
+                        "  object Mystery1: TNoSuchThing\n    Left = 3\n  end\n"
+                        "  object QELLabel1: TQELLabel\n    Left = 16\n  end\n"
+                        "end\n";
+    std::vector<std::string> Dialogs;
+    SetDialogShownHook([&](TCustomForm* Dlg) {
+        Dialogs.push_back(Dlg->Caption());
+        Dlg->SetModalResult(mrOk);
+    });
+    W->OpenForm(F.string());
+    EXPECT_EQ(Dialogs.size(), 1u) << "one message for the unknown class";
+    EXPECT_EQ(W->Caption(), "qel-designer - odd.dfm");
+    ASSERT_NE(D->Find("QELLabel1"), nullptr);
+    // The opened form takes the mouse.
+    Drag(OnForm(20, 5), OnForm(36, 5));
+    EXPECT_EQ(Cast<TControl>(D->Find("QELLabel1"))->Left(), 32);
+    W->Command("Save")->Click();
+    Pump();
+    EXPECT_NE(Read(F).find("object Mystery1: TNoSuchThing"), std::string::npos) << Read(F);
+    // A file that is not a form: a message, and the form stays.
+    std::ofstream(Dir / "bad.dfm") << "object X: TForm1\n";
+    W->OpenForm((Dir / "bad.dfm").string());
+    EXPECT_EQ(Dialogs.size(), 2u);
+    EXPECT_NE(D->Find("QELLabel1"), nullptr);
+    EXPECT_EQ(W->Caption(), "qel-designer - odd.dfm");
 }
 
 TEST_F(WindowFixture, UndoAndOpenPutTheNewFormObjectOnTheSurface) {
