@@ -77,7 +77,7 @@ form=$root/examples/gallery/gallery.dfm
 "$prefix/bin/qel-render" "$work/gallery.bin" -o "$work/binary.png"
 "$prefix/bin/qel-render" "$form" -o "$work/text.png"
 cmp -s "$work/binary.png" "$work/text.png" || fail "qel-render draws the two encodings differently"
-out=$(echo palette | "$prefix/bin/qel-designer") && grep -q "^QEL EMail: " <<<"$out" ||
+out=$(echo palette | "$prefix/bin/qel-designer" --headless) && grep -q "^QEL EMail: " <<<"$out" ||
   fail "qel-designer does not find the packages of the installation"
 QEL_BACKEND=headless "$prefix/bin/qel-gallery" -o "$work/gallery.png" >/dev/null
 [ -s "$work/gallery.png" ] || fail "qel-gallery wrote no picture"
