@@ -245,6 +245,11 @@ TEST_F(WindowFixture, RightButtonOffersTheComponentEditorsVerbs) {
     EXPECT_EQ(Shown, (std::vector<std::string>{"&Ten", "&Eleven"}));
     EXPECT_EQ(D->Selections(), TDesignerSelections{G}) << "the right button selects first";
     EXPECT_EQ(W->Caption(), "qel-designer - Untitled *");
+    // A double-click is the editor's Edit, which runs the first verb.
+    B->Click(P.X, P.Y);
+    B->Click(P.X, P.Y);
+    EXPECT_TRUE(PumpUntil([&] { return G->Tag() == 10; }));
+    EXPECT_EQ(Cast<TControl>(G)->Left(), 40) << "the double-click moved nothing";
     FreeRegistrationGroup(Group);
 }
 
