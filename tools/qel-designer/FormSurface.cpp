@@ -26,6 +26,12 @@ TGrabHandle::TGrabHandle(TFormSurface* Surface, bool Sizes)
     SetBounds(0, 0, HandleSize, HandleSize);
 }
 
+void TGrabHandle::SetSizes(bool V) {
+    if (Sizes_ == V) return;
+    Sizes_ = V;
+    Invalidate();
+}
+
 void TGrabHandle::Paint() {
     Canvas()->Brush()->SetColor(Sizes_ ? clBlack : clGray);
     Canvas()->FillRect({0, 0, Width(), Height()});
@@ -73,19 +79,14 @@ void TFormSurface::UpdateHandles() {
     std::vector<TControl*> Sel;
     for (TPersistent* P : D_.Selections())
         if (auto* C = Cast<TControl>(P); C && C != D_.Form()) Sel.push_back(C);
+    // Handles are kept and hidden rather than freed: this may run from a handle's own press.
     std::size_t Want = Sel.size() * 4;
-    while (Handles_.size() > Want) {
-        delete Handles_.back();
-        Handles_.pop_back();
-    }
-    for (std::size_t I = 0; I < Want; ++I) {
-        bool Sizes = Sel.size() == 1 && I == 3;
-        if (I < Handles_.size() && Handles_[I]->Sizes() != Sizes) {
-            delete Handles_[I];
-            Handles_[I] = new TGrabHandle(this, Sizes);
-        } else if (I >= Handles_.size()) {
-            Handles_.push_back(new TGrabHandle(this, Sizes));
-        }
+    while (Handles_.size() < Want)
+        Handles_.push_back(new TGrabHandle(this, false));
+    Used_ = Want;
+    for (std::size_t I = 0; I < Handles_.size(); ++I) {
+        Handles_[I]->SetSizes(Sel.size() == 1 && I == 3);
+        Handles_[I]->SetVisible(I < Want);
     }
     for (std::size_t I = 0; I < Sel.size(); ++I) {
         TPoint TL = ScreenToClient(Sel[I]->ClientToScreen({0, 0}));

@@ -34,7 +34,8 @@ class TFormSurface : public TCustomControl {
     // A press at a screen point, as the model sees it: selects, starts a move or a size, or
     // drops the palette's pending class; the surface then follows the mouse until release.
     void Press(TPoint Screen, TShiftState Shift);
-    int HandleCount() const { return static_cast<int>(Handles_.size()); }
+    // The handles shown now.
+    int HandleCount() const { return static_cast<int>(Used_); }
     TGrabHandle* GrabHandle(int I) const { return Handles_.at(static_cast<std::size_t>(I)); }
     TPopupMenu* VerbMenu() const { return VerbMenu_; }
 
@@ -60,6 +61,7 @@ class TFormSurface : public TCustomControl {
     TForm* Shown_ = nullptr;
     bool Tracking_ = false;
     std::vector<TGrabHandle*> Handles_;
+    std::size_t Used_ = 0;
     TPopupMenu* VerbMenu_ = nullptr;
     TDesignMouseHook OldHook_;
 };
@@ -70,6 +72,7 @@ class TGrabHandle : public TCustomControl {
   public:
     TGrabHandle(TFormSurface* Surface, bool Sizes);
     bool Sizes() const { return Sizes_; }
+    void SetSizes(bool V);
 
   protected:
     void Paint() override;
