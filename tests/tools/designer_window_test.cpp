@@ -2,6 +2,7 @@
 // would: palette clicks and drags drop components where the form is clicked, the mouse moves
 // and sizes them on the grid, the title follows the file and unsaved work, and closing asks
 // the question whose three answers save, discard or keep the program open.
+#include "ComponentIcon.h"
 #include "DesignerWindow.h"
 #include "FormSurface.h"
 #include "InspectorView.h"
@@ -84,9 +85,14 @@ struct WindowFixture : ::testing::Test {
         B->Click(P.X, P.Y);
         Pump();
     }
-    TPoint PaletteButton(const char* Class) const {
+    TPoint PaletteButton(const char* Class) {
         TSpeedButton* Btn = W->Palette()->Button(Class);
         EXPECT_NE(Btn, nullptr) << Class;
+        // Its page comes to the front first, as a user would choose the tab.
+        if (auto* Sheet = Btn ? dynamic_cast<TTabSheet*>(Btn->Parent()) : nullptr) {
+            W->Palette()->SetActivePage(Sheet);
+            Pump();
+        }
         return Btn ? Btn->ClientToScreen({Btn->Width() / 2, Btn->Height() / 2}) : TPoint{};
     }
     // Answers the next message box with the named button.
@@ -146,6 +152,25 @@ TEST_F(WindowFixture, DraggingAPaletteButtonOntoTheFormDropsWhereItIsReleased) {
     Drag(At, {At.X + 1, At.Y + 40});
     EXPECT_EQ(D->Find("QELButton1"), nullptr);
     EXPECT_TRUE(D->PendingDrop().empty());
+}
+
+TEST_F(WindowFixture, ComponentsWithoutAPlaceShowAsIconsThatSelectAndDelete) {
+    Click(PaletteButton("TQELTimer32"));
+    Click(OnForm(200, 100));
+    TComponent* T = D->Find("QELTimer321");
+    ASSERT_TRUE(T);
+    TComponentIcon* I = W->Surface()->Icon("QELTimer321");
+    ASSERT_TRUE(I) << "shown by its icon";
+    EXPECT_TRUE(I->Visible());
+    Click(OnForm(10, 10));
+    EXPECT_EQ(D->Selections(), TDesignerSelections{D->Form()});
+    Click(I->ClientToScreen({5, 5}));
+    EXPECT_EQ(D->Selections(), TDesignerSelections{T});
+    EXPECT_EQ(W->Inspector()->RowValue("Name"), "QELTimer321");
+    B->Key(VK_DELETE);
+    Pump();
+    EXPECT_EQ(D->Find("QELTimer321"), nullptr);
+    EXPECT_EQ(W->Surface()->Icon("QELTimer321"), nullptr);
 }
 
 TEST_F(WindowFixture, MouseMovesAndSizesOnTheGridAndKeysNudge) {

@@ -1,5 +1,6 @@
 #include "FormSurface.h"
 
+#include "ComponentIcon.h"
 #include "toolkit/controls/Forms.h"
 #include "toolkit/controls/Menus.h"
 #include "toolkit/graphics/Canvas.h"
@@ -97,6 +98,68 @@ void TFormSurface::UpdateHandles() {
             G->SetBounds(Corner[K].X - H, Corner[K].Y - H, HandleSize, HandleSize);
             G->BringToFront();
         }
+    }
+    UpdateIcons();
+}
+
+void TFormSurface::UpdateIcons() {
+    std::vector<TComponent*> Plain;
+    TForm* F = D_.Form();
+    for (int I = 0; I < F->ComponentCount(); ++I)
+        if (!Cast<TControl>(F->Components(I))) Plain.push_back(F->Components(I));
+    while (Icons_.size() < Plain.size()) {
+        auto* I = new TComponentIcon(this);
+        I->OnPress = [this](TComponentIcon* Icon, TMouseButton B, TShiftState S) {
+            IconPressed(Icon, B, S);
+        };
+        I->OnEdit = [this](TComponentIcon* Icon) {
+            if (TComponent* C = D_.Find(Icon->ComponentName())) D_.EditComponent(C);
+            Changed();
+        };
+        Icons_.push_back(I);
+    }
+    // Along the bottom of the form, in the order they were made.
+    TPoint Origin = ScreenToClient(F->ClientToScreen({0, 0}));
+    int Y = Origin.Y + F->ClientHeight() - TComponentIcon::Size - 4;
+    for (std::size_t I = 0; I < Icons_.size(); ++I) {
+        TComponentIcon* Icon = Icons_[I];
+        if (I >= Plain.size()) {
+            Icon->SetVisible(false);
+            continue;
+        }
+        Icon->Show(Plain[I]->Name(), Plain[I]->ClassName(), D_.IsSelected(Plain[I]));
+        Icon->SetBounds(Origin.X + 4 + static_cast<int>(I) * (TComponentIcon::Size + 4), Y,
+                        TComponentIcon::Size, TComponentIcon::Size);
+        Icon->SetVisible(true);
+        Icon->BringToFront();
+    }
+}
+
+TComponentIcon* TFormSurface::Icon(const std::string& Name) const {
+    for (TComponentIcon* I : Icons_)
+        if (I->Visible() && I->ComponentName() == Name) return I;
+    return nullptr;
+}
+
+void TFormSurface::IconPressed(TComponentIcon* Icon, TMouseButton Button, TShiftState Shift) {
+    TComponent* C = D_.Find(Icon->ComponentName());
+    if (!C) return;
+    if (CanFocus()) SetFocus();
+    if (Button == mbLeft && Shift.Contains(ssShift)) {
+        TDesignerSelections S = D_.Selections();
+        if (D_.IsSelected(C))
+            std::erase(S, static_cast<TPersistent*>(C));
+        else
+            S.push_back(C);
+        std::erase(S, static_cast<TPersistent*>(D_.Form()));
+        D_.SetSelections(S);
+    } else {
+        D_.SelectComponent(C);
+    }
+    Changed();
+    if (Button == mbRight) {
+        TPoint P = Icon->ClientToScreen({Icon->Width() / 2, Icon->Height() / 2});
+        PostMessage(Handle(), WM_SHOWVERBS, 0, MAKELPARAM(P.X, P.Y));
     }
 }
 

@@ -17,6 +17,7 @@ class TPopupMenu;
 namespace qel::designer {
 
 class TGrabHandle;
+class TComponentIcon;
 
 class TFormSurface : public TCustomControl {
   public:
@@ -38,6 +39,8 @@ class TFormSurface : public TCustomControl {
     int HandleCount() const { return static_cast<int>(Used_); }
     TGrabHandle* GrabHandle(int I) const { return Handles_.at(static_cast<std::size_t>(I)); }
     TPopupMenu* VerbMenu() const { return VerbMenu_; }
+    // The icon of a component that is not a control; nullptr when none shows it.
+    TComponentIcon* Icon(const std::string& Name) const;
 
     // After anything the mouse or the keys changed (the window updates its title and the
     // inspector).
@@ -56,12 +59,15 @@ class TFormSurface : public TCustomControl {
     void DesignMouse(TWinControl* Window, TMessage& M);
     void ShowVerbs(TPoint Screen);
     void Changed();
+    void UpdateIcons();
+    void IconPressed(TComponentIcon* I, TMouseButton Button, TShiftState Shift);
 
     TFormDesigner& D_;
     TForm* Shown_ = nullptr;
     bool Tracking_ = false;
     std::vector<TGrabHandle*> Handles_;
     std::size_t Used_ = 0;
+    std::vector<TComponentIcon*> Icons_; // kept and hidden like the handles
     TPopupMenu* VerbMenu_ = nullptr;
     TDesignMouseHook OldHook_;
 };
