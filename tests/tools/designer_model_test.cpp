@@ -6,7 +6,10 @@
 #include "toolkit/graphics/Font.h"
 #include "toolkit/platform/Window.h"
 
+#include <cstdio>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace qel;
 using namespace qel::designer;
@@ -153,6 +156,22 @@ TEST_F(ModelFixture, CopiedComponentsPasteUnderNewNames) {
     EXPECT_EQ(D->Selections(), TDesignerSelections{Copy});
     EXPECT_THROW(D->PasteText("object X: TNoSuchClass\nend\n"), Exception);
     EXPECT_EQ(D->Form()->ComponentCount(), 2);
+}
+
+TEST_F(ModelFixture, ItsOwnFormsOpenWithoutMessagesAndKeepTheirClass) {
+    Drop("TQELLabel", 8, 8);
+    std::string File = testing::TempDir() + "own-" + std::to_string(::getpid()) + ".dfm";
+    D->Save(File);
+    D->Open(File);
+    // The form's class has no code here, which is how every designed form is: no warning.
+    EXPECT_TRUE(D->TakeMessages().empty());
+    EXPECT_NE(D->Find("QELLabel1"), nullptr);
+    D->Save(File);
+    std::ifstream In(File);
+    std::string Line;
+    std::getline(In, Line);
+    EXPECT_EQ(Line, "object Form1: TForm1");
+    std::remove(File.c_str());
 }
 
 TEST_F(ModelFixture, SeveralSelectedControlsShareOneInspectorEntry) {

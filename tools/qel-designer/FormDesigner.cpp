@@ -110,6 +110,10 @@ void TFormDesigner::LoadFromText(const std::string& Text, bool AsUndo) {
     std::vector<TKeptObject> Kept;
     std::string Known = CutUnknownObjects(
         Text, [](const std::string& C) { return GetClass(C) != nullptr; }, Kept);
+    // The form's own class (TForm1) has no code behind it here: read as a plain form without
+    // a warning, since the designer keeps the class name itself.
+    if (std::string Root = RootClassOf(Known); !Root.empty() && !GetClass(Root))
+        Known = WithRootClass(Known, "TForm");
     std::vector<std::string> Warnings;
     TFormLoadOptions O;
     O.Designing = true;
