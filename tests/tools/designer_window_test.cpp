@@ -362,6 +362,48 @@ TEST_F(WindowFixture, OpeningAFormWithAnUnknownClassWarnsAndKeepsIt) {
     EXPECT_EQ(W->Caption(), "qel-designer - odd.dfm");
 }
 
+TEST_F(WindowFixture, MenuSavesBinaryOpensItAgainAndKeysCopyAndPaste) {
+    D->Drop("TQELLabel", 8, 8);
+    W->Refresh();
+    fs::path F = Dir / "bin.dfm";
+    // The file dialog, answered as a user would: the name typed, then OK.
+    auto TypeName = [this](const fs::path& Name) {
+        SetDialogShownHook([this, Name](TCustomForm* Dlg) {
+            if (auto* E = Cast<TCustomEdit>(Dlg->FindComponent("FileName"))) E->SetText(Name);
+            if (auto* Ok = Cast<TControl>(Dlg->FindComponent("OkButton"))) {
+                TPoint P = Ok->ClientToScreen({Ok->Width() / 2, Ok->Height() / 2});
+                B->Click(P.X, P.Y);
+            } else {
+                ADD_FAILURE() << "an unexpected dialog: " << Dlg->Caption();
+                Dlg->SetModalResult(mrCancel);
+            }
+        });
+    };
+    TypeName(F);
+    W->Command("Save as Binary...")->Click();
+    Pump();
+    ASSERT_EQ(Read(F).substr(0, 4), "TPF0");
+    EXPECT_EQ(W->Caption(), "qel-designer - bin.dfm");
+    W->NewForm();
+    EXPECT_EQ(D->Find("QELLabel1"), nullptr);
+    TypeName(F);
+    W->Command("Open...")->Click();
+    Pump();
+    ASSERT_NE(D->Find("QELLabel1"), nullptr);
+    EXPECT_EQ(W->Caption(), "qel-designer - bin.dfm");
+
+    Click(OnForm(10, 10));
+    ASSERT_EQ(D->Selections(), TDesignerSelections{D->Find("QELLabel1")});
+    B->Key('C', MK_CONTROL);
+    B->Key('V', MK_CONTROL);
+    Pump();
+    ASSERT_NE(D->Find("QELLabel2"), nullptr) << "pasted under a free name";
+    EXPECT_EQ(W->Caption(), "qel-designer - bin.dfm *");
+    W->Command("Save")->Click();
+    Pump();
+    EXPECT_EQ(Read(F).substr(0, 4), "TPF0") << "saved in the format it was opened in";
+}
+
 TEST_F(WindowFixture, UndoAndOpenPutTheNewFormObjectOnTheSurface) {
     D->Drop("TQELLabel", 0, 0);
     W->Refresh();
