@@ -760,6 +760,13 @@ LRESULT TWinControl::WindowMessage(HWND, UINT Msg, WPARAM WParam, LPARAM LParam)
 
 void TWinControl::MainWndProc(TMessage& M) {
     try {
+        // Before the control's own handling, which would push a button or open a list.
+        if (M.Msg >= WM_MOUSEMOVE && M.Msg <= WM_MBUTTONUP && IsDesigning())
+            // A copy: the hook may replace itself (or free this control) while it runs.
+            if (TDesignMouseHook Hook = DesignMouseHook()) {
+                Hook(this, M);
+                return;
+            }
         if (WindowProc)
             WindowProc(M);
         else
@@ -986,11 +993,7 @@ void TWinControl::WndProc(TMessage& M) {
         break;
     }
     if (M.Msg >= WM_MOUSEMOVE && M.Msg <= WM_MBUTTONUP) {
-        if (IsDesigning()) {
-            // A copy: the hook may replace itself (or free this control) while it runs.
-            if (TDesignMouseHook Hook = DesignMouseHook()) Hook(this, M);
-            return;
-        }
+        if (IsDesigning()) return;
         WMMouse(M);
         return;
     }

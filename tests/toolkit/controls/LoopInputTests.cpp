@@ -197,34 +197,52 @@ TEST_F(MouseTests, DestroyingTheControlUnderTheMouseIsSafe) {
 TEST_F(MouseTests, DesigningControlsLeaveTheMouseToTheDesignHook) {
     auto* A = new TProbe(Form);
     A->SetParent(Form);
+    // A windowed control that looks at presses in its own message handler, before the
+    // toolkit's (as native buttons do).
+    struct TOwnPress : TCustomControl {
+        using TCustomControl::TCustomControl;
+        int Presses = 0;
+        void WndProc(TMessage& M) override {
+            if (M.Msg == WM_LBUTTONDOWN) ++Presses;
+            TCustomControl::WndProc(M);
+        }
+    };
+    auto* Btn = new TOwnPress(Form);
+    Btn->SetParent(Form);
+    Btn->SetBounds(100, 10, 80, 25);
+    const int& Clicks = Btn->Presses;
     Form->SetDesigning(true);
-    A->SetDesigning(true);
     Form->Show();
     Pump();
     std::vector<std::string> Seen;
     auto Old = SetDesignMouseHook([&](TWinControl* W, TMessage& M) {
         if (M.Msg == WM_LBUTTONDOWN)
-            Seen.push_back((W == Form ? "form " : "other ") +
+            Seen.push_back((W == Form  ? "form "
+                            : W == Btn ? "button "
+                                       : "other ") +
                            std::to_string(GET_X_LPARAM(M.LParam)) + "," +
                            std::to_string(GET_Y_LPARAM(M.LParam)));
     });
-    TPoint Pa = At(A, 5, 6);
+    TPoint Pa = At(A, 5, 6), Pb = At(Btn, 7, 8);
     Headless().Click(Pa.X, Pa.Y);
+    Headless().Click(Pb.X, Pb.Y);
     Pump();
-    // The form's window gets it, in its own coordinates; the graphic control sees nothing.
+    // Each window gets it in its own coordinates; the controls see nothing of it.
     auto Presses = [A] {
         return std::count_if(A->Log.begin(), A->Log.end(),
                              [](const std::string& L) { return L.rfind("down", 0) == 0; });
     };
-    EXPECT_EQ(Seen, (std::vector<std::string>{"form 15,16"}));
+    EXPECT_EQ(Seen, (std::vector<std::string>{"form 15,16", "button 7,8"}));
     EXPECT_EQ(Presses(), 0);
-    // Outside the designing state the control has the mouse again and the hook hears nothing.
+    EXPECT_EQ(Clicks, 0);
+    // Outside the designing state the controls have the mouse again and the hook hears nothing.
     Form->SetDesigning(false);
-    A->SetDesigning(false);
     Headless().Click(Pa.X, Pa.Y);
+    Headless().Click(Pb.X, Pb.Y);
     Pump();
-    EXPECT_EQ(Seen.size(), 1u);
+    EXPECT_EQ(Seen.size(), 2u);
     EXPECT_EQ(Presses(), 1);
+    EXPECT_EQ(Clicks, 1);
     SetDesignMouseHook(std::move(Old));
 }
 
