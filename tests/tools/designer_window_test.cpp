@@ -9,6 +9,7 @@
 #include "PaletteView.h"
 #include "tests/toolkit/controls/ControlsTestSupport.h"
 #include "toolkit/controls/Buttons.h"
+#include "toolkit/controls/Clipbrd.h"
 #include "toolkit/controls/ComboBox.h"
 #include "toolkit/controls/Dialogs.h"
 #include "toolkit/controls/Edit.h"
@@ -205,6 +206,34 @@ TEST_F(WindowFixture, MouseMovesAndSizesOnTheGridAndKeysNudge) {
     W->Command("Undo")->Click();
     Pump();
     EXPECT_NE(D->Find("QELLabel1"), nullptr) << "undo brings it back";
+}
+
+TEST_F(WindowFixture, ShiftClicksSelectSeveralAndTheMenuAlignsThem) {
+    // Buttons: windowed controls that would push themselves on a press.
+    auto* A = Cast<TControl>(D->Drop("TQELButton", 40, 40));
+    auto* C = Cast<TControl>(D->Drop("TQELButton", 200, 120));
+    W->Refresh();
+    Click(OnForm(45, 45));
+    TPoint P = OnForm(205, 125);
+    B->MouseMove(P.X, P.Y);
+    B->MouseDown(1, P.X, P.Y, MK_SHIFT);
+    B->MouseUp(1, P.X, P.Y, MK_SHIFT);
+    Pump();
+    ASSERT_EQ(D->Selections(), (TDesignerSelections{A, C}));
+    EXPECT_EQ(W->Surface()->HandleCount(), 8);
+    W->Command("Align Lefts")->Click();
+    EXPECT_EQ(C->Left(), 40);
+    EXPECT_EQ(A->Left(), 40) << "the first selected stays";
+    W->Command("Align Bottoms")->Click();
+    EXPECT_EQ(C->Top() + C->Height(), A->Top() + A->Height());
+    // The inspector has one row for both; while its value is typed, Ctrl+C copies text.
+    ASSERT_TRUE(W->Inspector()->SelectRow("Width"));
+    TCustomEdit* E = W->Inspector()->ValueEdit();
+    E->SetFocus();
+    E->SelectAll();
+    B->Key('C', MK_CONTROL);
+    Pump();
+    EXPECT_EQ(Clipboard().AsText(), std::to_string(A->Width()));
 }
 
 TEST_F(WindowFixture, InspectorEditsInPlaceAndOffersTheValueLists) {

@@ -6,11 +6,13 @@
 #include "toolkit/controls/Buttons.h"
 #include "toolkit/controls/Clipbrd.h"
 #include "toolkit/controls/Dialogs.h"
+#include "toolkit/controls/Edit.h"
 #include "toolkit/controls/FileDialogs.h"
 #include "toolkit/controls/Menus.h"
 #include "toolkit/core/NameUtils.h"
 
 #include <filesystem>
+#include <utility>
 
 namespace qel::designer {
 
@@ -105,6 +107,17 @@ void TDesignerWindow::BuildMenu() {
     Add(Edit, "&Copy", ShortCut('C', {ssCtrl}), [this] { CopySelection(); });
     Add(Edit, "&Paste", ShortCut('V', {ssCtrl}), [this] { PasteClipboard(); });
     Add(Edit, "&Delete", 0, [this] { DeleteSelection(); });
+    Add(Edit, "-", 0, nullptr);
+    using A = TFormDesigner::TAlign;
+    for (auto [Caption, How] :
+         {std::pair{"Align &Lefts", A::Lefts}, std::pair{"Align &Tops", A::Tops},
+          std::pair{"Align &Rights", A::Rights}, std::pair{"Align &Bottoms", A::Bottoms}}) {
+        A Way = How;
+        Add(Edit, Caption, 0, [this, Way] {
+            D_.AlignSelection(Way);
+            Refresh();
+        });
+    }
 }
 
 TMenuItem* TDesignerWindow::Command(const std::string& Caption) const {
@@ -209,11 +222,20 @@ void TDesignerWindow::Undo() {
 }
 
 void TDesignerWindow::CopySelection() {
+    // The keys are the inspector's while a value is being typed.
+    if (auto* E = Cast<TCustomEdit>(ActiveControl()); E && E->Focused()) {
+        E->CopyToClipboard();
+        return;
+    }
     std::string Text = D_.SelectionAsText();
     if (!Text.empty()) Clipboard().SetAsText(Text);
 }
 
 void TDesignerWindow::PasteClipboard() {
+    if (auto* E = Cast<TCustomEdit>(ActiveControl()); E && E->Focused()) {
+        E->PasteFromClipboard();
+        return;
+    }
     try {
         D_.PasteText(Clipboard().AsText());
     } catch (const std::exception& E) {
