@@ -14,10 +14,6 @@ constexpr int HandleSize = 6;
 // Posted to the surface so the verb menu's tracking loop runs outside the mouse handling.
 constexpr UINT WM_SHOWVERBS = WM_USER + 0x51;
 
-TShiftState ShiftOf(WPARAM Keys) {
-    return KeysToShiftState(Keys);
-}
-
 } // namespace
 
 TGrabHandle::TGrabHandle(TFormSurface* Surface, bool Sizes)
@@ -184,7 +180,7 @@ void TFormSurface::DesignMouse(TWinControl* W, TMessage& M) {
     TPoint Screen = W->ClientToScreen({GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam)});
     switch (M.Msg) {
     case WM_LBUTTONDOWN:
-        Press(Screen, ShiftOf(M.WParam));
+        Press(Screen, KeysToShiftState(M.WParam));
         break;
     case WM_LBUTTONDBLCLK:
         if (D_.Selections().size() == 1)
