@@ -83,11 +83,36 @@ bool Whole(const TSpans& Spans, int Width) {
     return Spans.size() == 1 && Spans[0].first <= 0 && Spans[0].second >= Width;
 }
 
+// The pieces a ring adds to a row are a few pixels wide, too short for a fill loop to pay off;
+// whole blocks of eight are stored instead, and the pixels a block spills past the piece are
+// ones that nothing covers yet, which a shape drawn earlier or the base paints over later.
+constexpr int Block = 8;
+
+void FillBlock(std::uint32_t* P, std::uint32_t Px) {
+    std::uint32_t B[Block];
+    std::fill(B, B + Block, Px);
+    std::memcpy(P, B, sizeof B);
+}
+
+// [A, B) of a row, spilling left of A but not left of 0.
+void FillLeftwards(std::uint32_t* P, int A, int B, std::uint32_t Px) {
+    for (; B > A && B >= Block; B -= Block)
+        FillBlock(P + B - Block, Px);
+    if (B > A) std::fill(P + A, P + B, Px);
+}
+
+// [A, B) of a row W pixels wide, spilling right of B but not past W.
+void FillRightwards(std::uint32_t* P, int A, int B, int W, std::uint32_t Px) {
+    for (; A < B && A + Block <= W; A += Block)
+        FillBlock(P + A, Px);
+    if (A < B) std::fill(P + A, P + B, Px);
+}
+
 // One row of pixels from the shapes over it, last drawn first, each pixel painted once; what
 // no shape covers shows Base. SpanAt(K, A, B) gives shape K's part [A, B) of the row and its
 // pixel with bit 24 set, or 0 when the shape misses the row. Nested and overlapping figures
-// keep what is covered one run, [CL, CR); the span list takes over only when a part of the row
-// arrives apart from it.
+// keep what is covered one run, [CL, CR), and paint past it in whole blocks; the span list
+// takes over only when a part of the row arrives apart from it.
 template <class TSpanAt>
 void PaintRow(std::uint32_t* P, int W, std::size_t N, std::uint32_t Base, TSpans& Row,
               TSpanAt&& SpanAt) {
@@ -104,12 +129,12 @@ void PaintRow(std::uint32_t* P, int W, std::size_t N, std::uint32_t Base, TSpans
         if (A >= B) continue;
         if (!Split) {
             if (CL == CR) {
-                std::fill(P + A, P + B, Px);
+                FillRightwards(P, A, B, W, Px);
                 CL = A;
                 CR = B;
             } else if (A <= CR && B >= CL) {
-                if (A < CL) std::fill(P + A, P + CL, Px);
-                if (B > CR) std::fill(P + CR, P + B, Px);
+                if (A < CL) FillLeftwards(P, A, CL, Px);
+                if (B > CR) FillRightwards(P, CR, B, W, Px);
                 CL = std::min(CL, A);
                 CR = std::max(CR, B);
             } else {
@@ -165,9 +190,38 @@ void PaintBands(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Ba
     }
 }
 
+// How the picture repeats itself, from the figures alone. Every figure is symmetric about the
+// middle of its box (the ellipse insets are mirrored in both directions), so when all boxes
+// share the middle row the lower rows copy the upper ones, and when they also share the middle
+// column each row is its own mirror image. When the figures come in pairs in one colour, each
+// the other turned by half a turn, the pair covers a half-turned point for every point it
+// covers, and the last pair over a point is the last over its turned point too: each lower row
+// is an upper one reversed.
+struct TSymmetry {
+    bool Flip = false;   // row Y equals row H - 1 - Y
+    bool Mirror = false; // with Flip: every row reads the same backwards
+    bool Turn = false;   // row Y equals row H - 1 - Y reversed
+};
+
+TSymmetry SymmetryOf(const std::vector<TShape>& Shapes, int W, int H) {
+    TSymmetry S;
+    S.Flip = std::all_of(Shapes.begin(), Shapes.end(),
+                         [H](const TShape& Sh) { return Sh.Y1 + Sh.Y2 == H; });
+    S.Mirror = S.Flip && std::all_of(Shapes.begin(), Shapes.end(),
+                                     [W](const TShape& Sh) { return Sh.X1 + Sh.X2 == W; });
+    if (S.Flip || Shapes.size() % 2 != 0) return S;
+    S.Turn = true;
+    for (std::size_t I = 0; S.Turn && I < Shapes.size(); I += 2) {
+        const TShape &A = Shapes[I], &B = Shapes[I + 1];
+        S.Turn = A.Kind == B.Kind && A.Color == B.Color && A.X1 + B.X2 == W && A.X2 + B.X1 == W &&
+                 A.Y1 + B.Y2 == H && A.Y2 + B.Y1 == H;
+    }
+    return S;
+}
+
 // Shapes whose rows all differ (ellipses, with any fills among them), a row at a time: every
-// shape's part of the row, last drawn first, only where nothing later covered it. A row stays in
-// the cache while all its shapes pass, and a covered row stops the walk.
+// shape's part of the row, last drawn first, only where nothing later covered it. Rows and
+// halves of rows that the symmetry repeats are copied instead of painted.
 void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Base) {
     struct TRowShape {
         int Y0, Y1, X1, X2;
@@ -193,10 +247,16 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
         }
         Order.push_back(R);
     }
-    const int W = S.Width;
+    const int W = S.Width, H = S.Height;
+    const TSymmetry Sym = SymmetryOf(Shapes, W, H);
+    // The rows painted: the upper half, the middle row included, when the lower half repeats it;
+    // the left half of each, the middle column included, when the right half repeats that.
+    const int Rows = Sym.Flip || Sym.Turn ? (H + 1) / 2 : H;
+    const int Width = Sym.Mirror ? (W + 1) / 2 : W;
     TSpans Row;
-    for (int Y = 0; Y < S.Height; ++Y)
-        PaintRow(S.Row(Y), W, Order.size(), Base, Row, [&](std::size_t K, int& A, int& B) {
+    for (int Y = 0; Y < Rows; ++Y) {
+        std::uint32_t* P = S.Row(Y);
+        PaintRow(P, Width, Order.size(), Base, Row, [&](std::size_t K, int& A, int& B) {
             const TRowShape& R = Order[K];
             if (Y < R.Y0 || Y >= R.Y1) return std::uint32_t{0};
             const int In = R.Ellipse ? Insets[static_cast<std::size_t>(R.Insets + Y)] : 0;
@@ -204,6 +264,15 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
             B = R.X2 - In;
             return R.Px | 0x1000000u; // the flag marks a shape on this row
         });
+        if (Sym.Mirror) std::reverse_copy(P, P + W / 2, P + Width);
+    }
+    for (int Y = Rows; Y < H; ++Y) {
+        const std::uint32_t* Upper = S.Row(H - 1 - Y);
+        if (Sym.Turn)
+            std::reverse_copy(Upper, Upper + W, S.Row(Y));
+        else
+            std::copy(Upper, Upper + W, S.Row(Y));
+    }
 }
 
 // Fills that all run across the whole width (or all down the whole height) only decide one

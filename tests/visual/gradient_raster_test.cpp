@@ -48,7 +48,10 @@ TEST(gradient_raster, EveryStyleMatchesTheStepByStepDrawing) {
         {RGB(255, 0, 0), RGB(0, 0, 0), RGB(10, 200, 30)}, // one colour in between
         {RGB(0, 0, 0), RGB(255, 255, 0), RGB(0, 128, 0), RGB(1, 2, 3)}, // two in between
     };
-    const std::vector<std::pair<int, int>> Sizes = {{1, 1}, {2, 3}, {7, 5}, {33, 17}, {101, 63}};
+    // Even and odd sides both: the mirrored halves of the symmetric styles meet in a middle row
+    // or column of their own, or between two.
+    const std::vector<std::pair<int, int>> Sizes = {{1, 1},   {2, 3},   {6, 4},   {7, 5},
+                                                    {33, 17}, {40, 24}, {101, 63}};
     for (int Style = Circle; Style <= HorizontalDoppelBar; ++Style)
         for (int Steps : {2, 3, 32, 255})
             for (const auto& Colors : Lists)
@@ -66,15 +69,18 @@ TEST(gradient_raster, EveryStyleMatchesTheStepByStepDrawing) {
                     }
 }
 
-TEST(gradient_raster, LargeOddSizedRingsAndLinesMatchTheStepByStepDrawing) {
-    // The sizes where the row-by-row inset and the coverage lists carry the most state.
+TEST(gradient_raster, LargeRingsAndLinesMatchTheStepByStepDrawing) {
+    // The sizes where the row-by-row inset and the coverage lists carry the most state, odd and
+    // even so the halves the symmetric styles repeat meet both ways.
     const std::vector<COLORREF> L = {RGB(0, 0, 128), RGB(0, 255, 255), RGB(200, 0, 50)};
-    for (TQELFillStyle S : {RoundMiddle, DoppelFlash, Spectral}) {
-        const TSurface Want = StepByStep(641, 479, S, 255, L);
-        const TSurface Got = Raster(641, 479, S, 255, L);
-        ASSERT_EQ(Got.Pixels, Want.Pixels)
-            << "style " << int(S) << ", first difference at " << FirstDifference(Got, Want);
-    }
+    for (TQELFillStyle S : {RoundMiddle, DoppelFlash, Singleflash, Spectral})
+        for (auto [W, H] : {std::pair{641, 479}, {640, 480}}) {
+            const TSurface Want = StepByStep(W, H, S, 255, L);
+            const TSurface Got = Raster(W, H, S, 255, L);
+            ASSERT_EQ(Got.Pixels, Want.Pixels)
+                << "style " << int(S) << ", " << W << " x " << H << ", first difference at "
+                << FirstDifference(Got, Want);
+        }
 }
 
 TEST(gradient_raster, EmptyAreasDrawNothing) {
