@@ -89,9 +89,8 @@ bool Whole(const TSpans& Spans, int Width) {
 constexpr int Block = 8;
 
 void FillBlock(std::uint32_t* P, std::uint32_t Px) {
-    std::uint32_t B[Block];
-    std::fill(B, B + Block, Px);
-    std::memcpy(P, B, sizeof B);
+    for (int I = 0; I < Block; ++I)
+        P[I] = Px;
 }
 
 // [A, B) of a row, spilling left of A but not left of 0.
@@ -219,35 +218,85 @@ TSymmetry SymmetryOf(const std::vector<TShape>& Shapes, int W, int H) {
     return S;
 }
 
+// A shape of PaintRows: its visible rows and its box across, and where its row Y's left and
+// right inset is found in the inset table (a rectangle's entries are all 0).
+struct TRowShape {
+    int Y0, Y1, X1, X2;
+    std::uint32_t Px;
+    std::ptrdiff_t Insets; // where row 0 of the picture would be in the inset table
+};
+
+// The shapes of PaintRows, last drawn first, with their inset table. A box of the same size as
+// the ellipse before it shares that one's rows (the rings drawn in pairs).
+std::vector<TRowShape> RowShapes(const std::vector<TShape>& Shapes, int W, int H,
+                                 std::vector<int>& Insets) {
+    std::vector<TRowShape> Order;
+    Order.reserve(Shapes.size());
+    Insets.assign(static_cast<std::size_t>(H), 0); // the rectangles' table
+    int LastW = -1, LastH = -1;
+    std::ptrdiff_t LastAt = 0;
+    for (auto It = Shapes.rbegin(); It != Shapes.rend(); ++It) {
+        const TShape& Sh = *It;
+        const int Y0 = std::max(Sh.Y1, 0), Y1 = std::min(Sh.Y2, H);
+        if (Y0 >= Y1 || Sh.X2 <= 0 || Sh.X1 >= W) continue;
+        TRowShape R{Y0, Y1, Sh.X1, Sh.X2, PixelFromRGB(Sh.Color), 0};
+        if (Sh.Kind == TShape::TKind::Ellipse) {
+            const int BW = Sh.X2 - Sh.X1, BH = Sh.Y2 - Sh.Y1;
+            if (BW != LastW || BH != LastH) {
+                LastAt = static_cast<std::ptrdiff_t>(Insets.size());
+                Insets.resize(Insets.size() + static_cast<std::size_t>(BH));
+                gdi::EllipseInsetRows(BW, BH, Insets.data() + LastAt);
+                LastW = BW;
+                LastH = BH;
+            }
+            // Only the visible rows of the box are looked up, but the table follows the box.
+            R.Insets = LastAt - Sh.Y1;
+        }
+        Order.push_back(R);
+    }
+    return Order;
+}
+
+// Row Y of W pixels while what the shapes cover stays one run, as PaintRow does it, with the
+// work per shape cut to the bone. False, with the row partly painted, when a shape's part falls
+// apart from the run.
+bool PaintRunRow(std::uint32_t* P, int W, int Y, const std::vector<TRowShape>& Order,
+                 const int* Insets, std::uint32_t Base) {
+    int CL = 0, CR = 0;
+    for (const TRowShape& R : Order) {
+        if (Y < R.Y0 || Y >= R.Y1) continue;
+        const int In = Insets[R.Insets + Y];
+        const int A = std::max(R.X1 + In, 0), B = std::min(R.X2 - In, W);
+        if (A >= B) continue;
+        if (CL == CR) {
+            FillRightwards(P, A, B, W, R.Px);
+            CL = A;
+            CR = B;
+            continue;
+        }
+        if (A > CR || B < CL) return false;
+        if (A < CL) {
+            FillLeftwards(P, A, CL, R.Px);
+            CL = A;
+        }
+        if (B > CR) {
+            FillRightwards(P, CR, B, W, R.Px);
+            CR = B;
+        }
+        if (CL == 0 && CR == W) return true;
+    }
+    std::fill(P, P + CL, Base);
+    std::fill(P + CR, P + W, Base); // the whole row when nothing covered it
+    return true;
+}
+
 // Shapes whose rows all differ (ellipses, with any fills among them), a row at a time: every
 // shape's part of the row, last drawn first, only where nothing later covered it. Rows and
 // halves of rows that the symmetry repeats are copied instead of painted.
 void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Base) {
-    struct TRowShape {
-        int Y0, Y1, X1, X2;
-        std::uint32_t Px;
-        bool Ellipse;
-        std::ptrdiff_t Insets; // where row 0 of the box would be in the inset table
-    };
-    std::vector<TRowShape> Order;
-    Order.reserve(Shapes.size());
-    std::vector<int> Insets;
-    for (auto It = Shapes.rbegin(); It != Shapes.rend(); ++It) {
-        const TShape& Sh = *It;
-        const int Y0 = std::max(Sh.Y1, 0), Y1 = std::min(Sh.Y2, S.Height);
-        if (Y0 >= Y1 || Sh.X2 <= 0 || Sh.X1 >= S.Width) continue;
-        TRowShape R{Y0, Y1, Sh.X1, Sh.X2, PixelFromRGB(Sh.Color), Sh.Kind == TShape::TKind::Ellipse,
-                    0};
-        if (R.Ellipse) {
-            // Only the visible rows of the box are looked up, but the table follows the box.
-            const auto At = static_cast<std::ptrdiff_t>(Insets.size());
-            Insets.resize(Insets.size() + static_cast<std::size_t>(Sh.Y2 - Sh.Y1));
-            gdi::EllipseInsetRows(Sh.X2 - Sh.X1, Sh.Y2 - Sh.Y1, Insets.data() + At);
-            R.Insets = At - Sh.Y1; // indexed by Y from here on
-        }
-        Order.push_back(R);
-    }
     const int W = S.Width, H = S.Height;
+    std::vector<int> Insets;
+    const std::vector<TRowShape> Order = RowShapes(Shapes, W, H, Insets);
     const TSymmetry Sym = SymmetryOf(Shapes, W, H);
     // The rows painted: the upper half, the middle row included, when the lower half repeats it;
     // the left half of each, the middle column included, when the right half repeats that.
@@ -256,22 +305,23 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
     TSpans Row;
     for (int Y = 0; Y < Rows; ++Y) {
         std::uint32_t* P = S.Row(Y);
-        PaintRow(P, Width, Order.size(), Base, Row, [&](std::size_t K, int& A, int& B) {
-            const TRowShape& R = Order[K];
-            if (Y < R.Y0 || Y >= R.Y1) return std::uint32_t{0};
-            const int In = R.Ellipse ? Insets[static_cast<std::size_t>(R.Insets + Y)] : 0;
-            A = R.X1 + In;
-            B = R.X2 - In;
-            return R.Px | 0x1000000u; // the flag marks a shape on this row
-        });
+        if (!PaintRunRow(P, Width, Y, Order, Insets.data(), Base))
+            PaintRow(P, Width, Order.size(), Base, Row, [&](std::size_t K, int& A, int& B) {
+                const TRowShape& R = Order[K];
+                if (Y < R.Y0 || Y >= R.Y1) return std::uint32_t{0};
+                const int In = Insets[static_cast<std::size_t>(R.Insets + Y)];
+                A = R.X1 + In;
+                B = R.X2 - In;
+                return R.Px | 0x1000000u; // the flag marks a shape on this row
+            });
         if (Sym.Mirror) std::reverse_copy(P, P + W / 2, P + Width);
-    }
-    for (int Y = Rows; Y < H; ++Y) {
-        const std::uint32_t* Upper = S.Row(H - 1 - Y);
+        // The copy is made while the row is still in the cache.
+        std::uint32_t* Lower = S.Row(H - 1 - Y);
+        if (Lower == P) continue;
         if (Sym.Turn)
-            std::reverse_copy(Upper, Upper + W, S.Row(Y));
-        else
-            std::copy(Upper, Upper + W, S.Row(Y));
+            std::reverse_copy(P, P + W, Lower);
+        else if (Sym.Flip)
+            std::copy(P, P + W, Lower);
     }
 }
 

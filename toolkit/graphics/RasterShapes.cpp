@@ -55,18 +55,22 @@ int TInsets::At(int R) const {
 namespace {
 
 // The rows of the upper half in order: the largest M with M*M*H2 <= V only grows as V does,
-// so each row resumes where the one above stopped.
+// so each row resumes where the one above stopped. Next = (M + 1)^2 * H2 is carried along by
+// its differences, which leaves the walk only additions.
 template <class TWide> void EllipseInsetRowsWith(int W, int H, int* Out) {
     const TWide W2 = static_cast<TWide>(W) * W, H2 = static_cast<TWide>(H) * H;
-    TWide M = 0;
+    TWide M = 0, Next = H2, Step = 3 * H2;
     const int Half = (H - 1) / 2;
     for (int R = 0; R <= Half; ++R) {
         int Inset = 0;
         if (2 * R + 2 < H) {
             const TWide Dy = static_cast<TWide>(2) * R + 1 - H;
             const TWide V = W2 * (H2 - Dy * Dy);
-            while ((M + 1) * (M + 1) * H2 <= V)
+            while (Next <= V) {
                 ++M;
+                Next += Step;
+                Step += 2 * H2;
+            }
             TWide Odd = M;
             if (((Odd - (W - 1)) & 1) != 0) --Odd;
             if (Odd < 0) Odd = (W - 1) & 1;
