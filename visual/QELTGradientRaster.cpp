@@ -93,9 +93,9 @@ void FillBlock(std::uint32_t* P, std::uint32_t Px) {
         P[I] = Px;
 }
 
-// [A, B) of a row, spilling left of A but not left of 0.
-void FillLeftwards(std::uint32_t* P, int A, int B, std::uint32_t Px) {
-    for (; B > A && B >= Block; B -= Block)
+// [A, B) of a row, spilling left of A but not left of Lo.
+void FillLeftwards(std::uint32_t* P, int A, int B, std::uint32_t Px, int Lo = 0) {
+    for (; B > A && B - Block >= Lo; B -= Block)
         FillBlock(P + B - Block, Px);
     if (B > A) std::fill(P + A, P + B, Px);
 }
@@ -257,36 +257,104 @@ std::vector<TRowShape> RowShapes(const std::vector<TShape>& Shapes, int W, int H
     return Order;
 }
 
-// Row Y of W pixels while what the shapes cover stays one run, as PaintRow does it, with the
-// work per shape cut to the bone. False, with the row partly painted, when a shape's part falls
-// apart from the run.
+// What a row painted by PaintRunRow has covered so far: a few runs, sorted and apart.
+class TRuns {
+  public:
+    static constexpr int Most = 8;
+    int N = 0;
+    int L[Most], R[Most];
+};
+
+// Adds [A, B) to the runs of row P (W pixels) and paints what it adds. The runs around it bound
+// the blocks' spill. False, with nothing painted, when it would take one run too many.
+bool AddRun(std::uint32_t* P, int W, TRuns& Rs, int A, int B, std::uint32_t Px) {
+    int I = 0;
+    while (I < Rs.N && Rs.R[I] < A)
+        ++I;
+    int J = I;
+    while (J < Rs.N && Rs.L[J] <= B)
+        ++J;
+    const int Lo = I > 0 ? Rs.R[I - 1] : 0, Hi = J < Rs.N ? Rs.L[J] : W;
+    if (I == J) { // apart from every run: a run of its own
+        if (Rs.N == TRuns::Most) return false;
+        FillRightwards(P, A, B, Hi, Px);
+        for (int K = Rs.N; K > I; --K) {
+            Rs.L[K] = Rs.L[K - 1];
+            Rs.R[K] = Rs.R[K - 1];
+        }
+        Rs.L[I] = A;
+        Rs.R[I] = B;
+        ++Rs.N;
+        return true;
+    }
+    if (A < Rs.L[I]) FillLeftwards(P, A, Rs.L[I], Px, Lo);
+    for (int K = I; K + 1 < J; ++K)
+        std::fill(P + Rs.R[K], P + Rs.L[K + 1], Px);
+    if (B > Rs.R[J - 1]) FillRightwards(P, Rs.R[J - 1], B, Hi, Px);
+    // Runs I to J - 1 become one.
+    Rs.L[I] = std::min(A, Rs.L[I]);
+    Rs.R[I] = std::max(B, Rs.R[J - 1]);
+    const int Gone = J - I - 1;
+    for (int K = J; K < Rs.N; ++K) {
+        Rs.L[K - Gone] = Rs.L[K];
+        Rs.R[K - Gone] = Rs.R[K];
+    }
+    Rs.N -= Gone;
+    return true;
+}
+
+// Shape R's part [A, B) of row Y, cut to W pixels; false when there is none.
+bool PartOf(const TRowShape& R, int Y, int W, const int* Insets, int& A, int& B) {
+    if (Y < R.Y0 || Y >= R.Y1) return false;
+    const int In = Insets[R.Insets + Y];
+    A = std::max(R.X1 + In, 0);
+    B = std::min(R.X2 - In, W);
+    return A < B;
+}
+
+// Row Y of W pixels while what the shapes cover stays a few runs, as PaintRow does it, with the
+// work per shape cut to the bone. While it is one run, as for nested and overlapping rings, the
+// run stays in locals the pixel stores cannot touch. False, with the row partly painted, when
+// the runs run out.
 bool PaintRunRow(std::uint32_t* P, int W, int Y, const std::vector<TRowShape>& Order,
                  const int* Insets, std::uint32_t Base) {
-    int CL = 0, CR = 0;
-    for (const TRowShape& R : Order) {
-        if (Y < R.Y0 || Y >= R.Y1) continue;
-        const int In = Insets[R.Insets + Y];
-        const int A = std::max(R.X1 + In, 0), B = std::min(R.X2 - In, W);
-        if (A >= B) continue;
+    int CL = 0, CR = 0, A = 0, B = 0;
+    std::size_t K = 0;
+    for (; K < Order.size(); ++K) {
+        if (!PartOf(Order[K], Y, W, Insets, A, B)) continue;
+        const std::uint32_t Px = Order[K].Px;
         if (CL == CR) {
-            FillRightwards(P, A, B, W, R.Px);
+            FillRightwards(P, A, B, W, Px);
             CL = A;
             CR = B;
             continue;
         }
-        if (A > CR || B < CL) return false;
+        if (A > CR || B < CL) break; // apart from the run
         if (A < CL) {
-            FillLeftwards(P, A, CL, R.Px);
+            FillLeftwards(P, A, CL, Px);
             CL = A;
         }
         if (B > CR) {
-            FillRightwards(P, CR, B, W, R.Px);
+            FillRightwards(P, CR, B, W, Px);
             CR = B;
         }
         if (CL == 0 && CR == W) return true;
     }
-    std::fill(P, P + CL, Base);
-    std::fill(P + CR, P + W, Base); // the whole row when nothing covered it
+    TRuns Rs;
+    if (CL < CR) {
+        Rs.N = 1;
+        Rs.L[0] = CL;
+        Rs.R[0] = CR;
+    }
+    for (; K < Order.size(); ++K)
+        if (PartOf(Order[K], Y, W, Insets, A, B) && !AddRun(P, W, Rs, A, B, Order[K].Px))
+            return false;
+    int X = 0;
+    for (int I = 0; I < Rs.N; ++I) {
+        std::fill(P + X, P + Rs.L[I], Base);
+        X = Rs.R[I];
+    }
+    std::fill(P + X, P + W, Base); // the whole row when nothing covered it
     return true;
 }
 
