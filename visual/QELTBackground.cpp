@@ -148,6 +148,21 @@ void MaskedCopy(TSurface& Dst, const TSurface& Src, std::uint32_t KeyPixel) {
     }
 }
 
+// The DC's own pixels when a copy of a W x H picture to its (0, 0) would land on them one for
+// one: a colour surface of just that size, nothing clipped away, the origin where it started
+// (a clip box of the whole surface leaves no room for a moved one). Null otherwise.
+TSurface* WholeSurfaceOf(HDC DC, int W, int H) {
+    TSurface* S = GetDCSurface(DC);
+    if (!S || S->Width != W || S->Height != H) return nullptr;
+    TRect Box{};
+    if (GetClipBox(DC, &Box) != SIMPLEREGION || Box != TRect{0, 0, W, H}) return nullptr;
+    if (HGDIOBJ Bmp = GetCurrentObject(DC, OBJ_BITMAP)) {
+        BITMAP B{};
+        if (GetObject(Bmp, sizeof B, &B) != sizeof B || B.bmBitsPixel == 1) return nullptr;
+    }
+    return S;
+}
+
 } // namespace
 
 // Pictures kept per key; the most recent first. A key holds every input of the drawing (sizes,
@@ -240,6 +255,13 @@ void TQELGradient::MultiDraw(HDC DC, int Width, int Height, const TStrings* Betw
                              TColor /*Color*/, bool Forward) const {
     // Every colour is read before anything is drawn, so a bad line leaves DC as it was.
     const std::vector<COLORREF> Colors = ColorList(Between, Forward);
+    // A target that is one picture of this size (the background's kept pictures, a bitmap
+    // of the control's size) takes the gradient straight away: the pixels are those the copy
+    // would bring, without an extra bitmap to fill and copy.
+    if (TSurface* Own = WholeSurfaceOf(DC, Width, Height)) {
+        QELRasterGradient(*Own, FFillStyle, FColorCount, Colors);
+        return;
+    }
     TMemBitmap Bmp(Width, Height, true);
     if (Bmp.Empty()) return;
     // The first colour covers the whole bitmap (the solid colour it was cleared with before

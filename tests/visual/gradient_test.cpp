@@ -170,3 +170,45 @@ TEST(gradient_paint, DrawingReleasesEveryTemporaryObject) {
     }
     EXPECT_EQ(GdiHandleCount(), Handles);
 }
+
+TEST(gradient_paint, ATargetOfThePicturesSizeKeepsItsClipOriginAndDepth) {
+    // Drawn straight onto a surface of its own size, the gradient must still land as the copy
+    // of a finished picture would: inside the clip, moved with the origin, turned to black and
+    // white on a monochrome bitmap.
+    TQELGradient G;
+    G.SetStyle(RoundMiddle);
+    G.SetBeginColor(clYellow);
+    G.SetEndColor(clNavy);
+    TTarget Picture(40, 30);
+    Paint(G, Picture);
+    HDC PictureDC = Picture.DC;
+    auto Expect = [&](const char* What, auto&& Prepare) {
+        TTarget Want(40, 30), Got(40, 30);
+        Prepare(Want.DC);
+        Prepare(Got.DC);
+        BitBlt(Want.DC, 0, 0, 40, 30, PictureDC, 0, 0, SRCCOPY);
+        Paint(G, Got);
+        EXPECT_EQ(Got.S.Pixels, Want.S.Pixels) << What;
+    };
+    Expect("clipped", [](HDC DC) { IntersectClipRect(DC, 5, 4, 30, 20); });
+    Expect("clipped to two parts", [](HDC DC) { ExcludeClipRect(DC, 10, 0, 12, 30); });
+    Expect("moved", [](HDC DC) { SetViewportOrgEx(DC, 3, -2, nullptr); });
+    Expect("whole", [](HDC) {});
+
+    // A monochrome bitmap of the same size.
+    auto OnMono = [&](auto&& Draw) {
+        HDC DC = CreateCompatibleDC(0);
+        HBITMAP Mono = CreateBitmap(40, 30, 1, 1, nullptr);
+        HGDIOBJ Old = SelectObject(DC, Mono);
+        Draw(DC);
+        const std::vector<std::uint32_t> Px = GetDCSurface(DC)->Pixels;
+        SelectObject(DC, Old);
+        DeleteObject(Mono);
+        DeleteDC(DC);
+        return Px;
+    };
+    const auto Want = OnMono([&](HDC DC) { BitBlt(DC, 0, 0, 40, 30, PictureDC, 0, 0, SRCCOPY); });
+    const auto Got =
+        OnMono([&](HDC DC) { G.MultiDraw(DC, 40, 30, G.ColorsInBetween(), clBtnFace, true); });
+    EXPECT_EQ(Got, Want);
+}
