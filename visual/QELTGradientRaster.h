@@ -4,8 +4,10 @@
 // each pixel up to 255 times. This raster gives the same pixels, shape for shape and rounding
 // for rounding, but paints each pixel of the band and ring styles once: the shapes are visited
 // from the last drawn to the first, and each pixel row keeps the spans later shapes already
-// cover. The line styles draw each distinct line once, at the place in the order where the
-// replay draws it for the last time.
+// cover. Where every shape is symmetric about the middle, or the shapes come in half-turned
+// pairs, the rows and half rows that repeat are copied rather than painted. The line styles
+// draw each distinct line once, at the place in the order where the replay draws it for the
+// last time.
 #include "toolkit/core/Export.h"
 #include "toolkit/graphics/Surface.h"
 #include "toolkit/graphics/Windows.h"
