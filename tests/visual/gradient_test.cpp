@@ -201,7 +201,7 @@ TEST(gradient_paint, ATargetOfThePicturesSizeKeepsItsClipOriginAndDepth) {
         HBITMAP Mono = CreateBitmap(40, 30, 1, 1, nullptr);
         HGDIOBJ Old = SelectObject(DC, Mono);
         Draw(DC);
-        const std::vector<std::uint32_t> Px = GetDCSurface(DC)->Pixels;
+        std::vector<std::uint32_t> Px = GetDCSurface(DC)->Pixels;
         SelectObject(DC, Old);
         DeleteObject(Mono);
         DeleteDC(DC);
