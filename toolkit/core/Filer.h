@@ -105,7 +105,8 @@ struct TReadOptions {
     TReadPolicy MissingMethod = TReadPolicy::Error;
     // A component reference whose name cannot be found after the whole form is read.
     TReadPolicy UnresolvedReference = TReadPolicy::Error;
-    // Loaded components start in design mode (csDesigning), as in the designer.
+    // Loaded components start in design mode (csDesigning), as in the designer. Events bound
+    // to methods the root does not publish then keep their handler names without code.
     bool Designing = false;
     // Created instead when the form's own root class (TForm1 …) is not registered, so tools
     // can load forms without the application's code. Must be a component class.

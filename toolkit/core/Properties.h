@@ -127,6 +127,9 @@ struct TPropInfo {
     std::function<std::string(const TObject&)> GetMethodName;
     std::function<void(TObject&, const std::any&, const std::string&)> SetMethod;
     std::function<void(TObject&)> ClearMethod;
+    // Binds a handler name without code: a designer has no code behind the form, yet what it
+    // writes back must still name every handler the form file named.
+    std::function<void(TObject&, const std::string&)> SetMethodName;
 
     // Chaining helpers for describe functions.
     TPropInfo& SetDefault(std::int64_t V) {
@@ -294,6 +297,9 @@ template <class T> class TClassBuilder {
             Self(O).*Field = TEvent<Sig>(*Fn, Method);
         };
         P.ClearMethod = [Field](TObject& O) { Self(O).*Field = nullptr; };
+        P.SetMethodName = [Field](TObject& O, const std::string& Method) {
+            Self(O).*Field = TEvent<Sig>(nullptr, Method);
+        };
         return Add(std::move(P));
     }
     template <class G, class S> TPropInfo& Binary(std::string Name, G Get, S Set) {

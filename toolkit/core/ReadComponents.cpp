@@ -471,6 +471,11 @@ void TReader::BindEvent(TPersistent* Instance, const TPropInfo& P, const std::st
                         TComponent* LookupRoot) {
     TComponent* Holder = LookupRoot ? LookupRoot : Root();
     const TMethodEntry* M = Holder ? Holder->ClassType().FindMethod(Method) : nullptr;
+    if (!M && Options_.Designing && P.SetMethodName) {
+        // A designed form has no code; the name is what must survive to the next save.
+        P.SetMethodName(*Instance, Method);
+        return;
+    }
     if (!M) {
         std::string Msg = "Method " + Method + " not found in " +
                           (Holder ? Holder->ClassName() : std::string("the form"));

@@ -3,6 +3,7 @@
 #include "tests/toolkit/core/TestClasses.h"
 #include "toolkit/core/Exceptions.h"
 #include "toolkit/core/FormReader.h"
+#include "toolkit/core/FormWriter.h"
 #include "toolkit/core/Streams.h"
 #include "toolkit/core/TextForm.h"
 
@@ -129,6 +130,27 @@ TEST(FormBadInput, EventsAndReferences) {
     EXPECT_FALSE(W.OnClick.Assigned());
     EXPECT_EQ(W.Link(), nullptr);
     EXPECT_EQ(Warnings.size(), 2u);
+}
+
+TEST(FormBadInput, ADesignedFormKeepsHandlerNamesItHasNoCodeFor) {
+    TFormLoadOptions O;
+    O.Designing = true;
+    std::string Text = Form("    Columns = <>\n    OnClick = SomeHandler\n");
+    for (const std::string& In : {Text, Binary(Text)}) {
+        TStringStream S(In);
+        auto Root = LoadComponentFromStream(S, O);
+        auto& W = As<TTestWidget>(*Root->FindComponent("W"));
+        EXPECT_FALSE(W.OnClick.Assigned()) << "there is no code to run";
+        EXPECT_EQ(ComponentToText(Root.get()), Text);
+        TStringStream Bin;
+        WriteComponent(Bin, Root.get(), TFormFormat::Binary);
+        TStringStream Again(Bin.DataString());
+        EXPECT_EQ(ComponentToText(LoadComponentFromStream(Again, O).get()), Text);
+    }
+    // A method the form does publish is still bound for real.
+    TStringStream S(Form("    OnClick = ButtonClick\n"));
+    auto Root = LoadComponentFromStream(S, O);
+    EXPECT_TRUE(As<TTestWidget>(*Root->FindComponent("W")).OnClick.Assigned());
 }
 
 TEST(FormBadInput, SyntaxErrorsNameTheLine) {
