@@ -572,6 +572,14 @@ void TMethodProperty::SetValue(const std::string& Value) {
     }
     TComponent* Root = Designer() ? Designer()->Root() : nullptr;
     const TMethodEntry* M = Root ? Root->ClassType().FindMethod(Name) : nullptr;
+    if (!M && Root && Root->IsDesigning() && IsValidIdent(Name)) {
+        // The designed form has no code behind it: the handler is named now and written later.
+        for (int I = 0; I < PropCount(); ++I)
+            CheckWritable(static_cast<bool>(PropAt(I).SetMethodName));
+        for (int I = 0; I < PropCount(); ++I)
+            PropAt(I).SetMethodName(*GetComponent(I), Name);
+        return Modified();
+    }
     if (!M) throw EPropertyError("The form has no method named " + Name);
     for (int I = 0; I < PropCount(); ++I)
         CheckWritable(static_cast<bool>(PropAt(I).SetMethod));

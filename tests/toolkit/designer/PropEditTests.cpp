@@ -4,6 +4,7 @@
 #include "DesignTestClasses.h"
 #include "toolkit/controls/Dialogs.h"
 #include "toolkit/controls/Edit.h"
+#include "toolkit/core/FormWriter.h"
 #include "toolkit/designer/DesignRegistry.h"
 
 #include <gtest/gtest.h>
@@ -213,6 +214,20 @@ TEST_F(EditorFixture, EventsBindTheFormsPublishedMethodsByName) {
     EXPECT_EQ(Click->GetValue(), "Gizmo1Click");
     Click->SetValue("");
     EXPECT_FALSE(G1->OnClick.Assigned());
+}
+
+TEST_F(EditorFixture, ADesignedFormTakesAHandlerNameItHasNoCodeFor) {
+    Root.SetDesigning(true, true);
+    auto Click = Editor("OnClick", {G1, G2});
+    int Before = D.ModifiedCount();
+    Click->SetValue("SomeHandler");
+    EXPECT_EQ(Click->GetValue(), "SomeHandler");
+    EXPECT_TRUE(Click->AllEqual());
+    EXPECT_FALSE(G2->OnClick.Assigned()) << "a name without code runs nothing";
+    EXPECT_EQ(D.ModifiedCount(), Before + 1);
+    EXPECT_NE(ComponentToText(&Root).find("OnClick = SomeHandler"), std::string::npos);
+    EXPECT_THROW(Click->SetValue("not a name"), EPropertyError);
+    EXPECT_EQ(Click->GetValue(), "SomeHandler");
 }
 
 TEST_F(EditorFixture, SeveralObjectsOfUnrelatedClassesEachUseTheirOwnEntries) {
