@@ -26,6 +26,7 @@
 #include "visual/QELTRoundButton.h"
 #include "visual/QELTScreenCanvas.h"
 #include "visual/QELTSelColors.h"
+#include "visual/QELTSlidesEditor.h"
 #include "visual/QELTSplashScreen.h"
 #include "visual/QELZoradodo.h"
 
@@ -74,6 +75,9 @@ void QELZoradodoReg::Register() {
                            PropertyEditorClass<TQELHintProperty>("TQELHintProperty"));
     RegisterPropertyEditor(PropType(TPropKind::String), &TControl::StaticClass(), "Caption",
                            PropertyEditorClass<TQELCaptionProperty>("TQELCaptionProperty"));
+    RegisterPropertyEditor(ClassPropType<TQELSlides>(TPropKind::Collection),
+                           &TQELPresentation::StaticClass(), "Slides",
+                           PropertyEditorClass<TQELSlidesProperty>("TQELSlidesProperty"));
     RegisterPropertyEditor(
         PropType(TPropKind::String), &TQELZoradodoExecComponent::StaticClass(), "DesignExecute",
         PropertyEditorClass<TQELExecZoradodoProperty>("TQELExecZoradodoProperty"));
