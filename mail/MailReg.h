@@ -1,8 +1,9 @@
 #pragma once
-// Design-time entry of the mail package: the palette page and the editors that run a mail
-// component from the inspector. The designer finds Register as an exported C symbol of the
-// loaded package.
+// Design-time entry of the mail package: the palette page, the editors that run a mail
+// component from the inspector and the one that opens its messages window. The designer finds
+// Register as an exported C symbol of the loaded package.
 #include "toolkit/core/Export.h"
+#include "toolkit/designer/DesignEditors.h"
 #include "toolkit/designer/PropEdit.h"
 
 QEL_PUBLIC_BEGIN
@@ -21,6 +22,17 @@ class TQELSendMailProperty : public TStringProperty {
     TPropertyAttributes GetAttributes() const override;
     std::string GetValue() const override;
     void Edit() override;
+};
+
+// Double-click and "Configure Mail ..." open the messages window of an SMTP, POP3 or MAPI
+// mail component.
+class TQELMailConfigEditor : public TDefaultEditor {
+  public:
+    using TDefaultEditor::TDefaultEditor;
+    void Edit() override;
+    void ExecuteVerb(int Index) override;
+    std::string GetVerb(int Index) const override;
+    int GetVerbCount() const override { return 1; }
 };
 
 } // namespace qel

@@ -4,10 +4,13 @@
 // pictures. Edits go straight into the collection, so the closing button keeps them; closing
 // the window any other way puts back the slides as they were when the editor opened.
 #include "toolkit/controls/Forms.h"
+#include "toolkit/core/Export.h"
 #include "toolkit/designer/PropEdit.h"
 
 #include <string>
 #include <vector>
+
+QEL_PUBLIC_BEGIN
 
 namespace qel {
 
@@ -97,3 +100,5 @@ class TQELSlidesProperty : public TClassProperty {
 };
 
 } // namespace qel
+
+QEL_PUBLIC_END
