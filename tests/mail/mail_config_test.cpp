@@ -90,6 +90,7 @@ struct MailConfigFixture : ::testing::Test {
     }
     static std::vector<std::string> Lines(TListBox* L) {
         std::vector<std::string> Out;
+        Out.reserve(static_cast<std::size_t>(L->Items()->Count()));
         for (int I = 0; I < L->Items()->Count(); ++I)
             Out.push_back(L->Items()->Strings(I));
         return Out;

@@ -68,6 +68,7 @@ struct SlidesEditorFixture : ::testing::Test {
     }
     std::vector<std::string> Ids() const {
         std::vector<std::string> Out;
+        Out.reserve(static_cast<std::size_t>(Show->Slides()->Count()));
         for (int I = 0; I < Show->Slides()->Count(); ++I)
             Out.push_back(Show->Slides()->Items(I)->ID());
         return Out;
