@@ -1,6 +1,8 @@
 // Every editor dialog the packages register, opened as the inspector opens it, shown once in a
 // real X window: the X server holds exactly what the headless backend draws for it.
 #include "FormDesigner.h"
+#include "mail/QELTDsgInetMail.h"
+#include "mail/QELTDsgMapiMail.h"
 #include "tests/toolkit/controls/ControlsTestSupport.h"
 #include "tests/toolkit/controls/XServerSupport.h"
 #include "toolkit/controls/Dialogs.h"
@@ -78,31 +80,45 @@ const TCase Cases[] = {
     {"TQELLabel", "Caption", "TQELCaptionEditForm"},
     {"TQELIEButton", "Hint", "TQELHintEditForm"},
     {"TQELBackground", "Gradient.ColorsInBetween", "TColorSel"},
+    {"TQELPresentation", "Slides", "TMultiptf"},
 };
 
-TEST(DesignerDialogsX11, EachEditorDialogShowsTheHeadlessPixels) {
-    TXServer Server;
-    if (Server.Display().empty()) {
-        if (std::getenv("QEL_REQUIRE_SERVERS")) FAIL() << "Xvfb is required but not installed";
-        GTEST_SKIP() << "no X server and no Xvfb";
+// The mail design windows are not modal: they stay open beside the designer until closed.
+TShot CaptureWindow(const char* Class, const char* Path, TX11Backend* X) {
+    TShot S;
+    TFormDesigner D;
+    D.LoadPackages(std::string(QEL_BINARY_DIR) + "/lib/qel/packages");
+    D.Drop(Class, 8, 8);
+    D.EditProperty(Path);
+    TCustomForm* W = nullptr;
+    PumpUntil([&W] {
+        W = InetMailConfig();
+        if (!W) W = MapiMailConfig();
+        return W && !HasPendingPaint() && !Blank(GetWindowSurface(W->Handle()));
+    });
+    if (!W) return S;
+    Pump();
+    S.Dialog = W->ClassName();
+    if (X) {
+        X->Sync();
+        Pump(50);
+        X->Sync();
+        S.Read = X->ReadWindow(W->Handle(), S.Window);
     }
-    Headless();
-    std::vector<TShot> Expected;
-    for (const TCase& C : Cases)
-        Expected.push_back(Capture(C.Class, C.Path, nullptr));
+    if (const TSurface* Surface = GetWindowSurface(W->Handle())) S.Drawn = *Surface;
+    W->Close();
     Pump();
+    return S;
+}
 
-    auto X = TX11Backend::Open(Server.Display().c_str());
-    ASSERT_TRUE(X) << "cannot open display " << Server.Display();
-    TX11Backend* Xb = X.get();
-    SetBackend(std::move(X));
-    std::vector<TShot> Got;
-    for (const TCase& C : Cases)
-        Got.push_back(Capture(C.Class, C.Path, Xb));
-    Pump();
-    SetBackend(std::make_unique<THeadlessBackend>(1024, 768));
+const TCase WindowCases[] = {
+    {"TQELSMTPMail", "Messages", "TInetMailConfig"},
+    {"TQELMapiMail", "Messages", "TMapiMailConfig"},
+};
 
-    for (std::size_t I = 0; I < std::size(Cases); ++I) {
+void ExpectSamePixels(const std::vector<TShot>& Expected, const std::vector<TShot>& Got,
+                      const TCase* Cases, std::size_t Count) {
+    for (std::size_t I = 0; I < Count; ++I) {
         SCOPED_TRACE(Cases[I].Dialog);
         const TSurface& E = Expected[I].Drawn;
         EXPECT_EQ(Expected[I].Dialog, Cases[I].Dialog);
@@ -123,4 +139,38 @@ TEST(DesignerDialogsX11, EachEditorDialogShowsTheHeadlessPixels) {
     }
 }
 
+template <std::size_t N>
+void ShowEachOnBothBackends(const TCase (&Cases)[N],
+                            TShot (*Take)(const char*, const char*, TX11Backend*)) {
+    TXServer Server;
+    if (Server.Display().empty()) {
+        if (std::getenv("QEL_REQUIRE_SERVERS")) FAIL() << "Xvfb is required but not installed";
+        GTEST_SKIP() << "no X server and no Xvfb";
+    }
+    Headless();
+    std::vector<TShot> Expected;
+    for (const TCase& C : Cases)
+        Expected.push_back(Take(C.Class, C.Path, nullptr));
+    Pump();
+
+    auto X = TX11Backend::Open(Server.Display().c_str());
+    ASSERT_TRUE(X) << "cannot open display " << Server.Display();
+    TX11Backend* Xb = X.get();
+    SetBackend(std::move(X));
+    std::vector<TShot> Got;
+    for (const TCase& C : Cases)
+        Got.push_back(Take(C.Class, C.Path, Xb));
+    Pump();
+    SetBackend(std::make_unique<THeadlessBackend>(1024, 768));
+    ExpectSamePixels(Expected, Got, Cases, N);
+}
+
 } // namespace
+
+TEST(DesignerDialogsX11, EachEditorDialogShowsTheHeadlessPixels) {
+    ShowEachOnBothBackends(Cases, Capture);
+}
+
+TEST(DesignerDialogsX11, EachMailDesignWindowShowsTheHeadlessPixels) {
+    ShowEachOnBothBackends(WindowCases, CaptureWindow);
+}
