@@ -37,6 +37,7 @@ struct MailConfigFixture : ::testing::Test {
     TQELPOPMail* Pop = nullptr;
     TQELMapiMail* Mapi = nullptr;
     std::vector<std::string> Shown; // messages the editors showed
+    TMessageDlgAnswerHook OldAnswers;
     fs::path Dir = fs::temp_directory_path() / ("qel-mail-config-" + std::to_string(::getpid()));
 
     void SetUp() override {
@@ -53,15 +54,18 @@ struct MailConfigFixture : ::testing::Test {
         Mapi->SetName("Mapi1");
         Root->SetDesigning(true, true);
         D = std::make_unique<TDesigner>(Root);
-        SetMessageDlgAnswerHook([this](const std::string& Msg, TMsgDlgType, TMsgDlgButtons) {
-            Shown.push_back(Msg);
-            return std::optional<int>(mrOk);
-        });
+        // The hook the other mail tests rely on comes back afterwards: without one, a later
+        // test's message box would wait for a user in a modal loop.
+        OldAnswers =
+            SetMessageDlgAnswerHook([this](const std::string& Msg, TMsgDlgType, TMsgDlgButtons) {
+                Shown.push_back(Msg);
+                return std::optional<int>(mrOk);
+            });
         fs::create_directories(Dir);
     }
     void TearDown() override {
         SetDialogShownHook(nullptr);
-        SetMessageDlgAnswerHook(nullptr);
+        SetMessageDlgAnswerHook(OldAnswers);
         D.reset(); // open windows free themselves
         Pump();
         EXPECT_EQ(InetMailConfig(), nullptr);
