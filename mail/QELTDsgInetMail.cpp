@@ -81,15 +81,16 @@ TSaveDialog* TInetMailConfig::SaveDialog1() const {
 }
 
 TQELMailHost* TInetMailConfig::MailComponent() const {
-    return FMessages ? FMessages->Host() : nullptr;
+    return FHost;
 }
 
 void TInetMailConfig::Load(TQELMessages* Messages, TDesigner* Designer) {
     if (TQELMailHost* Old = MailComponent(); Old && Old != Messages->Host())
         Old->RemoveFreeNotification(this);
     FMessages = Messages;
+    FHost = Messages->Host();
     // The window must hear when its component goes, or it would edit a freed collection.
-    if (TQELMailHost* H = MailComponent()) H->FreeNotification(this);
+    if (FHost) FHost->FreeNotification(this);
     ListBox1()->Items()->Clear();
     ListBox2()->Items()->Clear();
     const bool Pop = Cast<TQELPOPMail>(MailComponent()) != nullptr;
@@ -256,8 +257,9 @@ void TInetMailConfig::DesignerClosed() {
 
 void TInetMailConfig::Notification(TComponent* AComponent, TOperation Operation) {
     TDesignWindow::Notification(AComponent, Operation);
-    if (Operation != opRemove || !FMessages || AComponent != MailComponent()) return;
+    if (Operation != opRemove || !FHost || AComponent != FHost) return;
     FMessages = nullptr;
+    FHost = nullptr;
     ListBox1()->Items()->Clear();
     ListBox2()->Items()->Clear();
     if (Instance == this) Instance = nullptr;

@@ -68,6 +68,9 @@ class TInetMailConfig : public TDesignWindow {
     void Changed();
 
     TQELMessages* FMessages = nullptr;
+    // Kept apart from the collection: when the component is freed, its collection is gone
+    // before the component's notification reaches this window.
+    TQELMailHost* FHost = nullptr;
     std::string FCaption;
 };
 

@@ -82,14 +82,15 @@ TSaveDialog* TMapiMailConfig::SaveDialog1() const {
 }
 
 TQELMapiMail* TMapiMailConfig::MailComponent() const {
-    return FMessages ? FMessages->Mail() : nullptr;
+    return FMail;
 }
 
 void TMapiMailConfig::Load(TQELMapiMessages* Messages, TDesigner* Designer) {
     if (TQELMapiMail* Old = MailComponent(); Old && Old != Messages->Mail())
         Old->RemoveFreeNotification(this);
     FMessages = Messages;
-    if (TQELMapiMail* M = MailComponent()) M->FreeNotification(this);
+    FMail = Messages->Mail();
+    if (FMail) FMail->FreeNotification(this);
     ListBox1()->Items()->Clear();
     ListBox2()->Items()->Clear();
     Button(2)->SetEnabled(true);
@@ -248,8 +249,9 @@ void TMapiMailConfig::DesignerClosed() {
 
 void TMapiMailConfig::Notification(TComponent* AComponent, TOperation Operation) {
     TDesignWindow::Notification(AComponent, Operation);
-    if (Operation != opRemove || !FMessages || AComponent != MailComponent()) return;
+    if (Operation != opRemove || !FMail || AComponent != FMail) return;
     FMessages = nullptr;
+    FMail = nullptr;
     ListBox1()->Items()->Clear();
     ListBox2()->Items()->Clear();
     if (Instance == this) Instance = nullptr;

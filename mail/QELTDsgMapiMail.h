@@ -65,6 +65,9 @@ class TMapiMailConfig : public TDesignWindow {
     void Changed();
 
     TQELMapiMessages* FMessages = nullptr;
+    // Kept apart from the collection: when the component is freed, its collection is gone
+    // before the component's notification reaches this window.
+    TQELMapiMail* FMail = nullptr;
 };
 
 // The open window, nullptr when none is open.
