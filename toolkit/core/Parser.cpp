@@ -266,17 +266,19 @@ void TParser::ScanNumber() {
         std::string_view Frac =
             Dot == std::string_view::npos ? std::string_view() : T.substr(Dot + 1);
         if (Frac.size() > 4) Error("Currency " + TokenString_ + " has more than four decimals");
-        std::int64_t V = 0;
+        // Whole units and ten-thousandths together must fit in 64 bits, one more below zero.
+        const std::uint64_t Limit = static_cast<std::uint64_t>(INT64_MAX) + (N ? 1 : 0);
+        std::uint64_t V = 0;
         for (char D : IntPart) {
-            if (V > (INT64_MAX - 9) / 10 / 10000)
-                Error("Currency " + TokenString_ + " out of range");
-            V = V * 10 + (D - '0');
+            V = V * 10 + static_cast<std::uint64_t>(D - '0');
+            if (V > Limit / 10000) Error("Currency " + TokenString_ + " out of range");
         }
-        V *= 10000;
-        std::int64_t F = 0;
+        std::uint64_t F = 0;
         for (std::size_t I = 0; I < 4; ++I)
-            F = F * 10 + (I < Frac.size() ? Frac[I] - '0' : 0);
-        TokenCurrency_ = N ? -(V + F) : V + F;
+            F = F * 10 + static_cast<std::uint64_t>(I < Frac.size() ? Frac[I] - '0' : 0);
+        V = V * 10000 + F;
+        if (V > Limit) Error("Currency " + TokenString_ + " out of range");
+        TokenCurrency_ = static_cast<std::int64_t>(N ? 0 - V : V);
     }
     Token_ = toFloat;
 }

@@ -176,6 +176,15 @@ TEST(FormBadInput, SyntaxErrorsNameTheLine) {
     EXPECT_EQ(LoadError<EParserError>("object F: TTestForm\nend\nobject G: TTestForm\nend"),
               "End of file expected after the last 'end' on line 3");
     EXPECT_EQ(LoadError<EParserError>(""), "'object' expected on line 1");
+    // Currency is held in ten-thousandths: the largest value that fits is read, one more is not.
+    EXPECT_EQ(LoadError<EParserError>(Form("    Tag = 922337203685477.5808c\n")),
+              "Currency 922337203685477.5808 out of range on line 3");
+    EXPECT_EQ(LoadError<EParserError>(Form("    Tag = 9223372036854775c\n")),
+              "Currency 9223372036854775 out of range on line 3");
+    EXPECT_EQ(LoadError<EParserError>(Form("    Tag = -922337203685477.5809c\n")),
+              "Currency -922337203685477.5809 out of range on line 3");
+    EXPECT_NO_THROW(Binary(Form("    Tag = 922337203685477.5807c\n")));
+    EXPECT_NO_THROW(Binary(Form("    Tag = -922337203685477.5808c\n")));
 }
 
 TEST(FormBadInput, DeepNestingIsLimited) {
