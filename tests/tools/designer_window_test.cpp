@@ -5,8 +5,8 @@
 #include "ComponentIcon.h"
 #include "DesignerWindow.h"
 #include "FormSurface.h"
-#include "InspectorView.h"
 #include "PaletteView.h"
+#include "PropertyGrid.h"
 #include "tests/toolkit/controls/ControlsTestSupport.h"
 #include "toolkit/controls/Buttons.h"
 #include "toolkit/controls/Clipbrd.h"
@@ -239,7 +239,7 @@ TEST_F(WindowFixture, ShiftClicksSelectSeveralAndTheMenuAlignsThem) {
 TEST_F(WindowFixture, InspectorEditsInPlaceAndOffersTheValueLists) {
     D->Drop("TQELLabel", 0, 0);
     W->Refresh();
-    TInspectorView* I = W->Inspector();
+    TPropertyGrid* I = W->Inspector();
     ASSERT_TRUE(I->SelectRow("Caption"));
     EXPECT_TRUE(I->ValueEdit()->Visible());
     EXPECT_TRUE(I->DialogButton()->Visible()) << "the caption editor's dialog";

@@ -1,8 +1,8 @@
 #include "DesignerWindow.h"
 
 #include "FormSurface.h"
-#include "InspectorView.h"
 #include "PaletteView.h"
+#include "PropertyGrid.h"
 #include "toolkit/controls/Buttons.h"
 #include "toolkit/controls/Clipbrd.h"
 #include "toolkit/controls/Dialogs.h"
@@ -35,7 +35,7 @@ TDesignerWindow::TDesignerWindow(TFormDesigner& D) : TForm(nullptr), D_(D) {
     Palette_->SetParent(this);
     Palette_->SetAlign(alTop);
     Palette_->SetHeight(TPaletteView::PreferredHeight);
-    Inspector_ = new TInspectorView(this, D_);
+    Inspector_ = new TPropertyGrid(this, D_);
     Inspector_->SetParent(this);
     Inspector_->SetAlign(alLeft);
     Inspector_->SetWidth(280);

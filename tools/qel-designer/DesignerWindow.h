@@ -17,7 +17,7 @@ namespace qel::designer {
 
 class TPaletteView;
 class TFormSurface;
-class TInspectorView;
+class TPropertyGrid;
 
 class TDesignerWindow : public TForm {
   public:
@@ -27,7 +27,7 @@ class TDesignerWindow : public TForm {
     TFormDesigner& Designer() const { return D_; }
     TPaletteView* Palette() const { return Palette_; }
     TFormSurface* Surface() const { return Surface_; }
-    TInspectorView* Inspector() const { return Inspector_; }
+    TPropertyGrid* Inspector() const { return Inspector_; }
     TMainMenu* Menu() const { return Menu_; }
     // A menu command by its caption without the accelerator mark ("Save", "Undo").
     TMenuItem* Command(const std::string& Caption) const;
@@ -60,7 +60,7 @@ class TDesignerWindow : public TForm {
     TMainMenu* Menu_ = nullptr;
     TPaletteView* Palette_ = nullptr;
     TFormSurface* Surface_ = nullptr;
-    TInspectorView* Inspector_ = nullptr;
+    TPropertyGrid* Inspector_ = nullptr;
 };
 
 } // namespace qel::designer

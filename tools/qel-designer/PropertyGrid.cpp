@@ -1,4 +1,4 @@
-#include "InspectorView.h"
+#include "PropertyGrid.h"
 
 #include "toolkit/controls/ComboBox.h"
 #include "toolkit/controls/Dialogs.h"
@@ -21,8 +21,7 @@ constexpr int MaxDepth = 2;
 
 } // namespace
 
-TInspectorView::TInspectorView(TComponent* AOwner, TFormDesigner& D)
-    : TCustomControl(AOwner), D_(D) {
+TPropertyGrid::TPropertyGrid(TComponent* AOwner, TFormDesigner& D) : TCustomControl(AOwner), D_(D) {
     List_ = new TListBox(this);
     List_->SetParent(this);
     // Two columns: the name, and the value where the editor opens.
@@ -69,13 +68,13 @@ TInspectorView::TInspectorView(TComponent* AOwner, TFormDesigner& D)
     Dots_->OnClick = [this](TObject*) { RunDialog(); };
 }
 
-void TInspectorView::BoundsChanged() {
+void TPropertyGrid::BoundsChanged() {
     TCustomControl::BoundsChanged();
     List_->SetBounds(0, 0, Width(), Height());
     ShowEditor();
 }
 
-void TInspectorView::AddRows(TPropertyEditor& E, const std::string& Prefix, int Depth) {
+void TPropertyGrid::AddRows(TPropertyEditor& E, const std::string& Prefix, int Depth) {
     TPropertyAttributes A = E.GetAttributes();
     TRow R;
     R.Path = Prefix + E.GetName();
@@ -91,7 +90,7 @@ void TInspectorView::AddRows(TPropertyEditor& E, const std::string& Prefix, int 
             [&](std::unique_ptr<TPropertyEditor> Sub) { AddRows(*Sub, R.Path + ".", Depth + 1); });
 }
 
-void TInspectorView::Refresh() {
+void TPropertyGrid::Refresh() {
     Rows_.clear();
     for (bool Events : {false, true}) {
         if (Events) {
@@ -118,7 +117,7 @@ void TInspectorView::Refresh() {
     ShowEditor();
 }
 
-bool TInspectorView::SelectRow(const std::string& Path) {
+bool TPropertyGrid::SelectRow(const std::string& Path) {
     for (std::size_t I = 0; I < Rows_.size(); ++I)
         if (!Rows_[I].Heading && SameText(Rows_[I].Path, Path)) {
             Chosen_ = Rows_[I].Path;
@@ -129,17 +128,17 @@ bool TInspectorView::SelectRow(const std::string& Path) {
     return false;
 }
 
-const std::string& TInspectorView::SelectedPath() const {
+const std::string& TPropertyGrid::SelectedPath() const {
     return Chosen_;
 }
 
-std::string TInspectorView::RowValue(const std::string& Path) const {
+std::string TPropertyGrid::RowValue(const std::string& Path) const {
     for (const TRow& R : Rows_)
         if (SameText(R.Path, Path)) return R.Value;
     return {};
 }
 
-void TInspectorView::ShowEditor() {
+void TPropertyGrid::ShowEditor() {
     const TRow* R = nullptr;
     int Index = List_->ItemIndex();
     if (Index >= 0 && Index < RowCount() && Rows_[static_cast<std::size_t>(Index)].Path == Chosen_)
@@ -172,11 +171,11 @@ void TInspectorView::ShowEditor() {
     Dots_->SetVisible(R && R->Dialog);
 }
 
-void TInspectorView::Report(const std::exception& E) {
+void TPropertyGrid::Report(const std::exception& E) {
     MessageDlg(E.what(), mtError, {mbOK});
 }
 
-void TInspectorView::Apply() {
+void TPropertyGrid::Apply() {
     if (Chosen_.empty()) return;
     std::string Value;
     if (Choice_->Visible()) {
@@ -197,7 +196,7 @@ void TInspectorView::Apply() {
     if (OnChanged) OnChanged();
 }
 
-void TInspectorView::RunDialog() {
+void TPropertyGrid::RunDialog() {
     if (Chosen_.empty()) return;
     try {
         D_.EditProperty(Chosen_);

@@ -19,9 +19,9 @@ class TButton;
 
 namespace qel::designer {
 
-class TInspectorView : public TCustomControl {
+class TPropertyGrid : public TCustomControl {
   public:
-    TInspectorView(TComponent* AOwner, TFormDesigner& D);
+    TPropertyGrid(TComponent* AOwner, TFormDesigner& D);
 
     // Reads the selection's properties again, keeping the chosen row when it is still there.
     void Refresh();
