@@ -143,10 +143,7 @@ template <std::size_t N>
 void ShowEachOnBothBackends(const TCase (&Cases)[N],
                             TShot (*Take)(const char*, const char*, TX11Backend*)) {
     TXServer Server;
-    if (Server.Display().empty()) {
-        if (std::getenv("QEL_REQUIRE_SERVERS")) FAIL() << "Xvfb is required but not installed";
-        GTEST_SKIP() << "no X server and no Xvfb";
-    }
+    QEL_NEED_X_SERVER(Server);
     Headless();
     std::vector<TShot> Expected;
     for (const TCase& C : Cases)

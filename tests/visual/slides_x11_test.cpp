@@ -26,10 +26,7 @@ int RedPixels(const TSurface& S) {
 
 TEST(SlidesX11, TheWindowShowsTheTransitionWhileItRuns) {
     TXServer Server;
-    if (Server.Display().empty()) {
-        if (std::getenv("QEL_REQUIRE_SERVERS")) FAIL() << "Xvfb is required but not installed";
-        GTEST_SKIP() << "no X server and no Xvfb";
-    }
+    QEL_NEED_X_SERVER(Server);
     Headless();
     auto X = TX11Backend::Open(Server.Display().c_str());
     ASSERT_TRUE(X) << "cannot open display " << Server.Display();

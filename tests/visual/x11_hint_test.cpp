@@ -80,10 +80,7 @@ TSurface RootArea(Display* D, const TRect& A) {
 
 TEST(X11Hint, TheBalloonShowsTheWindowBelowAtItsCornersAndMatchesHeadless) {
     TXServer Server;
-    if (Server.Display().empty()) {
-        if (std::getenv("QEL_REQUIRE_SERVERS")) FAIL() << "Xvfb is required but not installed";
-        GTEST_SKIP() << "no X server and no Xvfb";
-    }
+    QEL_NEED_X_SERVER(Server);
     auto X = TX11Backend::Open(Server.Display().c_str());
     ASSERT_TRUE(X) << "cannot open display " << Server.Display();
     TX11Backend* Xb = X.get();

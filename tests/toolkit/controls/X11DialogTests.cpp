@@ -101,10 +101,7 @@ std::vector<TCase> Dialogs(const fs::path& Dir) {
 
 TEST(X11Dialogs, EachDialogShowsTheHeadlessPixels) {
     TXServer Server;
-    if (Server.Display().empty()) {
-        if (std::getenv("QEL_REQUIRE_SERVERS")) FAIL() << "Xvfb is required but not installed";
-        GTEST_SKIP() << "no X server and no Xvfb";
-    }
+    QEL_NEED_X_SERVER(Server);
     fs::path Dir = fs::temp_directory_path() / ("qel_x11dlg_" + std::to_string(::getpid()));
     fs::create_directories(Dir / "folder");
     std::ofstream(Dir / "notes.txt") << "n";

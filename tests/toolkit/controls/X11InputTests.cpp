@@ -44,10 +44,7 @@ void SendInput(Display* D, ::Window Win, int Type, unsigned Detail, TPoint P, TP
 
 TEST(X11Input, WheelClickAndMenuKeyReachTheControls) {
     TXServer Server;
-    if (Server.Display().empty()) {
-        if (std::getenv("QEL_REQUIRE_SERVERS")) FAIL() << "Xvfb is required but not installed";
-        GTEST_SKIP() << "no X server and no Xvfb";
-    }
+    QEL_NEED_X_SERVER(Server);
     auto X = TX11Backend::Open(Server.Display().c_str());
     ASSERT_TRUE(X) << "cannot open display " << Server.Display();
     TX11Backend* Xb = X.get();

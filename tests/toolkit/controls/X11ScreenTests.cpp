@@ -11,10 +11,7 @@ using namespace qel::test;
 
 TEST(X11Screen, DrawnPixelsGoOntoTheRootWindowAndNothingElse) {
     TXServer Server;
-    if (Server.Display().empty()) {
-        if (std::getenv("QEL_REQUIRE_SERVERS")) FAIL() << "Xvfb is required but not installed";
-        GTEST_SKIP() << "no X server and no Xvfb";
-    }
+    QEL_NEED_X_SERVER(Server);
     auto X = TX11Backend::Open(Server.Display().c_str());
     ASSERT_TRUE(X);
     TSurface Before;

@@ -52,10 +52,7 @@ TSurface Render(TForm* F) {
 
 TEST(X11Smoke, RealWindowShowsTheHeadlessPixels) {
     TXServer Server;
-    if (Server.Display().empty()) {
-        if (std::getenv("QEL_REQUIRE_SERVERS")) FAIL() << "Xvfb is required but not installed";
-        GTEST_SKIP() << "no X server and no Xvfb";
-    }
+    QEL_NEED_X_SERVER(Server);
     Headless();
     TForm* F = BuildForm();
     TSurface Expected = Render(F);
