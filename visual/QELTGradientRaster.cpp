@@ -9,6 +9,10 @@
 #include <tuple>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace qel {
 
 namespace {
@@ -107,6 +111,29 @@ void FillRightwards(std::uint32_t* P, int A, int B, int W, std::uint32_t Px) {
     if (A < B) std::fill(P + A, P + B, Px);
 }
 
+// Long stretches of one colour go to the C library's vectorised fill.
+void FillSpan(std::uint32_t* P, int A, int B, std::uint32_t Px) {
+    if (B - A >= 32)
+        gdi::FillPixels(P + A, static_cast<std::size_t>(B - A), Px);
+    else
+        std::fill(P + A, P + B, Px);
+}
+
+// Out[N - 1 - I] = In[I], four pixels to a move where the processor has the shuffle for it
+// (the library's reverse copy goes a pixel at a time).
+void ReverseCopy(const std::uint32_t* In, int N, std::uint32_t* Out) {
+    int I = 0;
+#if defined(__SSE2__)
+    for (; I + 4 <= N; I += 4) {
+        const __m128i V = _mm_loadu_si128(reinterpret_cast<const __m128i*>(In + I));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + N - 4 - I),
+                         _mm_shuffle_epi32(V, _MM_SHUFFLE(0, 1, 2, 3)));
+    }
+#endif
+    for (; I < N; ++I)
+        Out[N - 1 - I] = In[I];
+}
+
 // One row of pixels from the shapes over it, last drawn first, each pixel painted once; what
 // no shape covers shows Base. SpanAt(K, A, B) gives shape K's part [A, B) of the row and its
 // pixel with bit 24 set, or 0 when the shape misses the row. Nested and overlapping figures
@@ -145,14 +172,14 @@ void PaintRow(std::uint32_t* P, int W, std::size_t N, std::uint32_t Base, TSpans
                 continue;
             }
         }
-        CoverSpan(Row, A, B, [&](int L, int R) { std::fill(P + L, P + R, Px); });
+        CoverSpan(Row, A, B, [&](int L, int R) { FillSpan(P, L, R, Px); });
         if (Whole(Row, W)) return;
     }
     if (!Split) {
-        std::fill(P, P + CL, Base);
-        std::fill(P + CR, P + W, Base); // the whole row when nothing covered it
+        FillSpan(P, 0, CL, Base);
+        FillSpan(P, CR, W, Base); // the whole row when nothing covered it
     } else if (!Whole(Row, W)) {
-        CoverSpan(Row, 0, W, [&](int L, int R) { std::fill(P + L, P + R, Base); });
+        CoverSpan(Row, 0, W, [&](int L, int R) { FillSpan(P, L, R, Base); });
     }
 }
 
@@ -257,6 +284,78 @@ std::vector<TRowShape> RowShapes(const std::vector<TShape>& Shapes, int W, int H
     return Order;
 }
 
+// The insets of every shape for a band of rows, gathered just before the rows are painted. A
+// row's walk reads one entry of every shape's table; with hundreds of tables those reads miss
+// the cache one after another, while the gathering reads each table straight through.
+// Shape K's inset on row Y0 + R is at [K * Rows + R].
+class TInsetBand {
+  public:
+    static constexpr int Rows = 16;
+    TInsetBand(const std::vector<TRowShape>& Order, const std::vector<int>& Table)
+        : Order_(Order), Table_(Table), Insets_(Order.size() * Rows) {}
+    // Rows Y0 to Y1 - 1 (at most Rows of them).
+    void Gather(int Y0, int Y1) {
+        Y0_ = Y0;
+        for (std::size_t K = 0; K < Order_.size(); ++K) {
+            const TRowShape& R = Order_[K];
+            const int A = std::max(Y0, R.Y0), B = std::min(Y1, R.Y1);
+            if (A < B)
+                std::copy_n(Table_.begin() + (R.Insets + A), B - A,
+                            Insets_.begin() + static_cast<std::ptrdiff_t>(K * Rows) + (A - Y0));
+        }
+    }
+    // The insets of row Y of the band: shape K's at [K * Rows].
+    const int* Row(int Y) const { return Insets_.data() + (Y - Y0_); }
+
+  private:
+    const std::vector<TRowShape>& Order_;
+    const std::vector<int>& Table_;
+    std::vector<int> Insets_;
+    int Y0_ = 0;
+};
+
+// A shape over the row being painted, kept together so the walk over a row reads one array.
+struct TActive {
+    int X1, X2;
+    std::uint32_t Px;
+    int Slot; // where the band keeps its insets
+};
+
+// The shapes over each row in turn, last drawn first. The list is rebuilt only at the rows
+// where a shape begins or ends, so rows never step over shapes that miss them.
+class TActiveRows {
+  public:
+    explicit TActiveRows(const std::vector<TRowShape>& Order) : Order_(Order) {
+        for (const TRowShape& R : Order) {
+            Changes_.push_back(R.Y0);
+            Changes_.push_back(R.Y1);
+        }
+        std::sort(Changes_.begin(), Changes_.end());
+        Changes_.erase(std::unique(Changes_.begin(), Changes_.end()), Changes_.end());
+        Active_.reserve(Order.size());
+    }
+    // The shapes over row Y; rows come in increasing order.
+    const std::vector<TActive>& At(int Y) {
+        if (Next_ < Changes_.size() && Changes_[Next_] <= Y) {
+            while (Next_ < Changes_.size() && Changes_[Next_] <= Y)
+                ++Next_;
+            Active_.clear();
+            for (std::size_t K = 0; K < Order_.size(); ++K) {
+                const TRowShape& R = Order_[K];
+                if (Y >= R.Y0 && Y < R.Y1)
+                    Active_.push_back({R.X1, R.X2, R.Px, static_cast<int>(K) * TInsetBand::Rows});
+            }
+        }
+        return Active_;
+    }
+
+  private:
+    const std::vector<TRowShape>& Order_;
+    std::vector<int> Changes_;
+    std::size_t Next_ = 0;
+    std::vector<TActive> Active_;
+};
+
 // What a row painted by PaintRunRow has covered so far: a few runs, sorted and apart.
 class TRuns {
   public:
@@ -289,7 +388,7 @@ bool AddRun(std::uint32_t* P, int W, TRuns& Rs, int A, int B, std::uint32_t Px) 
     }
     if (A < Rs.L[I]) FillLeftwards(P, A, Rs.L[I], Px, Lo);
     for (int K = I; K + 1 < J; ++K)
-        std::fill(P + Rs.R[K], P + Rs.L[K + 1], Px);
+        FillSpan(P, Rs.R[K], Rs.L[K + 1], Px);
     if (B > Rs.R[J - 1]) FillRightwards(P, Rs.R[J - 1], B, Hi, Px);
     // Runs I to J - 1 become one.
     Rs.L[I] = std::min(A, Rs.L[I]);
@@ -303,58 +402,98 @@ bool AddRun(std::uint32_t* P, int W, TRuns& Rs, int A, int B, std::uint32_t Px) 
     return true;
 }
 
-// Shape R's part [A, B) of row Y, cut to W pixels; false when there is none.
-bool PartOf(const TRowShape& R, int Y, int W, const int* Insets, int& A, int& B) {
-    if (Y < R.Y0 || Y >= R.Y1) return false;
-    const int In = Insets[R.Insets + Y];
-    A = std::max(R.X1 + In, 0);
-    B = std::min(R.X2 - In, W);
-    return A < B;
+// Grows the run [L, R) by [A, B), which touches it, painting what is new; what lies outside
+// [Lo, Hi) is covered already. A piece of one block or less, the common case for rings, is one
+// block store: the pixels it spills over are not covered yet.
+inline void Grow(std::uint32_t* P, int& L, int& R, int A, int B, int Lo, int Hi, std::uint32_t Px) {
+    if (A < L) {
+        if (A >= L - Block && L - Block >= Lo)
+            FillBlock(P + L - Block, Px);
+        else
+            FillLeftwards(P, A, L, Px, Lo);
+        L = A;
+    }
+    if (B > R) {
+        if (B <= R + Block && R + Block <= Hi)
+            FillBlock(P + R, Px);
+        else
+            FillRightwards(P, R, B, Hi, Px);
+        R = B;
+    }
 }
 
-// Row Y of W pixels while what the shapes cover stays a few runs, as PaintRow does it, with the
-// work per shape cut to the bone. While it is one run, as for nested and overlapping rings, the
-// run stays in locals the pixel stores cannot touch. False, with the row partly painted, when
-// the runs run out.
-bool PaintRunRow(std::uint32_t* P, int W, int Y, const std::vector<TRowShape>& Order,
+// Row Y of W pixels while what the shapes cover stays one or two runs, as PaintRow does it,
+// with the work per shape cut to the bone: the runs stay in locals the pixel stores cannot
+// touch. Nested and overlapping rings make one run, the half-turned pairs two. Past W, up to
+// Room, the row's pixels are free to spill into (they are written again afterwards). False,
+// with the row partly painted, when even a few runs do not hold what is covered.
+bool PaintRunRow(std::uint32_t* P, int W, int Room, const std::vector<TActive>& Shapes,
                  const int* Insets, std::uint32_t Base) {
-    int CL = 0, CR = 0, A = 0, B = 0;
+    int L1 = 0, R1 = 0, L2 = 0, R2 = 0, Runs = 0;
     std::size_t K = 0;
-    for (; K < Order.size(); ++K) {
-        if (!PartOf(Order[K], Y, W, Insets, A, B)) continue;
-        const std::uint32_t Px = Order[K].Px;
-        if (CL == CR) {
-            FillRightwards(P, A, B, W, Px);
-            CL = A;
-            CR = B;
-            continue;
+    int A = 0, B = 0;
+    for (; K < Shapes.size(); ++K) {
+        const TActive& Sh = Shapes[K];
+        const int In = Insets[Sh.Slot];
+        A = std::max(Sh.X1 + In, 0);
+        B = std::min(Sh.X2 - In, W);
+        if (A >= B) continue;
+        const std::uint32_t Px = Sh.Px;
+        if (Runs != 0 && A <= R1 && B >= L1) {
+            if (Runs == 2 && B >= L2) { // joins both runs into one
+                if (A < L1) FillLeftwards(P, A, L1, Px);
+                FillSpan(P, R1, L2, Px);
+                if (B > R2) FillRightwards(P, R2, B, Room, Px);
+                L1 = std::min(A, L1);
+                R1 = std::max(B, R2);
+                Runs = 1;
+            } else {
+                Grow(P, L1, R1, A, B, 0, Runs == 2 ? L2 : Room, Px);
+            }
+            if (Runs == 1 && L1 == 0 && R1 == W) return true;
+        } else if (Runs == 2 && A <= R2 && B >= L2) {
+            Grow(P, L2, R2, A, B, R1, Room, Px);
+        } else if (Runs == 0) {
+            FillRightwards(P, A, B, Room, Px);
+            L1 = A;
+            R1 = B;
+            Runs = 1;
+        } else if (Runs == 1) { // apart from the run: a second one, left or right of it
+            if (A > R1) {
+                FillRightwards(P, A, B, Room, Px);
+                L2 = A;
+                R2 = B;
+            } else {
+                FillRightwards(P, A, B, L1, Px);
+                L2 = L1;
+                R2 = R1;
+                L1 = A;
+                R1 = B;
+            }
+            Runs = 2;
+        } else {
+            break;
         }
-        if (A > CR || B < CL) break; // apart from the run
-        if (A < CL) {
-            FillLeftwards(P, A, CL, Px);
-            CL = A;
-        }
-        if (B > CR) {
-            FillRightwards(P, CR, B, W, Px);
-            CR = B;
-        }
-        if (CL == 0 && CR == W) return true;
     }
     TRuns Rs;
-    if (CL < CR) {
-        Rs.N = 1;
-        Rs.L[0] = CL;
-        Rs.R[0] = CR;
+    Rs.N = Runs;
+    Rs.L[0] = L1;
+    Rs.R[0] = R1;
+    Rs.L[1] = L2;
+    Rs.R[1] = R2;
+    for (; K < Shapes.size(); ++K) {
+        const TActive& Sh = Shapes[K];
+        const int In = Insets[Sh.Slot];
+        A = std::max(Sh.X1 + In, 0);
+        B = std::min(Sh.X2 - In, W);
+        if (A < B && !AddRun(P, W, Rs, A, B, Sh.Px)) return false;
     }
-    for (; K < Order.size(); ++K)
-        if (PartOf(Order[K], Y, W, Insets, A, B) && !AddRun(P, W, Rs, A, B, Order[K].Px))
-            return false;
     int X = 0;
     for (int I = 0; I < Rs.N; ++I) {
-        std::fill(P + X, P + Rs.L[I], Base);
+        FillSpan(P, X, Rs.L[I], Base);
         X = Rs.R[I];
     }
-    std::fill(P + X, P + W, Base); // the whole row when nothing covered it
+    FillSpan(P, X, W, Base); // the whole row when nothing covered it
     return true;
 }
 
@@ -363,33 +502,38 @@ bool PaintRunRow(std::uint32_t* P, int W, int Y, const std::vector<TRowShape>& O
 // halves of rows that the symmetry repeats are copied instead of painted.
 void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Base) {
     const int W = S.Width, H = S.Height;
-    std::vector<int> Insets;
-    const std::vector<TRowShape> Order = RowShapes(Shapes, W, H, Insets);
+    std::vector<int> Table;
+    const std::vector<TRowShape> Order = RowShapes(Shapes, W, H, Table);
     const TSymmetry Sym = SymmetryOf(Shapes, W, H);
     // The rows painted: the upper half, the middle row included, when the lower half repeats it;
     // the left half of each, the middle column included, when the right half repeats that.
     const int Rows = Sym.Flip || Sym.Turn ? (H + 1) / 2 : H;
     const int Width = Sym.Mirror ? (W + 1) / 2 : W;
+    TActiveRows Active(Order);
+    TInsetBand Band(Order, Table);
     TSpans Row;
     for (int Y = 0; Y < Rows; ++Y) {
+        if (Y % TInsetBand::Rows == 0) Band.Gather(Y, std::min(Y + TInsetBand::Rows, Rows));
         std::uint32_t* P = S.Row(Y);
-        if (!PaintRunRow(P, Width, Y, Order, Insets.data(), Base))
-            PaintRow(P, Width, Order.size(), Base, Row, [&](std::size_t K, int& A, int& B) {
-                const TRowShape& R = Order[K];
-                if (Y < R.Y0 || Y >= R.Y1) return std::uint32_t{0};
-                const int In = Insets[static_cast<std::size_t>(R.Insets + Y)];
+        const std::vector<TActive>& Over = Active.At(Y);
+        const int* Insets = Band.Row(Y);
+        // The mirror image overwrites the right half, so the blocks may spill into it.
+        if (!PaintRunRow(P, Width, W, Over, Insets, Base))
+            PaintRow(P, Width, Over.size(), Base, Row, [&](std::size_t K, int& A, int& B) {
+                const TActive& R = Over[K];
+                const int In = Insets[R.Slot];
                 A = R.X1 + In;
                 B = R.X2 - In;
                 return R.Px | 0x1000000u; // the flag marks a shape on this row
             });
-        if (Sym.Mirror) std::reverse_copy(P, P + W / 2, P + Width);
+        if (Sym.Mirror) ReverseCopy(P, W / 2, P + Width);
         // The copy is made while the row is still in the cache.
         std::uint32_t* Lower = S.Row(H - 1 - Y);
         if (Lower == P) continue;
         if (Sym.Turn)
-            std::reverse_copy(P, P + W, Lower);
+            ReverseCopy(P, W, Lower);
         else if (Sym.Flip)
-            std::copy(P, P + W, Lower);
+            std::memcpy(Lower, P, sizeof(std::uint32_t) * static_cast<std::size_t>(W));
     }
 }
 
@@ -405,15 +549,16 @@ bool PaintStripes(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t 
             for (int Y = std::max(Sh.Y1, 0); Y < std::min(Sh.Y2, H); ++Y)
                 RowPx[static_cast<std::size_t>(Y)] = PixelFromRGB(Sh.Color);
         for (int Y = 0; Y < H; ++Y)
-            std::fill(S.Row(Y), S.Row(Y) + W, RowPx[static_cast<std::size_t>(Y)]);
+            gdi::FillPixels(S.Row(Y), static_cast<std::size_t>(W),
+                            RowPx[static_cast<std::size_t>(Y)]);
         return true;
     }
     if (std::all_of(Shapes.begin(), Shapes.end(), Down)) {
         std::uint32_t* First = S.Row(0);
-        std::fill(First, First + W, Base);
+        FillSpan(First, 0, W, Base);
         for (const TShape& Sh : Shapes) {
             const int X0 = std::clamp(Sh.X1, 0, W), X1 = std::clamp(Sh.X2, 0, W);
-            if (X0 < X1) std::fill(First + X0, First + X1, PixelFromRGB(Sh.Color));
+            if (X0 < X1) FillSpan(First, X0, X1, PixelFromRGB(Sh.Color));
         }
         for (int Y = 1; Y < H; ++Y)
             std::memcpy(S.Row(Y), First, sizeof(std::uint32_t) * static_cast<std::size_t>(W));
@@ -476,7 +621,7 @@ bool StraightThrough(TSurface& S, const TShape& L, std::uint32_t Px) {
 // Lines: a later drawing of the same line covers an earlier one pixel for pixel, so only the
 // last drawing of each line is made, in the replay's order.
 void PaintLines(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) {
-    std::fill(S.Pixels.begin(), S.Pixels.end(), PixelFromRGB(First));
+    gdi::FillPixels(S.Pixels.data(), S.Pixels.size(), PixelFromRGB(First));
     std::map<std::tuple<int, int, int, int>, std::size_t> Last;
     for (std::size_t I = 0; I < Shapes.size(); ++I) {
         const TShape& L = Shapes[I];
@@ -511,7 +656,7 @@ void PaintLines(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) 
             X1 = std::min(X1, S.Width);
             Y1 = std::min(Y1, S.Height);
             for (int Y = Y0; Y < Y1; ++Y)
-                if (X0 < X1) std::fill(S.Row(Y) + X0, S.Row(Y) + X1, Px);
+                if (X0 < X1) FillSpan(S.Row(Y), X0, X1, Px);
             continue;
         }
         if (!StraightThrough(S, L, Px))
