@@ -183,39 +183,6 @@ void PaintRow(std::uint32_t* P, int W, std::size_t N, std::uint32_t Base, TSpans
     }
 }
 
-// Rectangles only: rows between two consecutive top or bottom edges are all alike, so each such
-// band is painted once, in its first row, and copied to the rest.
-void PaintBands(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Base) {
-    const int W = S.Width, H = S.Height;
-    std::vector<int> Edges{0, H};
-    Edges.reserve(2 * Shapes.size() + 2);
-    for (const TShape& Sh : Shapes) {
-        Edges.push_back(std::clamp(Sh.Y1, 0, H));
-        Edges.push_back(std::clamp(Sh.Y2, 0, H));
-    }
-    std::sort(Edges.begin(), Edges.end());
-    Edges.erase(std::unique(Edges.begin(), Edges.end()), Edges.end());
-    std::vector<const TShape*> Order;
-    Order.reserve(Shapes.size());
-    for (auto It = Shapes.rbegin(); It != Shapes.rend(); ++It)
-        if (It->Y1 < H && It->Y2 > 0 && It->X1 < W && It->X2 > 0) Order.push_back(&*It);
-    TSpans Row;
-    const auto Bytes = sizeof(std::uint32_t) * static_cast<std::size_t>(W);
-    for (std::size_t E = 0; E + 1 < Edges.size(); ++E) {
-        const int Y0 = Edges[E], Y1 = Edges[E + 1];
-        std::uint32_t* First = S.Row(Y0);
-        PaintRow(First, W, Order.size(), Base, Row, [&](std::size_t K, int& A, int& B) {
-            const TShape& Sh = *Order[K];
-            if (Y0 < Sh.Y1 || Y0 >= Sh.Y2) return std::uint32_t{0};
-            A = Sh.X1;
-            B = Sh.X2;
-            return PixelFromRGB(Sh.Color) | 0x1000000u;
-        });
-        for (int Y = Y0 + 1; Y < Y1; ++Y)
-            std::memcpy(S.Row(Y), First, Bytes);
-    }
-}
-
 // How the picture repeats itself, from the figures alone. Every figure is symmetric about the
 // middle of its box (the ellipse insets are mirrored in both directions), so when all boxes
 // share the middle row the lower rows copy the upper ones, and when they also share the middle
@@ -336,7 +303,8 @@ class TActiveRows {
     }
     // The shapes over row Y; rows come in increasing order.
     const std::vector<TActive>& At(int Y) {
-        if (Next_ < Changes_.size() && Changes_[Next_] <= Y) {
+        Changed_ = Next_ < Changes_.size() && Changes_[Next_] <= Y;
+        if (Changed_) {
             while (Next_ < Changes_.size() && Changes_[Next_] <= Y)
                 ++Next_;
             Active_.clear();
@@ -348,10 +316,13 @@ class TActiveRows {
         }
         return Active_;
     }
+    // Whether a shape began or ended at the row last asked for.
+    bool Changed() const { return Changed_; }
 
   private:
     const std::vector<TRowShape>& Order_;
     std::vector<int> Changes_;
+    bool Changed_ = false;
     std::size_t Next_ = 0;
     std::vector<TActive> Active_;
 };
@@ -497,9 +468,9 @@ bool PaintRunRow(std::uint32_t* P, int W, int Room, const std::vector<TActive>& 
     return true;
 }
 
-// Shapes whose rows all differ (ellipses, with any fills among them), a row at a time: every
-// shape's part of the row, last drawn first, only where nothing later covered it. Rows and
-// halves of rows that the symmetry repeats are copied instead of painted.
+// Ellipses and fills, a row at a time: every shape's part of the row, last drawn first, only
+// where nothing later covered it. Rows and halves of rows that the symmetry repeats, and rows of
+// rectangles alone that no edge separates, are copied instead of painted.
 void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Base) {
     const int W = S.Width, H = S.Height;
     std::vector<int> Table;
@@ -509,6 +480,10 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
     // the left half of each, the middle column included, when the right half repeats that.
     const int Rows = Sym.Flip || Sym.Turn ? (H + 1) / 2 : H;
     const int Width = Sym.Mirror ? (W + 1) / 2 : W;
+    // Rectangles alone make rows that repeat until a shape begins or ends.
+    const bool Boxes = std::all_of(Shapes.begin(), Shapes.end(),
+                                   [](const TShape& Sh) { return Sh.Kind == TShape::TKind::Fill; });
+    const auto Bytes = sizeof(std::uint32_t) * static_cast<std::size_t>(W);
     TActiveRows Active(Order);
     TInsetBand Band(Order, Table);
     TSpans Row;
@@ -516,6 +491,12 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
         if (Y % TInsetBand::Rows == 0) Band.Gather(Y, std::min(Y + TInsetBand::Rows, Rows));
         std::uint32_t* P = S.Row(Y);
         const std::vector<TActive>& Over = Active.At(Y);
+        std::uint32_t* Lower = S.Row(H - 1 - Y);
+        if (Boxes && Y > 0 && !Active.Changed()) {
+            std::memcpy(P, S.Row(Y - 1), Bytes); // the row above, mirrored half and all
+            if (Lower != P && (Sym.Turn || Sym.Flip)) std::memcpy(Lower, S.Row(H - Y), Bytes);
+            continue;
+        }
         const int* Insets = Band.Row(Y);
         // The mirror image overwrites the right half, so the blocks may spill into it.
         if (!PaintRunRow(P, Width, W, Over, Insets, Base))
@@ -528,7 +509,6 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
             });
         if (Sym.Mirror) ReverseCopy(P, W / 2, P + Width);
         // The copy is made while the row is still in the cache.
-        std::uint32_t* Lower = S.Row(H - 1 - Y);
         if (Lower == P) continue;
         if (Sym.Turn)
             ReverseCopy(P, W, Lower);
@@ -575,10 +555,6 @@ void PaintAreas(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) 
         return Sh.Kind == TShape::TKind::Fill;
     });
     if (OnlyFills && PaintStripes(S, Shapes, Base)) return;
-    if (OnlyFills) {
-        PaintBands(S, Shapes, Base);
-        return;
-    }
     PaintRows(S, Shapes, Base);
 }
 
