@@ -1,7 +1,8 @@
 // Gradient fills on a full-HD area: every style with 32 and 255 colours, against the floor of
 // one full-surface fill and, for the two linear styles, against a cairo linear gradient; the
 // raster alone, the whole MultiDraw (bitmap, raster, copy) and the step-by-step reference; a
-// background drawn again while nothing changed, against one copy of its size.
+// background drawn again while nothing changed, against one copy of its size. The "fills" and
+// "copies" columns give each time in those floors, timed once in the same run.
 #include "toolkit/core/Strings.h"
 #include "toolkit/graphics/Surface.h"
 #include "toolkit/graphics/Windows.h"
@@ -10,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>
+#include <chrono>
 
 using namespace qel;
 
@@ -19,6 +21,62 @@ constexpr int W = 1920, H = 1080;
 
 std::vector<COLORREF> NavyToAqua() {
     return {ColorToRGB(clNavy), ColorToRGB(clAqua)};
+}
+
+using TClock = std::chrono::steady_clock;
+
+// Seconds per call of Op, averaged over a quarter of a second of calls after a warm-up.
+template <class TOp> double SecondsPer(TOp&& Op) {
+    for (int I = 0; I < 20; ++I)
+        Op();
+    long Calls = 0;
+    const auto T0 = TClock::now();
+    std::chrono::duration<double> Spent{};
+    for (; Spent.count() < 0.25; Spent = TClock::now() - T0, ++Calls)
+        Op();
+    return Spent.count() / static_cast<double>(Calls);
+}
+
+// The two floors, timed once per run so every benchmark is measured against the same ones.
+double FillSeconds() {
+    static const double Seconds = [] {
+        TSurface Target(W, H);
+        HDC DC = CreateDCForSurface(&Target);
+        HBRUSH Brush = CreateSolidBrush(RGB(10, 20, 30));
+        HGDIOBJ Old = SelectObject(DC, Brush);
+        const double S = SecondsPer([&] {
+            PatBlt(DC, 0, 0, W, H, PATCOPY);
+            benchmark::DoNotOptimize(Target.Pixels.data());
+        });
+        SelectObject(DC, Old);
+        DeleteObject(Brush);
+        DeleteDC(DC);
+        return S;
+    }();
+    return Seconds;
+}
+
+double CopySeconds() {
+    static const double Seconds = [] {
+        TSurface Source(W, H, 0x00102030), Target(W, H);
+        HDC SDC = CreateDCForSurface(&Source), TDC = CreateDCForSurface(&Target);
+        const double S = SecondsPer([&] {
+            BitBlt(TDC, 0, 0, W, H, SDC, 0, 0, SRCCOPY);
+            benchmark::DoNotOptimize(Target.Pixels.data());
+        });
+        DeleteDC(SDC);
+        DeleteDC(TDC);
+        return S;
+    }();
+    return Seconds;
+}
+
+// The loop's time per iteration as a number of floors ("fills", "copies"): the unit the goals
+// are set in, from one run.
+void Report(benchmark::State& State, TClock::time_point T0, const char* Name, double Floor) {
+    const std::chrono::duration<double> Spent = TClock::now() - T0;
+    if (State.iterations() > 0)
+        State.counters[Name] = Spent.count() / static_cast<double>(State.iterations()) / Floor;
 }
 
 // The whole MultiDraw, with Forward alternating so no cached picture could be reused.
@@ -31,11 +89,14 @@ void BM_Gradient(benchmark::State& State) {
     G.SetStyle(static_cast<TQELFillStyle>(State.range(0)));
     G.SetColorCount(static_cast<int>(State.range(1)));
     bool Forward = true;
+    FillSeconds();
+    const auto T0 = TClock::now();
     for (auto _ : State) {
         G.MultiDraw(DC, W, H, G.ColorsInBetween(), clBtnFace, Forward);
         Forward = !Forward;
         benchmark::DoNotOptimize(Target.Pixels.data());
     }
+    Report(State, T0, "fills", FillSeconds());
     DeleteDC(DC);
     State.SetLabel(EnumInfo<TQELFillStyle>().Names[State.range(0)]);
 }
@@ -45,10 +106,13 @@ void BM_GradientRaster(benchmark::State& State) {
     TSurface Target(W, H);
     const auto Style = static_cast<TQELFillStyle>(State.range(0));
     const auto Colors = NavyToAqua();
+    FillSeconds();
+    const auto T0 = TClock::now();
     for (auto _ : State) {
         QELRasterGradient(Target, Style, static_cast<int>(State.range(1)), Colors);
         benchmark::DoNotOptimize(Target.Pixels.data());
     }
+    Report(State, T0, "fills", FillSeconds());
     State.SetLabel(EnumInfo<TQELFillStyle>().Names[State.range(0)]);
 }
 
@@ -58,10 +122,13 @@ void BM_GradientStepByStep(benchmark::State& State) {
     HDC DC = CreateDCForSurface(&Target);
     const auto Style = static_cast<TQELFillStyle>(State.range(0));
     const auto Colors = NavyToAqua();
+    FillSeconds();
+    const auto T0 = TClock::now();
     for (auto _ : State) {
         QELGradientStepByStep(DC, W, H, Style, static_cast<int>(State.range(1)), Colors);
         benchmark::DoNotOptimize(Target.Pixels.data());
     }
+    Report(State, T0, "fills", FillSeconds());
     DeleteDC(DC);
     State.SetLabel(EnumInfo<TQELFillStyle>().Names[State.range(0)]);
 }
@@ -88,10 +155,13 @@ void BM_BackgroundRepeat(benchmark::State& State) {
     Back.Gradient()->SetStyle(RoundMiddle);
     Back.Gradient()->SetColorCount(255);
     Back.Draw(DC, W, H, true);
+    CopySeconds();
+    const auto T0 = TClock::now();
     for (auto _ : State) {
         Back.Draw(DC, W, H, true);
         benchmark::DoNotOptimize(Target.Pixels.data());
     }
+    Report(State, T0, "copies", CopySeconds());
     DeleteDC(DC);
 }
 BENCHMARK(BM_BackgroundRepeat)->Unit(benchmark::kMillisecond);
