@@ -288,31 +288,37 @@ struct TActive {
     int Slot; // where the band keeps its insets
 };
 
-// The shapes over each row in turn, last drawn first. The list is rebuilt only at the rows
-// where a shape begins or ends, so rows never step over shapes that miss them.
+// The shapes over each row in turn, last drawn first. A shape joins the list at its first row
+// and leaves it after its last, so rows never step over shapes that miss them and the list is
+// not rebuilt at every edge.
 class TActiveRows {
   public:
     explicit TActiveRows(const std::vector<TRowShape>& Order) : Order_(Order) {
-        for (const TRowShape& R : Order) {
-            Changes_.push_back(R.Y0);
-            Changes_.push_back(R.Y1);
+        Events_.reserve(2 * Order.size());
+        for (std::size_t K = 0; K < Order.size(); ++K) {
+            Events_.push_back({Order[K].Y0, static_cast<int>(K), true});
+            Events_.push_back({Order[K].Y1, static_cast<int>(K), false});
         }
-        std::sort(Changes_.begin(), Changes_.end());
-        Changes_.erase(std::unique(Changes_.begin(), Changes_.end()), Changes_.end());
+        // A shape begins before it ends, so in the order of rows it joins before it leaves.
+        std::stable_sort(Events_.begin(), Events_.end(),
+                         [](const TEvent& A, const TEvent& B) { return A.Row < B.Row; });
         Active_.reserve(Order.size());
     }
     // The shapes over row Y; rows come in increasing order.
     const std::vector<TActive>& At(int Y) {
-        Changed_ = Next_ < Changes_.size() && Changes_[Next_] <= Y;
-        if (Changed_) {
-            while (Next_ < Changes_.size() && Changes_[Next_] <= Y)
-                ++Next_;
-            Active_.clear();
-            for (std::size_t K = 0; K < Order_.size(); ++K) {
-                const TRowShape& R = Order_[K];
-                if (Y >= R.Y0 && Y < R.Y1)
-                    Active_.push_back({R.X1, R.X2, R.Px, static_cast<int>(K) * TInsetBand::Rows});
+        Changed_ = false;
+        for (; Next_ < Events_.size() && Events_[Next_].Row <= Y; ++Next_) {
+            const TEvent& E = Events_[Next_];
+            const int Slot = E.Shape * TInsetBand::Rows;
+            const auto It = std::lower_bound(Active_.begin(), Active_.end(), Slot,
+                                             [](const TActive& A, int S) { return A.Slot < S; });
+            if (E.Joins) {
+                const TRowShape& R = Order_[static_cast<std::size_t>(E.Shape)];
+                Active_.insert(It, {R.X1, R.X2, R.Px, Slot});
+            } else {
+                Active_.erase(It);
             }
+            Changed_ = true;
         }
         return Active_;
     }
@@ -320,10 +326,14 @@ class TActiveRows {
     bool Changed() const { return Changed_; }
 
   private:
+    struct TEvent {
+        int Row, Shape;
+        bool Joins;
+    };
     const std::vector<TRowShape>& Order_;
-    std::vector<int> Changes_;
-    bool Changed_ = false;
+    std::vector<TEvent> Events_;
     std::size_t Next_ = 0;
+    bool Changed_ = false;
     std::vector<TActive> Active_;
 };
 
