@@ -88,9 +88,10 @@ bool Whole(const TSpans& Spans, int Width) {
 }
 
 // The pieces a ring adds to a row are a few pixels wide, too short for a fill loop to pay off;
-// whole blocks of eight are stored instead, and the pixels a block spills past the piece are
-// ones that nothing covers yet, which a shape drawn earlier or the base paints over later.
-constexpr int Block = 8;
+// whole blocks of sixteen are stored instead (most pieces fit one), and the pixels a block
+// spills past the piece are ones that nothing covers yet, which a shape drawn earlier or the
+// base paints over later.
+constexpr int Block = 16;
 
 void FillBlock(std::uint32_t* P, std::uint32_t Px) {
     for (int I = 0; I < Block; ++I)
