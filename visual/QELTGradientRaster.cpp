@@ -267,9 +267,13 @@ class TInsetBand {
         for (std::size_t K = 0; K < Order_.size(); ++K) {
             const TRowShape& R = Order_[K];
             const int A = std::max(Y0, R.Y0), B = std::min(Y1, R.Y1);
-            if (A < B)
-                std::copy_n(Table_.begin() + (R.Insets + A), B - A,
-                            Insets_.begin() + static_cast<std::ptrdiff_t>(K * Rows) + (A - Y0));
+            if (A >= B) continue;
+            const int* From = Table_.data() + (R.Insets + A);
+            int* To = Insets_.data() + K * Rows + (A - Y0);
+            if (B - A == Rows) // the common case, a few moves instead of a call
+                std::memcpy(To, From, sizeof(int) * Rows);
+            else
+                std::copy_n(From, B - A, To);
         }
     }
     // The insets of row Y of the band: shape K's at [K * Rows].
