@@ -37,38 +37,63 @@ template <class TOp> double SecondsPer(TOp&& Op) {
     return Spent.count() / static_cast<double>(Calls);
 }
 
-// The two floors, timed once per run so every benchmark is measured against the same ones.
-double FillSeconds() {
+// The two floors: one solid fill of the whole surface, one copy of a surface of its size.
+class TFill {
+  public:
+    TFill()
+        : DC_(CreateDCForSurface(&Target_)), Brush_(CreateSolidBrush(RGB(10, 20, 30))),
+          Old_(SelectObject(DC_, Brush_)) {}
+    ~TFill() {
+        SelectObject(DC_, Old_);
+        DeleteObject(Brush_);
+        DeleteDC(DC_);
+    }
+    TFill(const TFill&) = delete;
+    TFill& operator=(const TFill&) = delete;
+    void operator()() {
+        PatBlt(DC_, 0, 0, W, H, PATCOPY);
+        benchmark::DoNotOptimize(Target_.Pixels.data());
+    }
+
+  private:
+    TSurface Target_{W, H};
+    HDC DC_;
+    HBRUSH Brush_;
+    HGDIOBJ Old_;
+};
+
+class TCopy {
+  public:
+    TCopy() : SDC_(CreateDCForSurface(&Source_)), TDC_(CreateDCForSurface(&Target_)) {}
+    ~TCopy() {
+        DeleteDC(SDC_);
+        DeleteDC(TDC_);
+    }
+    TCopy(const TCopy&) = delete;
+    TCopy& operator=(const TCopy&) = delete;
+    void operator()() {
+        BitBlt(TDC_, 0, 0, W, H, SDC_, 0, 0, SRCCOPY);
+        benchmark::DoNotOptimize(Target_.Pixels.data());
+    }
+
+  private:
+    TSurface Source_{W, H, 0x00102030}, Target_{W, H};
+    HDC SDC_, TDC_;
+};
+
+// Each floor timed once per run, so every benchmark is measured against the same ones.
+template <class TFloor> double FloorSeconds() {
     static const double Seconds = [] {
-        TSurface Target(W, H);
-        HDC DC = CreateDCForSurface(&Target);
-        HBRUSH Brush = CreateSolidBrush(RGB(10, 20, 30));
-        HGDIOBJ Old = SelectObject(DC, Brush);
-        const double S = SecondsPer([&] {
-            PatBlt(DC, 0, 0, W, H, PATCOPY);
-            benchmark::DoNotOptimize(Target.Pixels.data());
-        });
-        SelectObject(DC, Old);
-        DeleteObject(Brush);
-        DeleteDC(DC);
-        return S;
+        TFloor Floor;
+        return SecondsPer(Floor);
     }();
     return Seconds;
 }
-
+double FillSeconds() {
+    return FloorSeconds<TFill>();
+}
 double CopySeconds() {
-    static const double Seconds = [] {
-        TSurface Source(W, H, 0x00102030), Target(W, H);
-        HDC SDC = CreateDCForSurface(&Source), TDC = CreateDCForSurface(&Target);
-        const double S = SecondsPer([&] {
-            BitBlt(TDC, 0, 0, W, H, SDC, 0, 0, SRCCOPY);
-            benchmark::DoNotOptimize(Target.Pixels.data());
-        });
-        DeleteDC(SDC);
-        DeleteDC(TDC);
-        return S;
-    }();
-    return Seconds;
+    return FloorSeconds<TCopy>();
 }
 
 // The loop's time per iteration as a number of floors ("fills", "copies"): the unit the goals
@@ -167,30 +192,17 @@ void BM_BackgroundRepeat(benchmark::State& State) {
 BENCHMARK(BM_BackgroundRepeat)->Unit(benchmark::kMillisecond);
 
 void BM_SurfaceCopy(benchmark::State& State) {
-    TSurface Source(W, H, 0x00102030), Target(W, H);
-    HDC SDC = CreateDCForSurface(&Source), TDC = CreateDCForSurface(&Target);
-    for (auto _ : State) {
-        BitBlt(TDC, 0, 0, W, H, SDC, 0, 0, SRCCOPY);
-        benchmark::DoNotOptimize(Target.Pixels.data());
-    }
-    DeleteDC(SDC);
-    DeleteDC(TDC);
+    TCopy Copy;
+    for (auto _ : State)
+        Copy();
 }
 BENCHMARK(BM_SurfaceCopy)->Unit(benchmark::kMillisecond);
 
 // The floor: one solid fill of the whole surface.
 void BM_FullSurfaceFill(benchmark::State& State) {
-    TSurface Target(W, H);
-    HDC DC = CreateDCForSurface(&Target);
-    HBRUSH Brush = CreateSolidBrush(RGB(10, 20, 30));
-    HGDIOBJ Old = SelectObject(DC, Brush);
-    for (auto _ : State) {
-        PatBlt(DC, 0, 0, W, H, PATCOPY);
-        benchmark::DoNotOptimize(Target.Pixels.data());
-    }
-    SelectObject(DC, Old);
-    DeleteObject(Brush);
-    DeleteDC(DC);
+    TFill Fill;
+    for (auto _ : State)
+        Fill();
 }
 BENCHMARK(BM_FullSurfaceFill)->Unit(benchmark::kMillisecond);
 

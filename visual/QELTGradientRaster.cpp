@@ -112,12 +112,9 @@ void FillRightwards(std::uint32_t* P, int A, int B, int W, std::uint32_t Px) {
     if (A < B) std::fill(P + A, P + B, Px);
 }
 
-// Long stretches of one colour go to the C library's vectorised fill.
+// [A, B) of a row in one colour (nothing when B <= A).
 void FillSpan(std::uint32_t* P, int A, int B, std::uint32_t Px) {
-    if (B - A >= 32)
-        gdi::FillPixels(P + A, static_cast<std::size_t>(B - A), Px);
-    else
-        std::fill(P + A, P + B, Px);
+    if (A < B) gdi::FillPixels(P + A, static_cast<std::size_t>(B - A), Px);
 }
 
 // Out[N - 1 - I] = In[I], four pixels to a move where the processor has the shuffle for it
@@ -408,6 +405,14 @@ inline void Grow(std::uint32_t* P, int& L, int& R, int A, int B, int Lo, int Hi,
     }
 }
 
+// Shape Sh's part [A, B) of the row, cut to W pixels; false when there is none.
+bool PieceOf(const TActive& Sh, const int* Insets, int W, int& A, int& B) {
+    const int In = Insets[Sh.Slot];
+    A = std::max(Sh.X1 + In, 0);
+    B = std::min(Sh.X2 - In, W);
+    return A < B;
+}
+
 // Row Y of W pixels while what the shapes cover stays one or two runs, as PaintRow does it,
 // with the work per shape cut to the bone: the runs stay in locals the pixel stores cannot
 // touch. Nested and overlapping rings make one run, the half-turned pairs two. Past W, up to
@@ -419,12 +424,8 @@ bool PaintRunRow(std::uint32_t* P, int W, int Room, const std::vector<TActive>& 
     std::size_t K = 0;
     int A = 0, B = 0;
     for (; K < Shapes.size(); ++K) {
-        const TActive& Sh = Shapes[K];
-        const int In = Insets[Sh.Slot];
-        A = std::max(Sh.X1 + In, 0);
-        B = std::min(Sh.X2 - In, W);
-        if (A >= B) continue;
-        const std::uint32_t Px = Sh.Px;
+        if (!PieceOf(Shapes[K], Insets, W, A, B)) continue;
+        const std::uint32_t Px = Shapes[K].Px;
         if (Runs != 0 && A <= R1 && B >= L1) {
             if (Runs == 2 && B >= L2) { // joins both runs into one
                 if (A < L1) FillLeftwards(P, A, L1, Px);
@@ -467,13 +468,9 @@ bool PaintRunRow(std::uint32_t* P, int W, int Room, const std::vector<TActive>& 
     Rs.R[0] = R1;
     Rs.L[1] = L2;
     Rs.R[1] = R2;
-    for (; K < Shapes.size(); ++K) {
-        const TActive& Sh = Shapes[K];
-        const int In = Insets[Sh.Slot];
-        A = std::max(Sh.X1 + In, 0);
-        B = std::min(Sh.X2 - In, W);
-        if (A < B && !AddRun(P, W, Rs, A, B, Sh.Px)) return false;
-    }
+    for (; K < Shapes.size(); ++K)
+        if (PieceOf(Shapes[K], Insets, W, A, B) && !AddRun(P, W, Rs, A, B, Shapes[K].Px))
+            return false;
     int X = 0;
     for (int I = 0; I < Rs.N; ++I) {
         FillSpan(P, X, Rs.L[I], Base);

@@ -139,9 +139,15 @@ inline std::shared_ptr<TRegionObj> Rgn(HANDLE H) {
 bool Unregister(HANDLE H);
 
 // Fills N pixels with one value at memset speed (the C library's wide fill is vectorised;
-// pixels and wide characters are both 32 bits here).
+// pixels and wide characters are both 32 bits here). A few pixels are stored in place: for
+// them the call costs more than the stores.
 inline void FillPixels(std::uint32_t* P, std::size_t N, std::uint32_t V) {
     static_assert(sizeof(wchar_t) == sizeof(std::uint32_t));
+    if (N < 32) {
+        for (std::size_t I = 0; I < N; ++I)
+            P[I] = V;
+        return;
+    }
     std::wmemset(reinterpret_cast<wchar_t*>(P), static_cast<wchar_t>(V), N);
 }
 
