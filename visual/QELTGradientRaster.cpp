@@ -570,31 +570,64 @@ void PaintAreas(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) 
     PaintRows(S, Shapes, Base);
 }
 
-// The pixels of gdi::ThinLinePixels for a line that stays inside the surface, stepped with a
-// pointer: the same quotient-and-remainder walk along the major axis. False, with nothing drawn,
-// for a line that leaves the surface.
-bool StraightThrough(TSurface& S, const TShape& L, std::uint32_t Px) {
+// The part [From, To) of a line's steps whose pixels lie in [0, N) along one axis: the line
+// starts at Start and moves by S (+1 or -1) per step, Len steps in all.
+void ClipSteps(long long Start, int S, long long N, long long& From, long long& To) {
+    if (S > 0) {
+        From = std::max(From, -Start);
+        To = std::min(To, N - Start);
+    } else {
+        From = std::max(From, Start - (N - 1));
+        To = std::min(To, Start + 1);
+    }
+}
+
+// The pixels of gdi::ThinLinePixels that fall inside the surface, stepped with a pointer: the
+// same quotient-and-remainder walk along the major axis. The steps outside the surface are cut
+// off first on both axes, so the walk needs no test per pixel.
+void StraightThrough(TSurface& S, const TShape& L, std::uint32_t Px) {
     const long long Dx = static_cast<long long>(L.X2) - L.X1,
                     Dy = static_cast<long long>(L.Y2) - L.Y1;
     const long long Adx = Dx < 0 ? -Dx : Dx, Ady = Dy < 0 ? -Dy : Dy;
     const bool XMajor = Adx >= Ady;
-    // The pixels run from the start to the end, the end left out on the major axis only.
-    auto Within = [](long long V, long long Lo, long long Hi) { return V >= Lo && V <= Hi; };
-    const bool Fits = Within(L.X1, 0, S.Width - 1) && Within(L.Y1, 0, S.Height - 1) &&
-                      (XMajor ? Within(L.X2, -1, S.Width) && Within(L.Y2, 0, S.Height - 1)
-                              : Within(L.Y2, -1, S.Height) && Within(L.X2, 0, S.Width - 1));
-    if (!Fits || (Adx == 0 && Ady == 0)) return false;
-    const std::ptrdiff_t Stride = S.Height > 1 ? S.Row(1) - S.Row(0) : 0;
-    const std::ptrdiff_t Sx = Dx < 0 ? -1 : 1, Sy = Dy < 0 ? -Stride : Stride;
     const long long Len = XMajor ? Adx : Ady, Minor = XMajor ? Ady : Adx;
-    // Ties on the minor axis go to the smaller coordinate whichever way the line runs.
-    const long long Bias = XMajor ? (Dy < 0 ? 1 : 0) : (Dx < 0 ? 1 : 0);
-    const std::ptrdiff_t Major = XMajor ? Sx : Sy, Side = XMajor ? Sy : Sx;
-    const long long Den = 2 * Len, Inc = 2 * Minor;
-    // The first pixel's minor step, (Len - 1 + Bias) / Den, is always 0.
-    long long Rem = Len - 1 + Bias;
-    std::uint32_t* P = S.Row(L.Y1) + L.X1;
-    for (long long I = 0; I < Len; ++I) {
+    if (Len == 0) return;
+    const int Sx = Dx < 0 ? -1 : 1, Sy = Dy < 0 ? -1 : 1;
+    const int MajorSign = XMajor ? Sx : Sy, MinorSign = XMajor ? Sy : Sx;
+    const long long MajorAt = XMajor ? L.X1 : L.Y1, MinorAt = XMajor ? L.Y1 : L.X1;
+    const long long MajorN = XMajor ? S.Width : S.Height, MinorN = XMajor ? S.Height : S.Width;
+    // The pixels run from the start to the end, the end left out on the major axis only. Ties
+    // on the minor axis go to the smaller coordinate whichever way the line runs.
+    const long long Bias = MinorSign < 0 ? 1 : 0;
+    const long long Den = 2 * Len, Inc = 2 * Minor, C = Len - 1 + Bias;
+    long long From = 0, To = Len;
+    ClipSteps(MajorAt, MajorSign, MajorN, From, To);
+    // Step I is K(I) = (C + I Inc) / Den pixels along the minor axis, which must stay in
+    // [KFrom, KTo); K never decreases, so that is a range of steps too.
+    long long KFrom = 0, KTo = Len + 1;
+    ClipSteps(MinorAt, MinorSign, MinorN, KFrom, KTo);
+    if (KFrom >= KTo) return;
+    if (Minor > 0) {
+        // The first step I with K(I) >= K, in 128 bits: K Den may pass 64 for far-off lines.
+        const auto FirstWith = [&](long long K) {
+            const __int128 A = static_cast<__int128>(K) * Den - C;
+            return A <= 0 ? 0LL : static_cast<long long>((A + Inc - 1) / Inc);
+        };
+        From = std::max(From, FirstWith(KFrom));
+        To = std::min(To, FirstWith(KTo));
+    } else if (KFrom > 0) {
+        return;
+    }
+    if (From >= To) return;
+    const long long Num = C + From * Inc;
+    long long K = Num / Den, Rem = Num % Den;
+    const std::ptrdiff_t Stride = S.Height > 1 ? S.Row(1) - S.Row(0) : 0;
+    const std::ptrdiff_t Major = XMajor ? MajorSign : MajorSign * Stride,
+                         Side = XMajor ? MinorSign * Stride : MinorSign;
+    const long long X = XMajor ? MajorAt + MajorSign * From : MinorAt + MinorSign * K,
+                    Y = XMajor ? MinorAt + MinorSign * K : MajorAt + MajorSign * From;
+    std::uint32_t* P = S.Row(static_cast<int>(Y)) + X;
+    for (long long I = From; I < To; ++I) {
         *P = Px;
         P += Major;
         Rem += Inc;
@@ -603,7 +636,6 @@ bool StraightThrough(TSurface& S, const TShape& L, std::uint32_t Px) {
             P += Side;
         }
     }
-    return true;
 }
 
 // Lines: a later drawing of the same line covers an earlier one pixel for pixel, so only the
@@ -620,7 +652,6 @@ void PaintLines(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) 
     for (const auto& [Key, I] : Last)
         Order.push_back(I);
     std::sort(Order.begin(), Order.end());
-    const TRect Box{0, 0, S.Width, S.Height};
     for (std::size_t I : Order) {
         const TShape& L = Shapes[I];
         const std::uint32_t Px = PixelFromRGB(L.Color);
@@ -647,12 +678,7 @@ void PaintLines(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) 
                 if (X0 < X1) FillSpan(S.Row(Y), X0, X1, Px);
             continue;
         }
-        if (!StraightThrough(S, L, Px))
-            gdi::ThinLinePixels({L.X1, L.Y1}, {L.X2, L.Y2}, Box, [&](int X, int Y, long long) {
-                if (static_cast<unsigned>(X) < static_cast<unsigned>(S.Width) &&
-                    static_cast<unsigned>(Y) < static_cast<unsigned>(S.Height))
-                    S.Row(Y)[X] = Px;
-            });
+        StraightThrough(S, L, Px);
     }
 }
 
