@@ -308,7 +308,9 @@ class TActiveRows {
     }
     // The shapes over row Y; rows come in increasing order.
     const std::vector<TActive>& At(int Y) {
-        Changed_ = false;
+        Changed_ = Left_ = false;
+        Joined_ = 0;
+        int LastJoined = -1;
         for (; Next_ < Events_.size() && Events_[Next_].Row <= Y; ++Next_) {
             const TEvent& E = Events_[Next_];
             const int Slot = E.Shape * TInsetBand::Rows;
@@ -317,15 +319,25 @@ class TActiveRows {
             if (E.Joins) {
                 const TRowShape& R = Order_[static_cast<std::size_t>(E.Shape)];
                 Active_.insert(It, {R.X1, R.X2, R.Px, Slot});
+                ++Joined_;
+                LastJoined = std::max(LastJoined, Slot);
             } else {
                 Active_.erase(It);
+                Left_ = true;
             }
             Changed_ = true;
         }
+        // The shapes that joined lie on top of the others when they are the first entries.
+        OnTop_ = !Left_ && Joined_ > 0 &&
+                 (Joined_ == Active_.size() || Active_[Joined_].Slot > LastJoined);
         return Active_;
     }
     // Whether a shape began or ended at the row last asked for.
     bool Changed() const { return Changed_; }
+    // How many shapes began at the row last asked for, when nothing ended there and every one
+    // of them is drawn after all the shapes over the row before: they are the first entries,
+    // and that row with them painted over it is this one. 0 otherwise.
+    std::size_t JoinedOnTop() const { return OnTop_ ? Joined_ : 0; }
 
   private:
     struct TEvent {
@@ -335,7 +347,8 @@ class TActiveRows {
     const std::vector<TRowShape>& Order_;
     std::vector<TEvent> Events_;
     std::size_t Next_ = 0;
-    bool Changed_ = false;
+    bool Changed_ = false, Left_ = false, OnTop_ = false;
+    std::size_t Joined_ = 0;
     std::vector<TActive> Active_;
 };
 
@@ -507,6 +520,19 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
         if (Boxes && Y > 0 && !Active.Changed()) {
             std::memcpy(P, S.Row(Y - 1), Bytes); // the row above, mirrored half and all
             if (Lower != P && (Sym.Turn || Sym.Flip)) std::memcpy(Lower, S.Row(H - Y), Bytes);
+            continue;
+        }
+        if (const std::size_t Joined = Boxes && Y > 0 ? Active.JoinedOnTop() : 0) {
+            // Rectangles that begin here over all the others: the row above, with them
+            // painted on it in the order they were drawn, the whole width.
+            std::memcpy(P, S.Row(Y - 1), Bytes);
+            for (std::size_t K = Joined; K-- > 0;)
+                FillSpan(P, std::max(Over[K].X1, 0), std::min(Over[K].X2, W), Over[K].Px);
+            if (Lower == P) continue;
+            if (Sym.Turn)
+                ReverseCopy(P, W, Lower);
+            else if (Sym.Flip)
+                std::memcpy(Lower, P, Bytes);
             continue;
         }
         const int* Insets = Band.Row(Y);
