@@ -2,7 +2,7 @@
 // one full-surface fill and, for the two linear styles, against a cairo linear gradient; the
 // raster alone, the whole MultiDraw (bitmap, raster, copy) and the step-by-step reference; a
 // background drawn again while nothing changed, against one copy of its size. The "fills" and
-// "copies" columns give each time in those floors, timed once in the same run.
+// "copies" columns give each time in those floors, each floor timed right after the benchmark.
 #include "toolkit/core/Strings.h"
 #include "toolkit/graphics/Surface.h"
 #include "toolkit/graphics/Windows.h"
@@ -25,14 +25,14 @@ std::vector<COLORREF> NavyToAqua() {
 
 using TClock = std::chrono::steady_clock;
 
-// Seconds per call of Op, averaged over a quarter of a second of calls after a warm-up.
-template <class TOp> double SecondsPer(TOp&& Op) {
+// Seconds per call of Op, averaged over Seconds of calls after a warm-up.
+template <class TOp> double SecondsPer(TOp&& Op, double Seconds) {
     for (int I = 0; I < 20; ++I)
         Op();
     long Calls = 0;
     const auto T0 = TClock::now();
     std::chrono::duration<double> Spent{};
-    for (; Spent.count() < 0.25; Spent = TClock::now() - T0, ++Calls)
+    for (; Spent.count() < Seconds; Spent = TClock::now() - T0, ++Calls)
         Op();
     return Spent.count() / static_cast<double>(Calls);
 }
@@ -81,13 +81,12 @@ class TCopy {
     HDC SDC_, TDC_;
 };
 
-// Each floor timed once per run, so every benchmark is measured against the same ones.
+// Each floor is timed again right after every benchmark, on one object kept for the run: on a
+// shared machine the speed drifts over a run, and a floor timed next to the benchmark drifts
+// with it.
 template <class TFloor> double FloorSeconds() {
-    static const double Seconds = [] {
-        TFloor Floor;
-        return SecondsPer(Floor);
-    }();
-    return Seconds;
+    static TFloor Floor;
+    return SecondsPer(Floor, 0.1);
 }
 double FillSeconds() {
     return FloorSeconds<TFill>();
@@ -97,9 +96,11 @@ double CopySeconds() {
 }
 
 // The loop's time per iteration as a number of floors ("fills", "copies"): the unit the goals
-// are set in, from one run.
-void Report(benchmark::State& State, TClock::time_point T0, const char* Name, double Floor) {
+// are set in. The loop is timed first, the floor after it.
+template <class TFloorOf>
+void Report(benchmark::State& State, TClock::time_point T0, const char* Name, TFloorOf&& FloorOf) {
     const std::chrono::duration<double> Spent = TClock::now() - T0;
+    const double Floor = FloorOf();
     if (State.iterations() > 0)
         State.counters[Name] = Spent.count() / static_cast<double>(State.iterations()) / Floor;
 }
@@ -114,14 +115,13 @@ void BM_Gradient(benchmark::State& State) {
     G.SetStyle(static_cast<TQELFillStyle>(State.range(0)));
     G.SetColorCount(static_cast<int>(State.range(1)));
     bool Forward = true;
-    FillSeconds();
     const auto T0 = TClock::now();
     for (auto _ : State) {
         G.MultiDraw(DC, W, H, G.ColorsInBetween(), clBtnFace, Forward);
         Forward = !Forward;
         benchmark::DoNotOptimize(Target.Pixels.data());
     }
-    Report(State, T0, "fills", FillSeconds());
+    Report(State, T0, "fills", FillSeconds);
     DeleteDC(DC);
     State.SetLabel(EnumInfo<TQELFillStyle>().Names[State.range(0)]);
 }
@@ -131,13 +131,12 @@ void BM_GradientRaster(benchmark::State& State) {
     TSurface Target(W, H);
     const auto Style = static_cast<TQELFillStyle>(State.range(0));
     const auto Colors = NavyToAqua();
-    FillSeconds();
     const auto T0 = TClock::now();
     for (auto _ : State) {
         QELRasterGradient(Target, Style, static_cast<int>(State.range(1)), Colors);
         benchmark::DoNotOptimize(Target.Pixels.data());
     }
-    Report(State, T0, "fills", FillSeconds());
+    Report(State, T0, "fills", FillSeconds);
     State.SetLabel(EnumInfo<TQELFillStyle>().Names[State.range(0)]);
 }
 
@@ -147,13 +146,12 @@ void BM_GradientStepByStep(benchmark::State& State) {
     HDC DC = CreateDCForSurface(&Target);
     const auto Style = static_cast<TQELFillStyle>(State.range(0));
     const auto Colors = NavyToAqua();
-    FillSeconds();
     const auto T0 = TClock::now();
     for (auto _ : State) {
         QELGradientStepByStep(DC, W, H, Style, static_cast<int>(State.range(1)), Colors);
         benchmark::DoNotOptimize(Target.Pixels.data());
     }
-    Report(State, T0, "fills", FillSeconds());
+    Report(State, T0, "fills", FillSeconds);
     DeleteDC(DC);
     State.SetLabel(EnumInfo<TQELFillStyle>().Names[State.range(0)]);
 }
@@ -180,13 +178,12 @@ void BM_BackgroundRepeat(benchmark::State& State) {
     Back.Gradient()->SetStyle(RoundMiddle);
     Back.Gradient()->SetColorCount(255);
     Back.Draw(DC, W, H, true);
-    CopySeconds();
     const auto T0 = TClock::now();
     for (auto _ : State) {
         Back.Draw(DC, W, H, true);
         benchmark::DoNotOptimize(Target.Pixels.data());
     }
-    Report(State, T0, "copies", CopySeconds());
+    Report(State, T0, "copies", CopySeconds);
     DeleteDC(DC);
 }
 BENCHMARK(BM_BackgroundRepeat)->Unit(benchmark::kMillisecond);
