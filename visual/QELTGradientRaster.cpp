@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <tuple>
 #include <utility>
 
@@ -218,34 +219,74 @@ struct TRowShape {
     std::ptrdiff_t Insets; // where row 0 of the picture would be in the inset table
 };
 
+// The left insets of the ellipses' rows, one table per box, after the rectangles' table of H
+// zeros. Every entry is written before it is read, so the storage is taken uncleared and in
+// one piece: a 255-ring picture holds over a megabyte of insets.
+class TInsetTable {
+  public:
+    void Reserve(std::size_t Entries) {
+        Entries_ = std::make_unique_for_overwrite<int[]>(Entries);
+        Size_ = 0;
+    }
+    // Room for N more entries; where they begin.
+    std::ptrdiff_t Add(std::size_t N) {
+        const auto At = static_cast<std::ptrdiff_t>(Size_);
+        Size_ += N;
+        return At;
+    }
+    int* At(std::ptrdiff_t I) { return Entries_.get() + I; }
+    const int* At(std::ptrdiff_t I) const { return Entries_.get() + I; }
+
+  private:
+    std::unique_ptr<int[]> Entries_;
+    std::size_t Size_ = 0;
+};
+
 // The shapes of PaintRows, last drawn first, with their inset table. A box of the same size as
 // the ellipse before it shares that one's rows (the rings drawn in pairs).
 std::vector<TRowShape> RowShapes(const std::vector<TShape>& Shapes, int W, int H,
-                                 std::vector<int>& Insets) {
-    std::vector<TRowShape> Order;
-    Order.reserve(Shapes.size());
-    Insets.assign(static_cast<std::size_t>(H), 0); // the rectangles' table
-    int LastW = -1, LastH = -1;
-    std::ptrdiff_t LastAt = 0;
-    for (auto It = Shapes.rbegin(); It != Shapes.rend(); ++It) {
-        const TShape& Sh = *It;
-        const int Y0 = std::max(Sh.Y1, 0), Y1 = std::min(Sh.Y2, H);
-        if (Y0 >= Y1 || Sh.X2 <= 0 || Sh.X1 >= W) continue;
-        TRowShape R{Y0, Y1, Sh.X1, Sh.X2, PixelFromRGB(Sh.Color), 0};
-        if (Sh.Kind == TShape::TKind::Ellipse) {
-            const int BW = Sh.X2 - Sh.X1, BH = Sh.Y2 - Sh.Y1;
-            if (BW != LastW || BH != LastH) {
-                LastAt = static_cast<std::ptrdiff_t>(Insets.size());
-                Insets.resize(Insets.size() + static_cast<std::size_t>(BH));
-                gdi::EllipseInsetRows(BW, BH, Insets.data() + LastAt);
+                                 TInsetTable& Insets) {
+    const auto Visible = [W, H](const TShape& Sh) {
+        return std::max(Sh.Y1, 0) < std::min(Sh.Y2, H) && Sh.X2 > 0 && Sh.X1 < W;
+    };
+    // Twice through the visible shapes: once for the size of the table, once to fill it.
+    const auto Walk = [&](auto&& Fn) {
+        int LastW = -1, LastH = -1;
+        for (auto It = Shapes.rbegin(); It != Shapes.rend(); ++It) {
+            if (!Visible(*It)) continue;
+            bool NewBox = false;
+            if (It->Kind == TShape::TKind::Ellipse) {
+                const int BW = It->X2 - It->X1, BH = It->Y2 - It->Y1;
+                NewBox = BW != LastW || BH != LastH;
                 LastW = BW;
                 LastH = BH;
+            }
+            Fn(*It, NewBox);
+        }
+    };
+    auto Entries = static_cast<std::size_t>(H);
+    Walk([&](const TShape& Sh, bool NewBox) {
+        if (NewBox) Entries += static_cast<std::size_t>(Sh.Y2 - Sh.Y1);
+    });
+    Insets.Reserve(Entries);
+    std::fill_n(Insets.At(Insets.Add(static_cast<std::size_t>(H))), H, 0); // the rectangles'
+    std::vector<TRowShape> Order;
+    Order.reserve(Shapes.size());
+    std::ptrdiff_t LastAt = 0;
+    Walk([&](const TShape& Sh, bool NewBox) {
+        TRowShape R{
+            std::max(Sh.Y1, 0), std::min(Sh.Y2, H), Sh.X1, Sh.X2, PixelFromRGB(Sh.Color), 0};
+        if (Sh.Kind == TShape::TKind::Ellipse) {
+            if (NewBox) {
+                const int BH = Sh.Y2 - Sh.Y1;
+                LastAt = Insets.Add(static_cast<std::size_t>(BH));
+                gdi::EllipseInsetRows(Sh.X2 - Sh.X1, BH, Insets.At(LastAt));
             }
             // Only the visible rows of the box are looked up, but the table follows the box.
             R.Insets = LastAt - Sh.Y1;
         }
         Order.push_back(R);
-    }
+    });
     return Order;
 }
 
@@ -256,7 +297,7 @@ std::vector<TRowShape> RowShapes(const std::vector<TShape>& Shapes, int W, int H
 class TInsetBand {
   public:
     static constexpr int Rows = 16;
-    TInsetBand(const std::vector<TRowShape>& Order, const std::vector<int>& Table)
+    TInsetBand(const std::vector<TRowShape>& Order, const TInsetTable& Table)
         : Order_(Order), Table_(Table), Insets_(Order.size() * Rows) {}
     // Rows Y0 to Y1 - 1 (at most Rows of them).
     void Gather(int Y0, int Y1) {
@@ -265,7 +306,7 @@ class TInsetBand {
             const TRowShape& R = Order_[K];
             const int A = std::max(Y0, R.Y0), B = std::min(Y1, R.Y1);
             if (A >= B) continue;
-            const int* From = Table_.data() + (R.Insets + A);
+            const int* From = Table_.At(R.Insets + A);
             int* To = Insets_.data() + K * Rows + (A - Y0);
             if (B - A == Rows) // the common case, a few moves instead of a call
                 std::memcpy(To, From, sizeof(int) * Rows);
@@ -278,7 +319,7 @@ class TInsetBand {
 
   private:
     const std::vector<TRowShape>& Order_;
-    const std::vector<int>& Table_;
+    const TInsetTable& Table_;
     std::vector<int> Insets_;
     int Y0_ = 0;
 };
@@ -426,6 +467,45 @@ bool PieceOf(const TActive& Sh, const int* Insets, int W, int& A, int& B) {
     return A < B;
 }
 
+// Eight pixels of one colour, from P on.
+inline void Store8(std::uint32_t* P, std::uint32_t Px) {
+#if defined(__SSE2__)
+    const __m128i V = _mm_set1_epi32(static_cast<int>(Px));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(P), V);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(P + 4), V);
+#else
+    std::fill(P, P + 8, Px);
+#endif
+}
+
+// The left half of a row, W pixels up to the middle, when every shape over it shares the middle
+// column and lies inside the shapes drawn before it: then the row is the shapes' left edges in
+// order, each shape's colour from its edge to the next one's. The pieces are painted left to
+// right in blocks of eight, each block's spill painted over by the pieces after it; the last
+// one spills up to eight pixels past W, which Room must leave free. False, with the row partly
+// painted, when the edges are out of order.
+bool PaintNestedRow(std::uint32_t* P, int W, int Room, const std::vector<TActive>& Shapes,
+                    const int* Insets, std::uint32_t Base) {
+    if (W + 8 > Room) return false;
+    const std::size_t N = Shapes.size();
+    // Earliest drawn first: the outermost shape.
+    int At = N == 0 ? W : std::clamp(Shapes[N - 1].X1 + Insets[Shapes[N - 1].Slot], 0, W);
+    FillSpan(P, 0, At, Base);
+    for (std::size_t K = N; K-- > 0;) {
+        const int Next =
+            K == 0 ? W : std::clamp(Shapes[K - 1].X1 + Insets[Shapes[K - 1].Slot], 0, W);
+        if (Next < At) return false;
+        const std::uint32_t Px = Shapes[K].Px;
+        int X = At;
+        do {
+            Store8(P + X, Px);
+            X += 8;
+        } while (X < Next);
+        At = Next;
+    }
+    return true;
+}
+
 // Row Y of W pixels while what the shapes cover stays one or two runs, as PaintRow does it,
 // with the work per shape cut to the bone: the runs stay in locals the pixel stores cannot
 // touch. Nested and overlapping rings make one run, the half-turned pairs two. Past W, up to
@@ -498,7 +578,7 @@ bool PaintRunRow(std::uint32_t* P, int W, int Room, const std::vector<TActive>& 
 // rectangles alone that no edge separates, are copied instead of painted.
 void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Base) {
     const int W = S.Width, H = S.Height;
-    std::vector<int> Table;
+    TInsetTable Table;
     const std::vector<TRowShape> Order = RowShapes(Shapes, W, H, Table);
     const TSymmetry Sym = SymmetryOf(Shapes, W, H);
     // The rows painted: the upper half, the middle row included, when the lower half repeats it;
@@ -537,7 +617,8 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
         }
         const int* Insets = Band.Row(Y);
         // The mirror image overwrites the right half, so the blocks may spill into it.
-        if (!PaintRunRow(P, Width, W, Over, Insets, Base))
+        if (!(Sym.Mirror && PaintNestedRow(P, Width, W, Over, Insets, Base)) &&
+            !PaintRunRow(P, Width, W, Over, Insets, Base))
             PaintRow(P, Width, Over.size(), Base, Row, [&](std::size_t K, int& A, int& B) {
                 const TActive& R = Over[K];
                 const int In = Insets[R.Slot];
