@@ -677,92 +677,48 @@ void PaintAreas(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) 
     PaintRows(S, Shapes, Base);
 }
 
-// The part [From, To) of a line's steps whose pixels lie in [0, N) along one axis: the line
-// starts at Start and moves by S (+1 or -1) per step, Len steps in all.
-void ClipSteps(long long Start, int S, long long N, long long& From, long long& To) {
-    if (S > 0) {
-        From = std::max(From, -Start);
-        To = std::min(To, N - Start);
-    } else {
-        From = std::max(From, Start - (N - 1));
-        To = std::min(To, Start + 1);
-    }
-}
-
-// The pixels of gdi::ThinLinePixels that fall inside the surface, stepped with a pointer: the
-// same quotient-and-remainder walk along the major axis. The steps outside the surface are cut
-// off first on both axes, so the walk needs no test per pixel.
+// The pixels of gdi::ThinLinePixels inside the surface, stepped with a pointer.
 void StraightThrough(TSurface& S, const TShape& L, std::uint32_t Px) {
-    const long long Dx = static_cast<long long>(L.X2) - L.X1,
-                    Dy = static_cast<long long>(L.Y2) - L.Y1;
-    const long long Adx = Dx < 0 ? -Dx : Dx, Ady = Dy < 0 ? -Dy : Dy;
-    const bool XMajor = Adx >= Ady;
-    const long long Len = XMajor ? Adx : Ady, Minor = XMajor ? Ady : Adx;
-    if (Len == 0) return;
-    const int Sx = Dx < 0 ? -1 : 1, Sy = Dy < 0 ? -1 : 1;
-    const int MajorSign = XMajor ? Sx : Sy, MinorSign = XMajor ? Sy : Sx;
-    const long long MajorAt = XMajor ? L.X1 : L.Y1, MinorAt = XMajor ? L.Y1 : L.X1;
-    const long long MajorN = XMajor ? S.Width : S.Height, MinorN = XMajor ? S.Height : S.Width;
-    // The pixels run from the start to the end, the end left out on the major axis only. Ties
-    // on the minor axis go to the smaller coordinate whichever way the line runs.
-    const long long Bias = MinorSign < 0 ? 1 : 0;
-    const long long Den = 2 * Len, Inc = 2 * Minor, C = Len - 1 + Bias;
-    long long From = 0, To = Len;
-    ClipSteps(MajorAt, MajorSign, MajorN, From, To);
-    // Step I is K(I) = (C + I Inc) / Den pixels along the minor axis, which must stay in
-    // [KFrom, KTo); K never decreases, so that is a range of steps too.
-    long long KFrom = 0, KTo = Len + 1;
-    ClipSteps(MinorAt, MinorSign, MinorN, KFrom, KTo);
-    if (KFrom >= KTo) return;
-    if (Minor > 0) {
-        // The first step I with K(I) >= K, in 128 bits: K Den may pass 64 for far-off lines.
-        const auto FirstWith = [&](long long K) {
-            const __int128 A = static_cast<__int128>(K) * Den - C;
-            return A <= 0 ? 0LL : static_cast<long long>((A + Inc - 1) / Inc);
-        };
-        From = std::max(From, FirstWith(KFrom));
-        To = std::min(To, FirstWith(KTo));
-    } else if (KFrom > 0) {
-        return;
-    }
-    if (From >= To) return;
+    const gdi::TThinLine T =
+        gdi::ThinLineSteps({L.X1, L.Y1}, {L.X2, L.Y2}, {0, 0, S.Width, S.Height});
+    if (T.From >= T.To) return;
     const std::ptrdiff_t Stride = S.Height > 1 ? S.Row(1) - S.Row(0) : 0;
-    const std::ptrdiff_t Major = XMajor ? MajorSign : MajorSign * Stride,
-                         Side = XMajor ? MinorSign * Stride : MinorSign;
+    const std::ptrdiff_t Major = T.XMajor ? T.MajorSign : T.MajorSign * Stride,
+                         Side = T.XMajor ? T.MinorSign * Stride : T.MinorSign;
     // Where step I is, and the remainder its walk carries on with.
     struct TWalk {
         std::uint32_t* P;
         long long Rem;
     };
     const auto WalkFrom = [&](long long I) {
-        const __int128 Num = static_cast<__int128>(I) * Inc + C;
-        const auto K = static_cast<long long>(Num / Den);
-        const long long X = XMajor ? MajorAt + MajorSign * I : MinorAt + MinorSign * K,
-                        Y = XMajor ? MinorAt + MinorSign * K : MajorAt + MajorSign * I;
-        return TWalk{S.Row(static_cast<int>(Y)) + X, static_cast<long long>(Num % Den)};
+        const __int128 Num = static_cast<__int128>(I) * T.Inc + T.C;
+        const long long Along = T.Major + T.MajorSign * I,
+                        Across = T.Minor + T.MinorSign * static_cast<long long>(Num / T.Den);
+        const long long X = T.XMajor ? Along : Across, Y = T.XMajor ? Across : Along;
+        return TWalk{S.Row(static_cast<int>(Y)) + X, static_cast<long long>(Num % T.Den)};
     };
     const auto Step = [&](TWalk& Wk) {
         *Wk.P = Px;
         Wk.P += Major;
-        Wk.Rem += Inc;
-        if (Wk.Rem >= Den) {
-            Wk.Rem -= Den;
+        Wk.Rem += T.Inc;
+        if (Wk.Rem >= T.Den) {
+            Wk.Rem -= T.Den;
             Wk.P += Side;
         }
     };
     // Four quarters of the line walked side by side: whether a step moves sideways is as good
     // as unpredictable on a slanted line, and four independent walks keep the processor busy
     // while it finds out. The pixels of one line are distinct, so their order does not matter.
-    const long long Quarter = (To - From) / 4;
-    TWalk W0 = WalkFrom(From), W1 = WalkFrom(From + Quarter), W2 = WalkFrom(From + 2 * Quarter),
-          W3 = WalkFrom(From + 3 * Quarter);
+    const long long Quarter = (T.To - T.From) / 4;
+    TWalk W0 = WalkFrom(T.From), W1 = WalkFrom(T.From + Quarter),
+          W2 = WalkFrom(T.From + 2 * Quarter), W3 = WalkFrom(T.From + 3 * Quarter);
     for (long long I = 0; I < Quarter; ++I) {
         Step(W0);
         Step(W1);
         Step(W2);
         Step(W3);
     }
-    for (long long I = From + 4 * Quarter; I < To; ++I)
+    for (long long I = T.From + 4 * Quarter; I < T.To; ++I)
         Step(W3);
 }
 

@@ -135,13 +135,12 @@ TEST(raster_rows, ThinLinesVisitThePixelsOfTheClosedForm) {
                 const long long K = (2 * I * Ady + Adx - 1 + (Sy < 0 ? 1 : 0)) / (2 * Adx);
                 X = static_cast<int>(A.X + Sx * I);
                 Y = static_cast<int>(A.Y + Sy * K);
-                if (X < Box.Left || X >= Box.Right) continue;
             } else {
                 const long long K = (2 * I * Adx + Ady - 1 + (Sx < 0 ? 1 : 0)) / (2 * Ady);
                 X = static_cast<int>(A.X + Sx * K);
                 Y = static_cast<int>(A.Y + Sy * I);
-                if (Y < Box.Top || Y >= Box.Bottom) continue;
             }
+            if (X < Box.Left || X >= Box.Right || Y < Box.Top || Y >= Box.Bottom) continue;
             Px.push_back({X, Y});
         }
         return Px;

@@ -211,8 +211,19 @@ TRect ToSurface(const TDCObj& D, TRect R);
 // Draws the pen along the points; Closed adds the segment back to the first point. Thin pens
 // leave out only the very last point (none when closed); wide pens draw whole segments.
 void StrokePolyline(TDCObj& D, const std::vector<TPoint>& Pts, bool Closed);
-// Pixels a thin line from A towards B visits, end point excluded, in drawing order, restricted
-// to the steps whose major coordinate lies inside Box. Fn(X, Y, Step).
+// A thin line from A towards B as a walk along its major axis, the end point excluded: step I
+// is at Major + MajorSign * I on that axis and Minor + MinorSign * K(I) on the other, with
+// K(I) = (C + I * Inc) / Den. Ties on the minor axis go to the smaller coordinate whichever way
+// the line runs, so a line and its reverse hit the same pixels. [From, To) are the steps whose
+// pixels lie inside the box the walk was cut to (empty when none do).
+struct TThinLine {
+    bool XMajor;
+    int MajorSign, MinorSign;
+    long long Major, Minor, Den, Inc, C, From, To;
+};
+TThinLine ThinLineSteps(TPoint A, TPoint B, const TRect& Box);
+// Pixels a thin line from A towards B visits inside Box, end point excluded, in drawing order.
+// Fn(X, Y, Step), Step counting from A.
 template <class F> void ThinLinePixels(TPoint A, TPoint B, const TRect& Box, F&& Fn);
 
 // ---- Ternary operations ----
@@ -249,55 +260,22 @@ TRegion EllipseRegion(const TRect& Box);
 TRegion RoundRectRegion(const TRect& Box, int CW, int CH);
 
 template <class F> void ThinLinePixels(TPoint A, TPoint B, const TRect& Box, F&& Fn) {
-    const long long Dx = static_cast<long long>(B.X) - A.X, Dy = static_cast<long long>(B.Y) - A.Y;
-    const long long Adx = Dx < 0 ? -Dx : Dx, Ady = Dy < 0 ? -Dy : Dy;
-    const int Sx = Dx < 0 ? -1 : 1, Sy = Dy < 0 ? -1 : 1;
-    auto Range = [](long long Start, int S, long long Len, int Lo, int Hi, long long& From,
-                    long long& To) {
-        if (S > 0) {
-            From = Lo - Start;
-            To = Hi - Start;
-        } else {
-            From = Start - (Hi - 1);
-            To = Start - Lo + 1;
-        }
-        if (From < 0) From = 0;
-        if (To > Len) To = Len;
-    };
-    long long From, To;
-    if (Adx >= Ady) {
-        // Ties on the minor axis go to the smaller coordinate whichever way the line runs,
-        // so a line and its reverse hit the same pixels.
-        const long long Bias = Sy < 0 ? 1 : 0;
-        Range(A.X, Sx, Adx, Box.Left, Box.Right, From, To);
-        // Minor step of pixel I: (2 I Ady + Adx - 1 + Bias) / (2 Adx), kept as quotient and
-        // remainder so the loop needs no division.
-        if (From >= To) return;
-        const long long Den = 2 * Adx, Inc = 2 * Ady;
-        long long Num = 2 * From * Ady + Adx - 1 + Bias;
-        long long K = Num / Den, Rem = Num % Den;
-        for (long long I = From; I < To; ++I) {
-            Fn(static_cast<int>(A.X + Sx * I), static_cast<int>(A.Y + Sy * K), I);
-            Rem += Inc;
-            if (Rem >= Den) {
-                Rem -= Den;
-                ++K;
-            }
-        }
-    } else {
-        const long long Bias = Sx < 0 ? 1 : 0;
-        Range(A.Y, Sy, Ady, Box.Top, Box.Bottom, From, To);
-        if (From >= To) return;
-        const long long Den = 2 * Ady, Inc = 2 * Adx;
-        long long Num = 2 * From * Adx + Ady - 1 + Bias;
-        long long K = Num / Den, Rem = Num % Den;
-        for (long long I = From; I < To; ++I) {
-            Fn(static_cast<int>(A.X + Sx * K), static_cast<int>(A.Y + Sy * I), I);
-            Rem += Inc;
-            if (Rem >= Den) {
-                Rem -= Den;
-                ++K;
-            }
+    const TThinLine L = ThinLineSteps(A, B, Box);
+    if (L.From >= L.To) return;
+    // K and its remainder carried from step to step, so the loop needs no division.
+    const __int128 Num = static_cast<__int128>(L.From) * L.Inc + L.C;
+    auto K = static_cast<long long>(Num / L.Den), Rem = static_cast<long long>(Num % L.Den);
+    for (long long I = L.From; I < L.To; ++I) {
+        const auto Along = static_cast<int>(L.Major + L.MajorSign * I),
+                   Across = static_cast<int>(L.Minor + L.MinorSign * K);
+        if (L.XMajor)
+            Fn(Along, Across, I);
+        else
+            Fn(Across, Along, I);
+        Rem += L.Inc;
+        if (Rem >= L.Den) {
+            Rem -= L.Den;
+            ++K;
         }
     }
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace qel {
 namespace gdi {
@@ -156,6 +157,60 @@ void StrokePolyline(TDCObj& D, const std::vector<TPoint>& In, bool Closed) {
         });
         DashPos += Len;
     }
+}
+
+namespace {
+// Narrows the steps [From, To) to those whose coordinate along one axis lies in [Lo, Hi): the
+// line starts at Start there and moves by S (+1 or -1) per step.
+void ClipSteps(long long Start, int S, long long Lo, long long Hi, long long& From, long long& To) {
+    if (S > 0) {
+        From = std::max(From, Lo - Start);
+        To = std::min(To, Hi - Start);
+    } else {
+        From = std::max(From, Start - (Hi - 1));
+        To = std::min(To, Start - Lo + 1);
+    }
+}
+} // namespace
+
+TThinLine ThinLineSteps(TPoint A, TPoint B, const TRect& Box) {
+    const long long Dx = static_cast<long long>(B.X) - A.X, Dy = static_cast<long long>(B.Y) - A.Y;
+    const long long Adx = std::llabs(Dx), Ady = std::llabs(Dy);
+    const int Sx = Dx < 0 ? -1 : 1, Sy = Dy < 0 ? -1 : 1;
+    TThinLine L{};
+    L.XMajor = Adx >= Ady;
+    const long long Len = L.XMajor ? Adx : Ady, Across = L.XMajor ? Ady : Adx;
+    L.MajorSign = L.XMajor ? Sx : Sy;
+    L.MinorSign = L.XMajor ? Sy : Sx;
+    L.Major = L.XMajor ? A.X : A.Y;
+    L.Minor = L.XMajor ? A.Y : A.X;
+    L.Den = 2 * Len;
+    L.Inc = 2 * Across;
+    L.C = Len - 1 + (L.MinorSign < 0 ? 1 : 0);
+    L.From = 0;
+    L.To = Len;
+    if (Len == 0) return L;
+    ClipSteps(L.Major, L.MajorSign, L.XMajor ? Box.Left : Box.Top,
+              L.XMajor ? Box.Right : Box.Bottom, L.From, L.To);
+    // K never decreases, so the steps whose minor coordinate lies in the box are a range too:
+    // those with K in [KFrom, KTo).
+    long long KFrom = 0, KTo = Across + 1;
+    ClipSteps(L.Minor, L.MinorSign, L.XMajor ? Box.Top : Box.Left,
+              L.XMajor ? Box.Bottom : Box.Right, KFrom, KTo);
+    if (KFrom >= KTo) {
+        L.To = L.From;
+    } else if (L.Inc > 0) {
+        // The first step with K(I) >= K, in 128 bits: K Den may pass 64 for far-off lines.
+        const auto FirstWith = [&](long long K) {
+            const __int128 N = static_cast<__int128>(K) * L.Den - L.C;
+            return N <= 0 ? 0LL : static_cast<long long>((N + L.Inc - 1) / L.Inc);
+        };
+        L.From = std::max(L.From, FirstWith(KFrom));
+        L.To = std::min(L.To, FirstWith(KTo));
+    } else if (KFrom > 0) {
+        L.To = L.From; // a straight line beside the box
+    }
+    return L;
 }
 
 namespace {
