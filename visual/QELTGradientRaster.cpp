@@ -94,8 +94,8 @@ bool Whole(const TSpans& Spans, int Width) {
 // base paints over later.
 constexpr int Block = 16;
 
-void FillBlock(std::uint32_t* P, std::uint32_t Px) {
-    for (int I = 0; I < Block; ++I)
+template <int N = Block> void FillBlock(std::uint32_t* P, std::uint32_t Px) {
+    for (int I = 0; I < N; ++I)
         P[I] = Px;
 }
 
@@ -467,17 +467,6 @@ bool PieceOf(const TActive& Sh, const int* Insets, int W, int& A, int& B) {
     return A < B;
 }
 
-// Eight pixels of one colour, from P on.
-inline void Store8(std::uint32_t* P, std::uint32_t Px) {
-#if defined(__SSE2__)
-    const __m128i V = _mm_set1_epi32(static_cast<int>(Px));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(P), V);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(P + 4), V);
-#else
-    std::fill(P, P + 8, Px);
-#endif
-}
-
 // The left half of a row, W pixels up to the middle, when every shape over it shares the middle
 // column and lies inside the shapes drawn before it: then the row is the shapes' left edges in
 // order, each shape's colour from its edge to the next one's. The pieces are painted left to
@@ -498,7 +487,7 @@ bool PaintNestedRow(std::uint32_t* P, int W, int Room, const std::vector<TActive
         const std::uint32_t Px = Shapes[K].Px;
         int X = At;
         do {
-            Store8(P + X, Px);
+            FillBlock<8>(P + X, Px);
             X += 8;
         } while (X < Next);
         At = Next;
@@ -589,6 +578,14 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
     const bool Boxes = std::all_of(Shapes.begin(), Shapes.end(),
                                    [](const TShape& Sh) { return Sh.Kind == TShape::TKind::Fill; });
     const auto Bytes = sizeof(std::uint32_t) * static_cast<std::size_t>(W);
+    // The lower row the symmetry repeats, copied while the painted one is still in the cache.
+    const auto CopyLower = [&](const std::uint32_t* P, std::uint32_t* Lower) {
+        if (Lower == P) return;
+        if (Sym.Turn)
+            ReverseCopy(P, W, Lower);
+        else if (Sym.Flip)
+            std::memcpy(Lower, P, Bytes);
+    };
     TActiveRows Active(Order);
     TInsetBand Band(Order, Table);
     TSpans Row;
@@ -608,11 +605,7 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
             std::memcpy(P, S.Row(Y - 1), Bytes);
             for (std::size_t K = Joined; K-- > 0;)
                 FillSpan(P, std::max(Over[K].X1, 0), std::min(Over[K].X2, W), Over[K].Px);
-            if (Lower == P) continue;
-            if (Sym.Turn)
-                ReverseCopy(P, W, Lower);
-            else if (Sym.Flip)
-                std::memcpy(Lower, P, Bytes);
+            CopyLower(P, Lower);
             continue;
         }
         const int* Insets = Band.Row(Y);
@@ -627,12 +620,7 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
                 return R.Px | 0x1000000u; // the flag marks a shape on this row
             });
         if (Sym.Mirror) ReverseCopy(P, W / 2, P + Width);
-        // The copy is made while the row is still in the cache.
-        if (Lower == P) continue;
-        if (Sym.Turn)
-            ReverseCopy(P, W, Lower);
-        else if (Sym.Flip)
-            std::memcpy(Lower, P, sizeof(std::uint32_t) * static_cast<std::size_t>(W));
+        CopyLower(P, Lower);
     }
 }
 
