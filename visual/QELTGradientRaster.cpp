@@ -1,6 +1,7 @@
 #include "visual/QELTGradientRaster.h"
 
 #include "toolkit/graphics/DeviceContext.h"
+#include "visual/QELTGradientLines.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -710,22 +711,10 @@ void StraightThrough(TSurface& S, const TShape& L, std::uint32_t Px) {
         Step(W3);
 }
 
-// Lines: a later drawing of the same line covers an earlier one pixel for pixel, so only the
-// last drawing of each line is made, in the replay's order.
-void PaintLines(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) {
-    gdi::FillPixels(S.Pixels.data(), S.Pixels.size(), PixelFromRGB(First));
-    std::map<std::tuple<int, int, int, int>, std::size_t> Last;
-    for (std::size_t I = 0; I < Shapes.size(); ++I) {
-        const TShape& L = Shapes[I];
-        Last[{L.X1, L.Y1, L.X2, L.Y2}] = I;
-    }
-    std::vector<std::size_t> Order;
-    Order.reserve(Last.size());
-    for (const auto& [Key, I] : Last)
-        Order.push_back(I);
-    std::sort(Order.begin(), Order.end());
-    for (std::size_t I : Order) {
-        const TShape& L = Shapes[I];
+// Each line walked pixel by pixel, for lines that do not come in bundles of one colour.
+void WalkLines(TSurface& S, const std::vector<TQELGradientLine>& Lines) {
+    for (const TQELGradientLine& Ln : Lines) {
+        const TShape L{TShape::TKind::Line, Ln.X1, Ln.Y1, Ln.X2, Ln.Y2, Ln.Color};
         const std::uint32_t Px = PixelFromRGB(L.Color);
         if (L.X1 == L.X2 || L.Y1 == L.Y2) {
             // straight lines are drawn as one-pixel rectangles, the end point left out
@@ -754,6 +743,35 @@ void PaintLines(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First) 
     }
 }
 
+// Lines: a later drawing of the same line covers an earlier one pixel for pixel, so only the
+// last drawing of each line is made, in the replay's order.
+void PaintLines(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First, bool Bundled) {
+    gdi::FillPixels(S.Pixels.data(), S.Pixels.size(), PixelFromRGB(First));
+    std::map<std::tuple<int, int, int, int>, std::size_t> Last;
+    for (std::size_t I = 0; I < Shapes.size(); ++I) {
+        const TShape& L = Shapes[I];
+        Last[{L.X1, L.Y1, L.X2, L.Y2}] = I;
+    }
+    std::vector<std::size_t> Order;
+    Order.reserve(Last.size());
+    for (const auto& [Key, I] : Last)
+        Order.push_back(I);
+    std::sort(Order.begin(), Order.end());
+    std::vector<TQELGradientLine> Lines;
+    Lines.reserve(Order.size());
+    for (std::size_t I : Order) {
+        const TShape& L = Shapes[I];
+        Lines.push_back({L.X1, L.Y1, L.X2, L.Y2, L.Color});
+    }
+    // Circle's lines come in runs of neighbours in one colour, which the row painter takes
+    // a run at a time; Spectral's change colour from line to line, and walking each line
+    // costs less than following every one of them down the rows.
+    if (Bundled)
+        QELPaintGradientLines(S, Lines);
+    else
+        WalkLines(S, Lines);
+}
+
 } // namespace
 
 void QELRasterGradient(TSurface& Target, TQELFillStyle Style, int Steps,
@@ -762,7 +780,7 @@ void QELRasterGradient(TSurface& Target, TQELFillStyle Style, int Steps,
     TRecorder Rec;
     QELGradientSteps(Style, Target.Width, Target.Height, Steps, Colors, Rec);
     if (Style == Circle || Style == Spectral)
-        PaintLines(Target, Rec.Shapes, Colors.front());
+        PaintLines(Target, Rec.Shapes, Colors.front(), Style == Circle);
     else
         PaintAreas(Target, Rec.Shapes, Colors.front());
 }

@@ -7,7 +7,8 @@
 // cover. Where every shape is symmetric about the middle, or the shapes come in half-turned
 // pairs, the rows and half rows that repeat are copied rather than painted. The line styles
 // draw each distinct line once, at the place in the order where the replay draws it for the
-// last time.
+// last time: Circle's lines, neighbours in runs of one colour, a run and a row at a time
+// (QELPaintGradientLines), Spectral's pixel by pixel.
 #include "toolkit/core/Export.h"
 #include "toolkit/graphics/Surface.h"
 #include "toolkit/graphics/Windows.h"

@@ -4,6 +4,7 @@
 #include "toolkit/graphics/DeviceContext.h"
 #include "toolkit/graphics/Surface.h"
 #include "toolkit/graphics/Windows.h"
+#include "visual/QELTGradientLines.h"
 #include "visual/QELTGradientRaster.h"
 
 #include <gtest/gtest.h>
@@ -71,10 +72,11 @@ TEST(gradient_raster, EveryStyleMatchesTheStepByStepDrawing) {
 
 TEST(gradient_raster, LargeRingsAndLinesMatchTheStepByStepDrawing) {
     // The sizes where the row-by-row inset and the coverage lists carry the most state, odd and
-    // even so the halves the symmetric styles repeat meet both ways.
+    // even so the halves the symmetric styles repeat meet both ways; for the lines, wide and
+    // tall areas, where the fans' steep and flat lines trade places.
     const std::vector<COLORREF> L = {RGB(0, 0, 128), RGB(0, 255, 255), RGB(200, 0, 50)};
-    for (TQELFillStyle S : {RoundMiddle, DoppelFlash, Singleflash, Spectral})
-        for (auto [W, H] : {std::pair{641, 479}, {640, 480}}) {
+    for (TQELFillStyle S : {RoundMiddle, DoppelFlash, Singleflash, Spectral, Circle})
+        for (auto [W, H] : {std::pair{641, 479}, {640, 480}, {317, 600}}) {
             const TSurface Want = StepByStep(W, H, S, 255, L);
             const TSurface Got = Raster(W, H, S, 255, L);
             ASSERT_EQ(Got.Pixels, Want.Pixels)
@@ -154,5 +156,57 @@ TEST(raster_rows, ThinLinesVisitThePixelsOfTheClosedForm) {
         gdi::ThinLinePixels(A, B, Box, [&](int X, int Y, long long) { Got.push_back({X, Y}); });
         ASSERT_EQ(Got, Reference(A, B, Box))
             << "(" << A.X << ", " << A.Y << ") to (" << B.X << ", " << B.Y << ")";
+    }
+}
+
+// The row painter on its own, against each line's pixels set one after the other. Fans are
+// what it joins into bundles: their neighbours step evenly, so runs of one colour are painted
+// as one piece per row, and a wrong join shows as a pixel of the wrong colour. Fans through a
+// point inside, on the edge of and outside the surface, walked either way, steep and flat; and
+// loose lines, which must stay apart from the fans they do not belong to.
+TEST(gradient_lines, RowPainterGivesEachLinesOwnPixels) {
+    const auto Reference = [](int W, int H, const std::vector<TQELGradientLine>& Lines) {
+        TSurface S(W, H, 0x00010203);
+        for (const TQELGradientLine& L : Lines)
+            gdi::ThinLinePixels(
+                {L.X1, L.Y1}, {L.X2, L.Y2}, {0, 0, W, H},
+                [&](int X, int Y, long long) { S.Set(X, Y, PixelFromRGB(L.Color)); });
+        return S;
+    };
+    std::mt19937 Rng(11);
+    for (int Case = 0; Case < 300; ++Case) {
+        const int W = 1 + static_cast<int>(Rng() % 90), H = 1 + static_cast<int>(Rng() % 70);
+        std::uniform_int_distribution<int> X(-W / 2, W + W / 2), Y(-H / 2, H + H / 2);
+        std::vector<TQELGradientLine> Lines;
+        const int Fans = 1 + static_cast<int>(Rng() % 3);
+        for (int F = 0; F < Fans; ++F) {
+            // Lines (Cx - D + Sa J, Top) to (Cx + D - Sb J, Bottom): the ends moving by a
+            // pixel or a few per line (then neighbours may be too far apart to join), through
+            // one middle when they move alike; or the same turned on its side.
+            const int Cx = X(Rng), Cy = Y(Rng), D = 1 + static_cast<int>(Rng() % 60);
+            const int Sa = static_cast<int>(Rng() % 7) - 3, Sb = static_cast<int>(Rng() % 7) - 3;
+            const bool Side = Rng() % 2 != 0, Back = Rng() % 2 != 0;
+            const int Run = 1 + static_cast<int>(Rng() % 6);
+            COLORREF Color = Rng() & 0xFFFFFF;
+            for (int J = 0; J <= 2 * D; ++J) {
+                if (J % Run == 0) Color = Rng() & 0xFFFFFF;
+                const int A = Cx - D + Sa * J, B = Cx + D - Sb * J, T = Cy - D, U = Cy + D;
+                TQELGradientLine L = Side ? TQELGradientLine{T, A, U, B, Color}
+                                          : TQELGradientLine{A, T, B, U, Color};
+                if (Back) L = {L.X2, L.Y2, L.X1, L.Y1, Color};
+                Lines.push_back(L);
+            }
+        }
+        for (int K = static_cast<int>(Rng() % 5); K > 0; --K) {
+            const auto At = Lines.begin() + static_cast<std::ptrdiff_t>(Rng() % (Lines.size() + 1));
+            Lines.insert(At,
+                         {X(Rng), Y(Rng), X(Rng), Y(Rng), static_cast<COLORREF>(Rng() & 0xFFFFFF)});
+        }
+        TSurface Got(W, H, 0x00010203);
+        QELPaintGradientLines(Got, Lines);
+        const TSurface Want = Reference(W, H, Lines);
+        ASSERT_EQ(Got.Pixels, Want.Pixels)
+            << "case " << Case << ", " << W << " x " << H << ", first difference at "
+            << FirstDifference(Got, Want);
     }
 }
