@@ -3,6 +3,7 @@
 #include "toolkit/graphics/DeviceContext.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -92,123 +93,155 @@ long long CeilDiv(__int128 N, long long D) {
 
 // Every line is followed down the rows, one row after the other, in pixels: on row Y it
 // covers [Lo, Hi] (Lo > Hi when it has no pixel there). The rows of all lines are stepped
-// together in plain arrays, with no branch that depends on the line, so a row of a few
-// hundred lines costs a few additions each.
+// together, a field to an array and with no branch that depends on the line, so the processor
+// steps several lines at once and a row of a few hundred lines costs a few additions each.
+// The arrays hold 32-bit numbers when everything the walks reach fits, 64-bit ones otherwise.
 //
 // A line stepping along the rows has one pixel per row, at Minor + MinorSign K with
 // K = floor((C + I Inc) / Den) and I the row's step; from row to row the remainder grows by
 // Inc, and each time it passes Den the pixel moves one column (for a line walked upwards the
 // remainder is counted from the other end, so it grows too).
-struct TPixelWalks {
-    std::vector<long long> X, Acc, Inc, Den, Dx;
-    std::vector<int> Id;
-    void Add(const TThinLine& L, int Walker) {
-        const long long I0 = L.MajorSign * (0 - L.Major);
-        const __int128 Num = static_cast<__int128>(I0) * L.Inc + L.C;
-        const long long K = FloorDiv(Num, L.Den),
-                        Rem = static_cast<long long>(Num - K * static_cast<__int128>(L.Den));
-        X.push_back(L.Minor + L.MinorSign * K);
-        Acc.push_back(L.MajorSign > 0 ? Rem : L.Den - 1 - Rem);
-        Inc.push_back(L.Inc);
-        Den.push_back(L.Den);
-        Dx.push_back(static_cast<long long>(L.MinorSign) * L.MajorSign);
-        Id.push_back(Walker);
-    }
-    // Writes this row into Lo and Hi, then steps to the next row.
-    void Row(long long* Lo, long long* Hi) {
-        for (std::size_t K = 0; K < X.size(); ++K) {
-            Lo[Id[K]] = Hi[Id[K]] = X[K];
-            Acc[K] += Inc[K];
-            const long long Carry = Acc[K] >= Den[K] ? 1 : 0;
-            Acc[K] -= Carry * Den[K];
-            X[K] += Carry * Dx[K];
-        }
-    }
+struct TPixelSeed {
+    long long X, Acc, Inc, Den, Dx;
 };
+TPixelSeed PixelSeed(const TThinLine& L) {
+    const long long I0 = L.MajorSign * (0 - L.Major);
+    const __int128 Num = static_cast<__int128>(I0) * L.Inc + L.C;
+    const long long K = FloorDiv(Num, L.Den),
+                    Rem = static_cast<long long>(Num - K * static_cast<__int128>(L.Den));
+    return {L.Minor + L.MinorSign * K, L.MajorSign > 0 ? Rem : L.Den - 1 - Rem, L.Inc, L.Den,
+            static_cast<long long>(L.MinorSign) * L.MajorSign};
+}
 
 // A line stepping along the columns: on a row, from the first step that has reached it to
 // the last that has not passed it, the steps from G(Kk) to G(Kk + 1) - 1, cut to [From, To),
 // with Kk = MinorSign (Y - Minor) and G(Kk) = ceil((Kk Den - C) / Inc). Kk moves by one from
 // row to row, so G at the leading end follows by Den / Inc and a remainder (for a line walked
 // upwards it is kept negated, so it goes forward too), and the other end is the leading one
-// of the row before. There is one group per direction, so the row loop has no sign to look
-// at: S is the line's way across the rows (MinorSign), M its way along the columns.
-template <int S, int M> struct TRunGroup {
-    struct TWalk {
-        long long G, R, Trail, D, Rr, Inc, From, To, Major;
-        int Id;
+// of the row before.
+struct TRunSeed {
+    long long G, R, Trail, D, Rr, Inc, From, To, Major;
+};
+TRunSeed RunSeed(const TThinLine& L) {
+    const long long S = L.MinorSign, Kk = S * (0 - L.Minor);
+    const auto At = [&](long long K, long long& Gv, long long& Rv) {
+        const __int128 N = static_cast<__int128>(K) * L.Den - L.C;
+        Gv = CeilDiv(N, L.Inc);
+        Rv = static_cast<long long>(static_cast<__int128>(Gv) * L.Inc - N);
     };
-    std::vector<TWalk> W;
-    void Add(const TThinLine& L, int Walker) {
-        const long long Kk = S * (0 - L.Minor);
-        // The leading end of row 0 is G(Kk + 1) going down, G(Kk) going up; the trailing
-        // end the other.
-        const auto At = [&](long long K, long long& Gv, long long& Rv) {
-            const __int128 N = static_cast<__int128>(K) * L.Den - L.C;
-            Gv = CeilDiv(N, L.Inc);
-            Rv = static_cast<long long>(static_cast<__int128>(Gv) * L.Inc - N);
-        };
-        long long GL = 0, RL = 0, GT = 0, RT = 0;
-        At(S > 0 ? Kk + 1 : Kk, GL, RL);
-        At(S > 0 ? Kk : Kk + 1, GT, RT);
-        W.push_back({S > 0 ? GL : -GL, S > 0 ? RL : L.Inc - 1 - RL, GT, L.Den / L.Inc,
-                     L.Den % L.Inc, L.Inc, L.From, L.To, L.Major, Walker});
+    // The leading end of row 0 is G(Kk + 1) going down, G(Kk) going up; the trailing end the
+    // other.
+    long long GL = 0, RL = 0, GT = 0, RT = 0;
+    At(S > 0 ? Kk + 1 : Kk, GL, RL);
+    At(S > 0 ? Kk : Kk + 1, GT, RT);
+    return {S > 0 ? GL : -GL,
+            S > 0 ? RL : L.Inc - 1 - RL,
+            GT,
+            L.Den / L.Inc,
+            L.Den % L.Inc,
+            L.Inc,
+            L.From,
+            L.To,
+            L.Major};
+}
+
+// The largest magnitude a walk reaches over Rows rows.
+long long Reach(const TPixelSeed& P, long long Rows) {
+    return std::max({std::llabs(P.X) + Rows, P.Den + P.Inc});
+}
+long long Reach(const TRunSeed& R, long long Rows) {
+    const long long Travel = Rows * (R.D + 1);
+    return std::max({std::llabs(R.G) + Travel, std::llabs(R.Trail) + Travel, R.Inc + R.Rr,
+                     std::llabs(R.Major) + std::max(std::llabs(R.From), std::llabs(R.To)) + 1});
+}
+
+// The arrays of a walk group never overlap one another nor the output.
+#if defined(__clang__)
+#define QEL_APART _Pragma("clang loop vectorize(assume_safety)")
+#elif defined(__GNUC__)
+#define QEL_APART _Pragma("GCC ivdep")
+#else
+#define QEL_APART
+#endif
+
+template <class TInt> struct TPixelGroup {
+    std::vector<TInt> X, Acc, Inc, Den, Dx;
+    void Add(const TPixelSeed& P) {
+        X.push_back(static_cast<TInt>(P.X));
+        Acc.push_back(static_cast<TInt>(P.Acc));
+        Inc.push_back(static_cast<TInt>(P.Inc));
+        Den.push_back(static_cast<TInt>(P.Den));
+        Dx.push_back(static_cast<TInt>(P.Dx));
     }
-    void Row(long long* Lo, long long* Hi) {
-        for (TWalk& K : W) {
-            const long long Lead = S * K.G;
-            const long long GLo = S > 0 ? K.Trail : Lead, GHi = S > 0 ? Lead : K.Trail;
-            const long long F = std::clamp(GLo, K.From, K.To),
-                            L = std::clamp(GHi, K.From, K.To) - 1;
-            Lo[K.Id] = M > 0 ? K.Major + F : K.Major - L;
-            Hi[K.Id] = M > 0 ? K.Major + L : K.Major - F;
-            K.Trail = Lead;
-            K.G += K.D;
-            K.R -= K.Rr;
-            const long long Carry = K.R < 0 ? 1 : 0;
-            K.R += Carry * K.Inc;
-            K.G += Carry;
+    // Writes this row into Lo and Hi, then steps to the next row.
+    void Row(TInt* Lo, TInt* Hi) {
+        TInt *Xs = X.data(), *As = Acc.data();
+        const TInt *Is = Inc.data(), *Ds = Den.data(), *Dxs = Dx.data();
+        QEL_APART
+        for (std::size_t K = 0, N = X.size(); K < N; ++K) {
+            Lo[K] = Hi[K] = Xs[K];
+            const TInt A = As[K] + Is[K];
+            const TInt Carry = -static_cast<TInt>(A >= Ds[K]); // all ones or none
+            As[K] = A - (Carry & Ds[K]);
+            Xs[K] += Carry & Dxs[K];
         }
     }
 };
-struct TRunWalks {
-    TRunGroup<1, 1> DownRight;
-    TRunGroup<1, -1> DownLeft;
-    TRunGroup<-1, 1> UpRight;
-    TRunGroup<-1, -1> UpLeft;
-    void Add(const TThinLine& L, int Walker) {
-        if (L.MinorSign > 0)
-            L.MajorSign > 0 ? DownRight.Add(L, Walker) : DownLeft.Add(L, Walker);
-        else
-            L.MajorSign > 0 ? UpRight.Add(L, Walker) : UpLeft.Add(L, Walker);
+
+// One group per direction, so the row loop has no sign to look at: S is the line's way
+// across the rows (MinorSign), M its way along the columns (MajorSign).
+template <class TInt, int S, int M> struct TRunGroup {
+    std::vector<TInt> G, R, Trail, D, Rr, Inc, From, To, Major;
+    void Add(const TRunSeed& W) {
+        G.push_back(static_cast<TInt>(W.G));
+        R.push_back(static_cast<TInt>(W.R));
+        Trail.push_back(static_cast<TInt>(W.Trail));
+        D.push_back(static_cast<TInt>(W.D));
+        Rr.push_back(static_cast<TInt>(W.Rr));
+        Inc.push_back(static_cast<TInt>(W.Inc));
+        From.push_back(static_cast<TInt>(W.From));
+        To.push_back(static_cast<TInt>(W.To));
+        Major.push_back(static_cast<TInt>(W.Major));
     }
-    void Row(long long* Lo, long long* Hi) {
-        DownRight.Row(Lo, Hi);
-        DownLeft.Row(Lo, Hi);
-        UpRight.Row(Lo, Hi);
-        UpLeft.Row(Lo, Hi);
+    void Row(TInt* Lo, TInt* Hi) {
+        TInt *Gs = G.data(), *Rs = R.data(), *Ts = Trail.data();
+        const TInt *Ds = D.data(), *Rrs = Rr.data(), *Is = Inc.data(), *Fs = From.data(),
+                   *Tos = To.data(), *Ms = Major.data();
+        QEL_APART
+        for (std::size_t K = 0, N = G.size(); K < N; ++K) {
+            const TInt Lead = S > 0 ? Gs[K] : -Gs[K];
+            const TInt GLo = S > 0 ? Ts[K] : Lead, GHi = S > 0 ? Lead : Ts[K];
+            const TInt F = std::min(std::max(GLo, Fs[K]), Tos[K]),
+                       L = std::min(std::max(GHi, Fs[K]), Tos[K]) - 1;
+            Lo[K] = M > 0 ? Ms[K] + F : Ms[K] - L;
+            Hi[K] = M > 0 ? Ms[K] + L : Ms[K] - F;
+            Ts[K] = Lead;
+            const TInt Rn = Rs[K] - Rrs[K];
+            const TInt Carry = -static_cast<TInt>(Rn < 0); // all ones or none
+            Rs[K] = Rn + (Carry & Is[K]);
+            Gs[K] += Ds[K] - Carry;
+        }
     }
 };
 
 // A level line stepping along the columns lies on row Minor alone.
-struct TLevelWalks {
-    std::vector<TThinLine> L;
-    std::vector<int> Id;
-    void Add(const TThinLine& Line, int Walker) {
-        L.push_back(Line);
-        Id.push_back(Walker);
-    }
-    void Row(int Y, long long* Lo, long long* Hi) const {
-        for (std::size_t K = 0; K < L.size(); ++K) {
-            const TThinLine& T = L[K];
-            const long long Kk = T.MinorSign * (static_cast<long long>(Y) - T.Minor);
-            const long long F = Kk <= 0 ? T.From : T.To, La = (Kk + 1 <= 0 ? T.From : T.To) - 1;
-            const long long PF = T.Major + T.MajorSign * F, PL = T.Major + T.MajorSign * La;
-            Lo[Id[K]] = T.MajorSign > 0 ? PF : PL;
-            Hi[Id[K]] = T.MajorSign > 0 ? PL : PF;
-        }
-    }
-};
+template <class TInt> void LevelRow(const TThinLine& T, int Y, TInt& Lo, TInt& Hi) {
+    const long long Kk = T.MinorSign * (static_cast<long long>(Y) - T.Minor);
+    const long long F = Kk <= 0 ? T.From : T.To, La = (Kk + 1 <= 0 ? T.From : T.To) - 1;
+    const long long PF = T.Major + T.MajorSign * F, PL = T.Major + T.MajorSign * La;
+    Lo = static_cast<TInt>(T.MajorSign > 0 ? PF : PL);
+    Hi = static_cast<TInt>(T.MajorSign > 0 ? PL : PF);
+}
+
+// How a line is walked: the walkers of one kind take consecutive numbers, so each group
+// writes its stretch of Lo and Hi.
+enum TWalkKind : std::uint8_t { ByPixels, DownRight, DownLeft, UpRight, UpLeft, Level, Kinds };
+TWalkKind KindOf(const TThinLine& L) {
+    if (!L.XMajor) return ByPixels;
+    if (L.Inc == 0) return Level;
+    if (L.MinorSign > 0) return L.MajorSign > 0 ? DownRight : DownLeft;
+    return L.MajorSign > 0 ? UpRight : UpLeft;
+}
 
 // Neighbouring lines of one family drawn one after the other in one colour. On a row they
 // cover the stretch between First's pixels and End's, where End is the next member of the
@@ -228,7 +261,7 @@ struct TBundle {
 
 // [A, B] of a row, both ends included, in exact stores: the pieces are a few pixels wide and
 // the pixels around them may be final already. Four to eight pixels take two stores of four
-// from both ends, fewer than four three single stores (the ends and the middle).
+// from both ends, and fewer than four take three single stores (the ends and the middle).
 inline void FillPiece(std::uint32_t* P, long long A, long long B, std::uint32_t Px) {
     const auto N = static_cast<int>(B - A + 1);
     std::uint32_t* Q = P + A;
@@ -280,6 +313,71 @@ TRows RowsOf(const TThinLine& L) {
 // continues. A few are kept open, so lines drawn in turns from two or three fans still find
 // theirs.
 constexpr std::size_t OpenFamilies = 8;
+
+// The rows painted bundle over bundle in drawing order, the walks (in the order of their
+// numbers) stepped a row at a time.
+template <class TInt>
+void PaintBundles(TSurface& S, const std::vector<TBundle>& Bundles,
+                  const std::vector<TThinLine>& Walks) {
+    TPixelGroup<TInt> Pixels;
+    TRunGroup<TInt, 1, 1> DownRightRuns;
+    TRunGroup<TInt, 1, -1> DownLeftRuns;
+    TRunGroup<TInt, -1, 1> UpRightRuns;
+    TRunGroup<TInt, -1, -1> UpLeftRuns;
+    std::vector<const TThinLine*> Levels;
+    std::array<std::size_t, Kinds + 1> Base{};
+    for (const TThinLine& L : Walks) {
+        const TWalkKind Kind = KindOf(L);
+        ++Base[Kind + 1];
+        switch (Kind) {
+        case ByPixels:
+            Pixels.Add(PixelSeed(L));
+            break;
+        case DownRight:
+            DownRightRuns.Add(RunSeed(L));
+            break;
+        case DownLeft:
+            DownLeftRuns.Add(RunSeed(L));
+            break;
+        case UpRight:
+            UpRightRuns.Add(RunSeed(L));
+            break;
+        case UpLeft:
+            UpLeftRuns.Add(RunSeed(L));
+            break;
+        default:
+            Levels.push_back(&L);
+            break;
+        }
+    }
+    for (std::size_t K = 1; K <= Kinds; ++K)
+        Base[K] += Base[K - 1];
+
+    // Each band of rows holds the bundles that reach into it, in drawing order; a row goes
+    // through its band's, which lie one after the other in memory.
+    constexpr int BandRows = 64;
+    std::vector<std::vector<TBundle>> Bands(
+        static_cast<std::size_t>((S.Height + BandRows - 1) / BandRows));
+    for (const TBundle& B : Bundles)
+        for (int Band = B.Y0 / BandRows; Band <= B.Y1 / BandRows; ++Band)
+            Bands[static_cast<std::size_t>(Band)].push_back(B);
+    std::vector<TInt> Lo(Walks.size()), Hi(Walks.size());
+    for (int Y = 0; Y < S.Height; ++Y) {
+        Pixels.Row(Lo.data() + Base[ByPixels], Hi.data() + Base[ByPixels]);
+        DownRightRuns.Row(Lo.data() + Base[DownRight], Hi.data() + Base[DownRight]);
+        DownLeftRuns.Row(Lo.data() + Base[DownLeft], Hi.data() + Base[DownLeft]);
+        UpRightRuns.Row(Lo.data() + Base[UpRight], Hi.data() + Base[UpRight]);
+        UpLeftRuns.Row(Lo.data() + Base[UpLeft], Hi.data() + Base[UpLeft]);
+        for (std::size_t K = 0; K < Levels.size(); ++K)
+            LevelRow(*Levels[K], Y, Lo[Base[Level] + K], Hi[Base[Level] + K]);
+        std::uint32_t* Row = S.Row(Y);
+        for (const TBundle& B : Bands[static_cast<std::size_t>(Y / BandRows)]) {
+            if (Y < B.Y0 || Y > B.Y1) continue;
+            const TInt L = std::min(Lo[B.First], Lo[B.End]), R = std::max(Hi[B.First], Hi[B.End]);
+            if (L <= R) FillPiece(Row, L, R, B.Px);
+        }
+    }
+}
 
 } // namespace
 
@@ -339,24 +437,8 @@ void QELPaintGradientLines(TSurface& S, const std::vector<TQELGradientLine>& Lin
         }
     }
 
-    // Bundles: runs of lines, consecutive in the drawing and in their family, of one colour.
-    TPixelWalks PixelWalks;
-    TRunWalks RunWalks;
-    TLevelWalks LevelWalks;
-    int Walkers = 0;
-    std::vector<int> WalkerOf(Lines.size(), -1);
-    const auto WalkerFor = [&](int K) {
-        if (WalkerOf[K] < 0) {
-            WalkerOf[K] = Walkers++;
-            if (!T[K].XMajor)
-                PixelWalks.Add(T[K], WalkerOf[K]);
-            else if (T[K].Inc > 0)
-                RunWalks.Add(T[K], WalkerOf[K]);
-            else
-                LevelWalks.Add(T[K], WalkerOf[K]);
-        }
-        return WalkerOf[K];
-    };
+    // Bundles: runs of lines, consecutive in the drawing and in their family, of one colour;
+    // First and End are lines here, walkers once the walks are numbered.
     std::vector<TBundle> Bundles;
     for (int K = 0; K < N;) {
         if (!Used[K]) {
@@ -370,8 +452,8 @@ void QELPaintGradientLines(TSurface& S, const std::vector<TQELGradientLine>& Lin
         }
         const int End = Next[Last] >= 0 ? Next[Last] : Last;
         TBundle B{};
-        B.First = WalkerFor(K);
-        B.End = WalkerFor(End);
+        B.First = K;
+        B.End = End;
         B.Px = PixelFromRGB(Lines[K].Color);
         B.Y0 = static_cast<int>(std::max(0LL, std::min(Rows[K].Y0, Rows[End].Y0)));
         B.Y1 =
@@ -380,41 +462,39 @@ void QELPaintGradientLines(TSurface& S, const std::vector<TQELGradientLine>& Lin
         K = J;
     }
 
-    // Rows painted bundle over bundle in drawing order; a bundle is looked at from its first
-    // row to its last only, in a list kept in drawing order (the bundles' own).
-    std::vector<std::size_t> ByStart(Bundles.size());
-    for (std::size_t I = 0; I < Bundles.size(); ++I)
-        ByStart[I] = I;
-    std::stable_sort(ByStart.begin(), ByStart.end(),
-                     [&](std::size_t A, std::size_t B) { return Bundles[A].Y0 < Bundles[B].Y0; });
-    std::vector<std::size_t> Active;
-    Active.reserve(Bundles.size());
-    std::vector<long long> Lo(static_cast<std::size_t>(Walkers)),
-        Hi(static_cast<std::size_t>(Walkers));
-    std::size_t Joining = 0;
-    for (int Y = 0; Y < S.Height; ++Y) {
-        if (Joining < ByStart.size() && Bundles[ByStart[Joining]].Y0 == Y) {
-            const auto Mid = static_cast<std::ptrdiff_t>(Active.size());
-            while (Joining < ByStart.size() && Bundles[ByStart[Joining]].Y0 == Y)
-                Active.push_back(ByStart[Joining++]);
-            std::sort(Active.begin() + Mid, Active.end());
-            std::inplace_merge(Active.begin(), Active.begin() + Mid, Active.end());
-        }
-        PixelWalks.Row(Lo.data(), Hi.data());
-        RunWalks.Row(Lo.data(), Hi.data());
-        LevelWalks.Row(Y, Lo.data(), Hi.data());
-        std::uint32_t* Row = S.Row(Y);
-        std::size_t Kept = 0;
-        for (const std::size_t Id : Active) {
-            const TBundle& B = Bundles[Id];
-            if (Y > B.Y1) continue;
-            Active[Kept++] = Id;
-            const long long L = std::min(Lo[B.First], Lo[B.End]),
-                            R = std::max(Hi[B.First], Hi[B.End]);
-            if (L <= R) FillPiece(Row, L, R, B.Px);
-        }
-        Active.resize(Kept);
+    // The walks, numbered kind by kind.
+    std::vector<int> Walked;
+    std::vector<int> WalkerOf(Lines.size(), -1);
+    for (const TBundle& B : Bundles)
+        for (const int K : {B.First, B.End})
+            if (WalkerOf[K] < 0) {
+                WalkerOf[K] = 0;
+                Walked.push_back(K);
+            }
+    std::stable_sort(Walked.begin(), Walked.end(),
+                     [&](int A, int B) { return KindOf(T[A]) < KindOf(T[B]); });
+    long long Reached = 0;
+    for (std::size_t I = 0; I < Walked.size(); ++I) {
+        const TThinLine& L = T[Walked[I]];
+        WalkerOf[Walked[I]] = static_cast<int>(I);
+        const TWalkKind Kind = KindOf(L);
+        if (Kind == ByPixels)
+            Reached = std::max(Reached, Reach(PixelSeed(L), S.Height + 1LL));
+        else if (Kind != Level)
+            Reached = std::max(Reached, Reach(RunSeed(L), S.Height + 1LL));
     }
+    for (TBundle& B : Bundles) {
+        B.First = WalkerOf[B.First];
+        B.End = WalkerOf[B.End];
+    }
+    std::vector<TThinLine> Walks;
+    Walks.reserve(Walked.size());
+    for (const int K : Walked)
+        Walks.push_back(T[K]);
+    if (Reached < (1LL << 30))
+        PaintBundles<std::int32_t>(S, Bundles, Walks);
+    else
+        PaintBundles<long long>(S, Bundles, Walks);
 }
 
 } // namespace qel

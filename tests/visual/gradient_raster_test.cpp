@@ -162,8 +162,9 @@ TEST(raster_rows, ThinLinesVisitThePixelsOfTheClosedForm) {
 // The row painter on its own, against each line's pixels set one after the other. Fans are
 // what it joins into bundles: their neighbours step evenly, so runs of one colour are painted
 // as one piece per row, and a wrong join shows as a pixel of the wrong colour. Fans through a
-// point inside, on the edge of and outside the surface, walked either way, steep and flat; and
-// loose lines, which must stay apart from the fans they do not belong to.
+// point inside, on the edge of and outside the surface (some from a billion pixels away),
+// walked either way, steep and flat; and loose lines, which must stay apart from the fans
+// they do not belong to.
 TEST(gradient_lines, RowPainterGivesEachLinesOwnPixels) {
     const auto Reference = [](int W, int H, const std::vector<TQELGradientLine>& Lines) {
         TSurface S(W, H, 0x00010203);
@@ -195,6 +196,16 @@ TEST(gradient_lines, RowPainterGivesEachLinesOwnPixels) {
                                           : TQELGradientLine{A, T, B, U, Color};
                 if (Back) L = {L.X2, L.Y2, L.X1, L.Y1, Color};
                 Lines.push_back(L);
+            }
+        }
+        if (Case % 10 == 0) {
+            // A fan from far outside, whose walks need more than 32 bits.
+            const int Far = 1 << 30, Cx = X(Rng), Cy = Y(Rng);
+            const bool Side = Case % 20 == 0;
+            for (int J = -20; J <= 20; ++J) {
+                const COLORREF Color = (J + 20) / 3 * 0x102030;
+                Lines.push_back(Side ? TQELGradientLine{-Far, Cy - J, Far, Cy + 2 * J, Color}
+                                     : TQELGradientLine{Cx - J, -Far, Cx + 2 * J, Far, Color});
             }
         }
         for (int K = static_cast<int>(Rng() % 5); K > 0; --K) {
