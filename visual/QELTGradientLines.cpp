@@ -145,14 +145,18 @@ TRunSeed RunSeed(const TThinLine& L) {
             L.Major};
 }
 
-// The largest magnitude a walk reaches over Rows rows.
-long long Reach(const TPixelSeed& P, long long Rows) {
-    return std::max({std::llabs(P.X) + Rows, P.Den + P.Inc});
+// The largest magnitude a walk reaches over Rows rows (in 128 bits: a far-off line's walk may
+// pass 64).
+__int128 Reach(const TPixelSeed& P, long long Rows) {
+    return std::max<__int128>(static_cast<__int128>(std::llabs(P.X)) + Rows,
+                              static_cast<__int128>(P.Den) + P.Inc);
 }
-long long Reach(const TRunSeed& R, long long Rows) {
-    const long long Travel = Rows * (R.D + 1);
-    return std::max({std::llabs(R.G) + Travel, std::llabs(R.Trail) + Travel, R.Inc + R.Rr,
-                     std::llabs(R.Major) + std::max(std::llabs(R.From), std::llabs(R.To)) + 1});
+__int128 Reach(const TRunSeed& R, long long Rows) {
+    const __int128 Travel = static_cast<__int128>(Rows) * (static_cast<__int128>(R.D) + 1);
+    return std::max({std::llabs(R.G) + Travel, std::llabs(R.Trail) + Travel,
+                     static_cast<__int128>(R.Inc) + R.Rr,
+                     static_cast<__int128>(std::llabs(R.Major)) +
+                         std::max(std::llabs(R.From), std::llabs(R.To)) + 1});
 }
 
 // The arrays of a walk group never overlap one another nor the output.
@@ -473,7 +477,7 @@ void QELPaintGradientLines(TSurface& S, const std::vector<TQELGradientLine>& Lin
             }
     std::stable_sort(Walked.begin(), Walked.end(),
                      [&](int A, int B) { return KindOf(T[A]) < KindOf(T[B]); });
-    long long Reached = 0;
+    __int128 Reached = 0;
     for (std::size_t I = 0; I < Walked.size(); ++I) {
         const TThinLine& L = T[Walked[I]];
         WalkerOf[Walked[I]] = static_cast<int>(I);
@@ -491,7 +495,7 @@ void QELPaintGradientLines(TSurface& S, const std::vector<TQELGradientLine>& Lin
     Walks.reserve(Walked.size());
     for (const int K : Walked)
         Walks.push_back(T[K]);
-    if (Reached < (1LL << 30))
+    if (Reached < (static_cast<__int128>(1) << 30))
         PaintBundles<std::int32_t>(S, Bundles, Walks);
     else
         PaintBundles<long long>(S, Bundles, Walks);
