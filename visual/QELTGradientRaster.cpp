@@ -6,9 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <map>
 #include <memory>
-#include <tuple>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -743,26 +741,44 @@ void WalkLines(TSurface& S, const std::vector<TQELGradientLine>& Lines) {
     }
 }
 
+// Which shapes are the last drawing of their line: a table open-addressed by the line's ends,
+// each slot keeping the latest shape with those ends (a few thousand lines a frame, half of
+// them drawn again by the next step).
+std::vector<bool> LastDrawings(const std::vector<TShape>& Shapes) {
+    std::size_t Size = 16;
+    while (Size < 2 * Shapes.size())
+        Size *= 2;
+    std::vector<std::uint32_t> Slot(Size, 0); // shape + 1, 0 for none
+    const auto Same = [&](const TShape& A, const TShape& B) {
+        return A.X1 == B.X1 && A.Y1 == B.Y1 && A.X2 == B.X2 && A.Y2 == B.Y2;
+    };
+    for (std::size_t I = 0; I < Shapes.size(); ++I) {
+        const TShape& L = Shapes[I];
+        std::uint64_t H = static_cast<std::uint32_t>(L.X1) * 0x9E3779B97F4A7C15ULL;
+        for (const int V : {L.Y1, L.X2, L.Y2})
+            H = (H ^ (H >> 29) ^ static_cast<std::uint32_t>(V)) * 0xBF58476D1CE4E5B9ULL;
+        std::size_t K = static_cast<std::size_t>(H >> 32) & (Size - 1);
+        while (Slot[K] != 0 && !Same(Shapes[Slot[K] - 1], L))
+            K = (K + 1) & (Size - 1);
+        Slot[K] = static_cast<std::uint32_t>(I + 1);
+    }
+    std::vector<bool> Last(Shapes.size(), false);
+    for (const std::uint32_t S : Slot)
+        if (S != 0) Last[S - 1] = true;
+    return Last;
+}
+
 // Lines: a later drawing of the same line covers an earlier one pixel for pixel, so only the
 // last drawing of each line is made, in the replay's order.
 void PaintLines(TSurface& S, const std::vector<TShape>& Shapes, COLORREF First, bool Bundled) {
     gdi::FillPixels(S.Pixels.data(), S.Pixels.size(), PixelFromRGB(First));
-    std::map<std::tuple<int, int, int, int>, std::size_t> Last;
-    for (std::size_t I = 0; I < Shapes.size(); ++I) {
-        const TShape& L = Shapes[I];
-        Last[{L.X1, L.Y1, L.X2, L.Y2}] = I;
-    }
-    std::vector<std::size_t> Order;
-    Order.reserve(Last.size());
-    for (const auto& [Key, I] : Last)
-        Order.push_back(I);
-    std::sort(Order.begin(), Order.end());
+    const std::vector<bool> Last = LastDrawings(Shapes);
     std::vector<TQELGradientLine> Lines;
-    Lines.reserve(Order.size());
-    for (std::size_t I : Order) {
-        const TShape& L = Shapes[I];
-        Lines.push_back({L.X1, L.Y1, L.X2, L.Y2, L.Color});
-    }
+    for (std::size_t I = 0; I < Shapes.size(); ++I)
+        if (Last[I]) {
+            const TShape& L = Shapes[I];
+            Lines.push_back({L.X1, L.Y1, L.X2, L.Y2, L.Color});
+        }
     // Circle's lines come in runs of neighbours in one colour, which the row painter takes
     // a run at a time; Spectral's change colour from line to line, and walking each line
     // costs less than following every one of them down the rows.
