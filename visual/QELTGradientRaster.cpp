@@ -12,6 +12,13 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+// Wider moves are chosen while running, for processors that have them.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define QEL_WIDE_VECTORS 1
+#else
+#define QEL_WIDE_VECTORS 0
+#endif
 
 namespace qel {
 
@@ -119,7 +126,7 @@ void FillSpan(std::uint32_t* P, int A, int B, std::uint32_t Px) {
 
 // Out[N - 1 - I] = In[I], four pixels to a move where the processor has the shuffle for it
 // (the library's reverse copy goes a pixel at a time).
-void ReverseCopy(const std::uint32_t* In, int N, std::uint32_t* Out) {
+void ReverseCopySSE2(const std::uint32_t* In, int N, std::uint32_t* Out) {
     int I = 0;
 #if defined(__SSE2__)
     for (; I + 4 <= N; I += 4) {
@@ -130,6 +137,34 @@ void ReverseCopy(const std::uint32_t* In, int N, std::uint32_t* Out) {
 #endif
     for (; I < N; ++I)
         Out[N - 1 - I] = In[I];
+}
+
+#if QEL_WIDE_VECTORS
+// The half-turned and mirrored pictures copy a row reversed for every row they paint, as many
+// pixels as a fill of half the picture; sixteen-byte moves make that cost more than the fill,
+// so where the processor has wider moves the copy takes them.
+__attribute__((target("avx2"))) void ReverseCopyAVX2(const std::uint32_t* In, int N,
+                                                     std::uint32_t* Out) {
+    const __m256i Back = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
+    int I = 0;
+    for (; I + 8 <= N; I += 8) {
+        const __m256i V = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(In + I));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(Out + N - 8 - I),
+                            _mm256_permutevar8x32_epi32(V, Back));
+    }
+    ReverseCopySSE2(In + I, N - I, Out);
+}
+#endif
+
+void ReverseCopy(const std::uint32_t* In, int N, std::uint32_t* Out) {
+#if QEL_WIDE_VECTORS
+    static const bool AVX2 = __builtin_cpu_supports("avx2");
+    if (AVX2) {
+        ReverseCopyAVX2(In, N, Out);
+        return;
+    }
+#endif
+    ReverseCopySSE2(In, N, Out);
 }
 
 // One row of pixels from the shapes over it, last drawn first, each pixel painted once; what
