@@ -7,7 +7,8 @@
 #
 #   scripts/fuzz-short.sh [SECONDS] [FUZZER...]
 #
-# Environment: QEL_FUZZ_BUILD (build directory, default build-fuzz), QEL_FUZZ_JOBS (ninja -j).
+# Environment: QEL_FUZZ_BUILD (build directory, default build-fuzz), QEL_FUZZ_JOBS (ninja -j),
+# QEL_FUZZ_PARALLEL (how many fuzzers run at once, default 1).
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,6 +16,7 @@ BUILD=${QEL_FUZZ_BUILD:-$ROOT/build-fuzz}
 SECONDS_EACH=${1:-30}
 [ $# -gt 0 ] && shift
 JOBS=${QEL_FUZZ_JOBS:-2}
+PARALLEL=${QEL_FUZZ_PARALLEL:-1}
 
 if [ $# -gt 0 ]; then
     FUZZERS="$*"
@@ -32,14 +34,24 @@ ninja -C "$BUILD" -j"$JOBS" $FUZZERS
 
 SCRATCH=$(mktemp -d)
 trap 'rm -rf "$SCRATCH"' EXIT
-STATUS=0
-for F in $FUZZERS; do
+# Runs one fuzzer; the outcome is left in the scratch directory for report() to read.
+run() {
+    F=$1
     SEEDS="$ROOT/tests/fuzz/corpus/$F"
     mkdir -p "$SCRATCH/$F" "$SCRATCH/$F-artifacts"
-    echo "== $F: ${SECONDS_EACH}s"
-    if ! "$BUILD/bin/$F" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 \
+    if "$BUILD/bin/$F" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$SCRATCH/$F-artifacts/" \
         "$SCRATCH/$F" $( [ -d "$SEEDS" ] && echo "$SEEDS" ) >"$SCRATCH/$F.log" 2>&1; then
+        echo ok >"$SCRATCH/$F.status"
+    else
+        echo failed >"$SCRATCH/$F.status"
+    fi
+}
+
+report() {
+    F=$1
+    echo "== $F: ${SECONDS_EACH}s"
+    if [ "$(cat "$SCRATCH/$F.status")" != ok ]; then
         STATUS=1
         tail -n 60 "$SCRATCH/$F.log"
         for A in "$SCRATCH/$F-artifacts"/*; do
@@ -52,5 +64,24 @@ for F in $FUZZERS; do
         grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|#[0-9]+ +DONE)' \
             "$SCRATCH/$F.log" || true
     fi
+}
+
+# The fuzzers run PARALLEL at a time, each on its own core; their reports come in the order
+# of the list.
+STATUS=0
+BATCH=""
+COUNT=0
+for F in $FUZZERS; do
+    run "$F" &
+    BATCH="$BATCH $F"
+    COUNT=$((COUNT + 1))
+    if [ "$COUNT" -ge "$PARALLEL" ]; then
+        wait
+        for B in $BATCH; do report "$B"; done
+        BATCH=""
+        COUNT=0
+    fi
 done
+wait
+for B in $BATCH; do report "$B"; done
 exit $STATUS
