@@ -34,24 +34,22 @@ ninja -C "$BUILD" -j"$JOBS" $FUZZERS
 
 SCRATCH=$(mktemp -d)
 trap 'rm -rf "$SCRATCH"' EXIT
-# Runs one fuzzer; the outcome is left in the scratch directory for report() to read.
+# Runs one fuzzer from its seeds; its exit status is the fuzzer's.
 run() {
     F=$1
     SEEDS="$ROOT/tests/fuzz/corpus/$F"
     mkdir -p "$SCRATCH/$F" "$SCRATCH/$F-artifacts"
-    if "$BUILD/bin/$F" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 \
+    "$BUILD/bin/$F" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$SCRATCH/$F-artifacts/" \
-        "$SCRATCH/$F" $( [ -d "$SEEDS" ] && echo "$SEEDS" ) >"$SCRATCH/$F.log" 2>&1; then
-        echo ok >"$SCRATCH/$F.status"
-    else
-        echo failed >"$SCRATCH/$F.status"
-    fi
+        "$SCRATCH/$F" $( [ -d "$SEEDS" ] && echo "$SEEDS" ) >"$SCRATCH/$F.log" 2>&1
 }
 
+# Waits for one fuzzer (its process id, then its name) and reports how it ended.
 report() {
-    F=$1
+    P=$1
+    F=$2
     echo "== $F: ${SECONDS_EACH}s"
-    if [ "$(cat "$SCRATCH/$F.status")" != ok ]; then
+    if ! wait "$P"; then
         STATUS=1
         tail -n 60 "$SCRATCH/$F.log"
         for A in "$SCRATCH/$F-artifacts"/*; do
@@ -69,19 +67,14 @@ report() {
 # The fuzzers run PARALLEL at a time, each on its own core; their reports come in the order
 # of the list.
 STATUS=0
-BATCH=""
-COUNT=0
+RUNNING=""
 for F in $FUZZERS; do
     run "$F" &
-    BATCH="$BATCH $F"
-    COUNT=$((COUNT + 1))
-    if [ "$COUNT" -ge "$PARALLEL" ]; then
-        wait
-        for B in $BATCH; do report "$B"; done
-        BATCH=""
-        COUNT=0
+    RUNNING="$RUNNING $!:$F"
+    if [ $(echo $RUNNING | wc -w) -ge "$PARALLEL" ]; then
+        for R in $RUNNING; do report "${R%%:*}" "${R#*:}"; done
+        RUNNING=""
     fi
 done
-wait
-for B in $BATCH; do report "$B"; done
+for R in $RUNNING; do report "${R%%:*}" "${R#*:}"; done
 exit $STATUS
