@@ -1,6 +1,7 @@
 // Raster engine speed on a 1920 x 1080 bitmap, against the memory operations that bound it:
 // solid fills against memset of the same bytes, SRCCOPY blits against memcpy. Each benchmark
 // reports its time per iteration divided by the reference's as the counter "ratio".
+#include "toolkit/graphics/DeviceContext.h"
 #include "toolkit/graphics/Windows.h"
 
 #include <algorithm>
@@ -131,6 +132,29 @@ void BM_BitBltSrcCopy(benchmark::State& State) {
     Measure(State, MemcpyNs(), [&] { BitBlt(Dst.Dc, 0, 0, W, H, Src.Dc, 0, 0, SRCCOPY); });
 }
 
+// Rows copied to a place 16 bytes past the source within a page, as between two surfaces that
+// happen to be allocated so: the pixel copy the blits use, and the C library's copy it avoids
+// there. Each row goes one row down a buffer whose rows are a page and 16 bytes apart.
+constexpr std::size_t NearStride = (4096 + 16) / 4;
+template <class TCopyRow> void CopyRowsNearPage(benchmark::State& State, TCopyRow&& CopyRow) {
+    std::vector<std::uint32_t> Buf(NearStride * (Bytes / 4096 + 2), 7);
+    const std::size_t Rows = Bytes / 4096, Row = 4096 / 4;
+    Measure(State, MemcpyNs(), [&] {
+        for (std::size_t Y = 0; Y < Rows; ++Y)
+            CopyRow(Buf.data() + (Y + 1) * NearStride, Buf.data() + Y * NearStride, Row);
+    });
+}
+void BM_CopyPixelsNearPage(benchmark::State& State) {
+    CopyRowsNearPage(State, [](std::uint32_t* D, const std::uint32_t* S, std::size_t N) {
+        gdi::CopyPixels(D, S, N);
+    });
+}
+void BM_MemmoveNearPage(benchmark::State& State) {
+    CopyRowsNearPage(State, [](std::uint32_t* D, const std::uint32_t* S, std::size_t N) {
+        std::memmove(D, S, N * sizeof *D);
+    });
+}
+
 void BM_BitBltSrcInvert(benchmark::State& State) {
     TTarget Src, Dst;
     Measure(State, MemcpyNs(), [&] { BitBlt(Dst.Dc, 0, 0, W, H, Src.Dc, 0, 0, SRCINVERT); });
@@ -179,6 +203,8 @@ BENCHMARK(BM_PatBltPatCopy)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillRectClipped)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BitBltSrcCopy)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyPixelsNearPage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MemmoveNearPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BitBltSrcInvert)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StretchBltDouble)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LineToDiagonals)->Unit(benchmark::kMillisecond);

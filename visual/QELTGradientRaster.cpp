@@ -611,14 +611,14 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
     // Rectangles alone make rows that repeat until a shape begins or ends.
     const bool Boxes = std::all_of(Shapes.begin(), Shapes.end(),
                                    [](const TShape& Sh) { return Sh.Kind == TShape::TKind::Fill; });
-    const auto Bytes = sizeof(std::uint32_t) * static_cast<std::size_t>(W);
+    const auto Pixels = static_cast<std::size_t>(W);
     // The lower row the symmetry repeats, copied while the painted one is still in the cache.
     const auto CopyLower = [&](const std::uint32_t* P, std::uint32_t* Lower) {
         if (Lower == P) return;
         if (Sym.Turn)
             ReverseCopy(P, W, Lower);
         else if (Sym.Flip)
-            std::memcpy(Lower, P, Bytes);
+            gdi::CopyPixels(Lower, P, Pixels);
     };
     TActiveRows Active(Order);
     TInsetBand Band(Order, Table);
@@ -629,14 +629,14 @@ void PaintRows(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t Bas
         const std::vector<TActive>& Over = Active.At(Y);
         std::uint32_t* Lower = S.Row(H - 1 - Y);
         if (Boxes && Y > 0 && !Active.Changed()) {
-            std::memcpy(P, S.Row(Y - 1), Bytes); // the row above, mirrored half and all
-            if (Lower != P && (Sym.Turn || Sym.Flip)) std::memcpy(Lower, S.Row(H - Y), Bytes);
+            gdi::CopyPixels(P, S.Row(Y - 1), Pixels); // the row above, mirrored half and all
+            if (Lower != P && (Sym.Turn || Sym.Flip)) gdi::CopyPixels(Lower, S.Row(H - Y), Pixels);
             continue;
         }
         if (const std::size_t Joined = Boxes && Y > 0 ? Active.JoinedOnTop() : 0) {
             // Rectangles that begin here over all the others: the row above, with them
             // painted on it in the order they were drawn, the whole width.
-            std::memcpy(P, S.Row(Y - 1), Bytes);
+            gdi::CopyPixels(P, S.Row(Y - 1), Pixels);
             for (std::size_t K = Joined; K-- > 0;)
                 FillSpan(P, std::max(Over[K].X1, 0), std::min(Over[K].X2, W), Over[K].Px);
             CopyLower(P, Lower);
@@ -682,7 +682,7 @@ bool PaintStripes(TSurface& S, const std::vector<TShape>& Shapes, std::uint32_t 
             if (X0 < X1) FillSpan(First, X0, X1, PixelFromRGB(Sh.Color));
         }
         for (int Y = 1; Y < H; ++Y)
-            std::memcpy(S.Row(Y), First, sizeof(std::uint32_t) * static_cast<std::size_t>(W));
+            gdi::CopyPixels(S.Row(Y), First, static_cast<std::size_t>(W));
         return true;
     }
     return false;

@@ -5,8 +5,25 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace qel {
 namespace gdi {
+
+void CopyPixelsNearPage(std::uint32_t* D, const std::uint32_t* S, std::size_t N) {
+    std::size_t I = 0;
+#if defined(__SSE2__)
+    for (; I + 8 <= N; I += 8) {
+        const __m128i A = _mm_loadu_si128(reinterpret_cast<const __m128i*>(S + I));
+        const __m128i B = _mm_loadu_si128(reinterpret_cast<const __m128i*>(S + I + 4));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(D + I), A);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(D + I + 4), B);
+    }
+#endif
+    std::memcpy(D + I, S + I, (N - I) * sizeof *D); // a few pixels, or all where no string move
+}
 
 namespace {
 
@@ -26,8 +43,8 @@ void ApplyRow(std::uint32_t* D, const std::uint32_t* S, int N, BYTE Rop, const T
     }
     const std::uint32_t C = P ? P->Color : 0;
     switch (Rop) {
-    case 0xCC:
-        std::memmove(D, S, static_cast<std::size_t>(N) * sizeof *D);
+    case 0xCC: // never overlapping: a source on the target's surface is read from a snapshot
+        CopyPixels(D, S, static_cast<std::size_t>(N));
         return;
     case 0xEE:
         for (int I = 0; I < N; ++I)
@@ -140,8 +157,8 @@ BOOL Blit(TDCObj& D, TRect Dst, TDCObj* S, TRect Src, BYTE Rop, bool Stretch) {
         if (!IsRectEmpty(&Inter)) {
             Snapshot.Resize(Inter.Width(), Inter.Height());
             for (int Y = Inter.Top; Y < Inter.Bottom; ++Y)
-                std::memcpy(Snapshot.Row(Y - Inter.Top), SS->Row(Y) + Inter.Left,
-                            static_cast<std::size_t>(Inter.Width()) * 4);
+                CopyPixels(Snapshot.Row(Y - Inter.Top), SS->Row(Y) + Inter.Left,
+                           static_cast<std::size_t>(Inter.Width()));
         }
         SS = &Snapshot;
         SRead = {SR.Left - Inter.Left, SR.Top - Inter.Top, SR.Right - Inter.Left,

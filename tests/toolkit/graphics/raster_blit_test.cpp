@@ -1,4 +1,5 @@
 #include "raster_test_util.h"
+#include "toolkit/graphics/DeviceContext.h"
 #include "toolkit/graphics/Windows.h"
 
 #include <gtest/gtest.h>
@@ -154,4 +155,27 @@ TEST(RasterBlit, HugeDestinationsMapOnlyWhatTheClipShows) {
     EXPECT_EQ(Dst.At(0, 0), 0u);
     EXPECT_TRUE(BitBlt(Dst, 2, 2, 2000000000, 2000000000, Src, 0, 0, SRCINVERT));
     EXPECT_EQ(Dst.Picture(4, 4), Art({"####", "####", "####", "####"}));
+}
+
+// Rows a few bytes apart within a page take their own copy loop; it must copy exactly what the
+// library copy does, whatever the length and wherever the rows begin.
+TEST(RasterBlit, PixelCopiesAreExactAtEveryPlaceInAPage) {
+    std::vector<std::uint32_t> From(8192), To(8192 + 1024 + 64);
+    for (std::size_t I = 0; I < From.size(); ++I)
+        From[I] = static_cast<std::uint32_t>(I * 2654435761u);
+    const auto Base = reinterpret_cast<std::uintptr_t>(From.data());
+    for (std::size_t Past : {0u, 4u, 16u, 28u, 60u, 64u, 1000u})
+        for (std::size_t N : {0u, 1u, 7u, 8u, 9u, 31u, 1920u, 7001u}) {
+            // The first target pixel at least Past bytes past the source, modulo a page.
+            std::size_t At = 0;
+            while ((reinterpret_cast<std::uintptr_t>(To.data() + At) - Base) % 4096 != Past % 4096)
+                ++At;
+            std::fill(To.begin(), To.end(), 0xDEADBEEFu);
+            gdi::CopyPixels(To.data() + At, From.data(), N);
+            for (std::size_t I = 0; I < To.size(); ++I) {
+                const bool Inside = I >= At && I < At + N;
+                ASSERT_EQ(To[I], Inside ? From[I - At] : 0xDEADBEEFu)
+                    << "past " << Past << " length " << N << " pixel " << I;
+            }
+        }
 }
