@@ -2,7 +2,7 @@
 // one full-surface fill and, for the two linear styles, against a cairo linear gradient; the
 // raster alone, the whole MultiDraw (bitmap, raster, copy) and the step-by-step reference; a
 // background drawn again while nothing changed, against one copy of its size. The "fills" and
-// "copies" columns give each time in those floors, the fastest each floor has been in the run.
+// "copies" columns give each time in those floors, each timed alike at its fastest.
 #include "toolkit/core/Strings.h"
 #include "toolkit/graphics/Surface.h"
 #include "toolkit/graphics/Windows.h"
@@ -25,11 +25,13 @@ std::vector<COLORREF> NavyToAqua() {
 
 using TClock = std::chrono::steady_clock;
 
-// Seconds per call of Op after a warm-up: the fastest of five rounds, each the average over a
-// fifth of Seconds. A floor is what the machine can do, so a round slowed by a neighbour on a
-// shared machine must not lower the ratios measured against it.
+// Seconds per call of Op after a warm-up (twenty calls, or a round's time for slow ones): the
+// fastest of five rounds, each the average over a fifth of Seconds. On a shared machine a round
+// slowed by a neighbour then counts for nothing, in a floor and in what is measured against it.
 template <class TOp> double SecondsPer(TOp&& Op, double Seconds) {
-    for (int I = 0; I < 20; ++I)
+    const auto Start = TClock::now();
+    for (int I = 0; I < 20 && TClock::now() - Start < std::chrono::duration<double>(Seconds / 5);
+         ++I)
         Op();
     double Best = 0;
     for (int Round = 0; Round < 5; ++Round) {
@@ -106,14 +108,14 @@ double CopySeconds() {
     return FloorSeconds<TCopy>();
 }
 
-// The loop's time per iteration as a number of floors ("fills", "copies"): the unit the goals
-// are set in. The loop is timed first, the floor after it.
-template <class TFloorOf>
-void Report(benchmark::State& State, TClock::time_point T0, const char* Name, TFloorOf&& FloorOf) {
-    const std::chrono::duration<double> Spent = TClock::now() - T0;
-    const double Floor = FloorOf();
-    if (State.iterations() > 0)
-        State.counters[Name] = Spent.count() / static_cast<double>(State.iterations()) / Floor;
+// One Op's time as a number of floors ("fills", "copies"): the unit the goals are set in. Op is
+// timed the way the floors are, the fastest of five rounds, right after the benchmark's loop and
+// before the floor is timed again. Against a floor timed at its fastest, a mean over the loop
+// would count every moment a neighbour slowed the machine as the picture's own cost.
+template <class TOp, class TFloorOf>
+void Report(benchmark::State& State, TOp&& Op, const char* Name, TFloorOf&& FloorOf) {
+    const double Each = SecondsPer(Op, 0.25);
+    State.counters[Name] = Each / FloorOf();
 }
 
 // The whole MultiDraw, with Forward alternating so no cached picture could be reused.
@@ -126,14 +128,15 @@ void BM_Gradient(benchmark::State& State) {
     G.SetStyle(static_cast<TQELFillStyle>(State.range(0)));
     G.SetColorCount(static_cast<int>(State.range(1)));
     bool Forward = true;
-    FillSeconds();
-    const auto T0 = TClock::now();
-    for (auto _ : State) {
+    const auto Draw = [&] {
         G.MultiDraw(DC, W, H, G.ColorsInBetween(), clBtnFace, Forward);
         Forward = !Forward;
         benchmark::DoNotOptimize(Target.Pixels.data());
-    }
-    Report(State, T0, "fills", FillSeconds);
+    };
+    FillSeconds();
+    for (auto _ : State)
+        Draw();
+    Report(State, Draw, "fills", FillSeconds);
     DeleteDC(DC);
     State.SetLabel(EnumInfo<TQELFillStyle>().Names[State.range(0)]);
 }
@@ -143,13 +146,14 @@ void BM_GradientRaster(benchmark::State& State) {
     TSurface Target(W, H);
     const auto Style = static_cast<TQELFillStyle>(State.range(0));
     const auto Colors = NavyToAqua();
-    FillSeconds();
-    const auto T0 = TClock::now();
-    for (auto _ : State) {
+    const auto Raster = [&] {
         QELRasterGradient(Target, Style, static_cast<int>(State.range(1)), Colors);
         benchmark::DoNotOptimize(Target.Pixels.data());
-    }
-    Report(State, T0, "fills", FillSeconds);
+    };
+    FillSeconds();
+    for (auto _ : State)
+        Raster();
+    Report(State, Raster, "fills", FillSeconds);
     State.SetLabel(EnumInfo<TQELFillStyle>().Names[State.range(0)]);
 }
 
@@ -159,13 +163,14 @@ void BM_GradientStepByStep(benchmark::State& State) {
     HDC DC = CreateDCForSurface(&Target);
     const auto Style = static_cast<TQELFillStyle>(State.range(0));
     const auto Colors = NavyToAqua();
-    FillSeconds();
-    const auto T0 = TClock::now();
-    for (auto _ : State) {
+    const auto Steps = [&] {
         QELGradientStepByStep(DC, W, H, Style, static_cast<int>(State.range(1)), Colors);
         benchmark::DoNotOptimize(Target.Pixels.data());
-    }
-    Report(State, T0, "fills", FillSeconds);
+    };
+    FillSeconds();
+    for (auto _ : State)
+        Steps();
+    Report(State, Steps, "fills", FillSeconds);
     DeleteDC(DC);
     State.SetLabel(EnumInfo<TQELFillStyle>().Names[State.range(0)]);
 }
@@ -192,13 +197,14 @@ void BM_BackgroundRepeat(benchmark::State& State) {
     TQELBackground Back(nullptr);
     Back.Gradient()->SetStyle(RoundMiddle);
     Back.Gradient()->SetColorCount(255);
-    Back.Draw(DC, W, H, true);
-    const auto T0 = TClock::now();
-    for (auto _ : State) {
+    const auto Draw = [&] {
         Back.Draw(DC, W, H, true);
         benchmark::DoNotOptimize(Target.Pixels.data());
-    }
-    Report(State, T0, "copies", CopySeconds);
+    };
+    Draw();
+    for (auto _ : State)
+        Draw();
+    Report(State, Draw, "copies", CopySeconds);
     DeleteDC(DC);
 }
 BENCHMARK(BM_BackgroundRepeat)->Unit(benchmark::kMillisecond);
